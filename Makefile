@@ -1,0 +1,42 @@
+# Front door of the build: `make` builds both Windows executables into dist/, `make test` runs
+# every test tier. CMake and Ninja do the work in three trees under build/.
+BUILD  := build
+CMAKE  := cmake -G Ninja -Wno-dev
+CONFIG := MinSizeRel
+
+.PHONY: all dist test deps native win64 win32 clean
+
+all: dist
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/win64/build.ninja:
+	$(CMAKE) -S . -B $(BUILD)/win64 -DCMAKE_BUILD_TYPE=$(CONFIG) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+$(BUILD)/win32/build.ninja:
+	$(CMAKE) -S . -B $(BUILD)/win32 -DCMAKE_BUILD_TYPE=$(CONFIG) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+$(BUILD)/native/build.ninja:
+	$(CMAKE) -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug
+
+win64: $(BUILD)/win64/build.ninja
+	cmake --build $(BUILD)/win64
+win32: $(BUILD)/win32/build.ninja
+	cmake --build $(BUILD)/win32
+native: $(BUILD)/native/build.ninja
+	cmake --build $(BUILD)/native
+
+dist: win64 win32
+	mkdir -p dist
+	cp $(BUILD)/win64/bin/quorvane64.exe $(BUILD)/win32/bin/quorvane.exe dist/
+
+# Every tier: native unit tests (sanitizers), Windows tests of both builds under Wine, and the
+# end-to-end tests of the deliverables. A fresh Wine prefix per run.
+test: deps
+	rm -rf $(BUILD)/wineprefix $(BUILD)/wineprefix.lock
+	$(MAKE) --no-print-directory dist native
+	ctest --test-dir $(BUILD)/native --output-on-failure -j2
+	ctest --test-dir $(BUILD)/win64 --output-on-failure -j2
+	ctest --test-dir $(BUILD)/win32 --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD) dist

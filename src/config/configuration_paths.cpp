@@ -1,0 +1,34 @@
+#include "config/configuration_paths.h"
+
+WideString ProgramFolderOf(const WideString& modulePath) {
+    const int32_t slash = modulePath.FindLastUnit(u'\\');
+    return slash < 0 ? modulePath : modulePath.Left(slash + 1);
+}
+
+bool ConfigurationFileOf(const WideString& executablePath, WideString& out) {
+    const int32_t dot = executablePath.FindLastUnit(u'.');
+    if (dot < 0) return false;
+    out = executablePath.Left(dot + 1).Append(u"ini");
+    return true;
+}
+
+PerUserPath ComposePerUserPath(const WideString& sourcePath, const WideString& appData,
+                               const WideString& productName, const WideString& productCode) {
+    WideString baseName = sourcePath.Mid(sourcePath.FindLastUnit(u'\\') + 1);
+    const int32_t dot = baseName.FindLastUnit(u'.');
+    if (dot >= 0) baseName = baseName.Left(dot);
+    baseName.Append(u".ini");
+
+    WideString cleanedName;
+    for (int32_t i = 0; i < productName.Length(); ++i) {
+        const char16_t unit = productName[i];
+        if (std::u16string_view(u"\\?\"|><:/*").find(unit) == std::u16string_view::npos)
+            cleanedName.Append(unit);
+    }
+
+    PerUserPath path;
+    path.productFolder = appData + u"\\" + cleanedName;
+    path.codeFolder = path.productFolder + u"\\" + productCode;
+    path.file = path.codeFolder + u"\\" + baseName;
+    return path;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "support/wide_string.h"
+
+// Path rules of the configuration files, apart from the system calls that feed them.
+
+// The module path up to and including its last "\" (all of it when there is none).
+WideString ProgramFolderOf(const WideString& modulePath);
+
+// The path up to and including its last "." followed by "ini". The "." may lie in a folder name
+// when the file has no extension. false when there is no "." at all.
+bool ConfigurationFileOf(const WideString& executablePath, WideString& out);
+
+// The per-user configuration file and the two folders above it:
+// <appData>\<product name without \?"|><:/*>\<productCode>\<base name of sourcePath>.ini
+struct PerUserPath {
+    WideString productFolder;
+    WideString codeFolder;
+    WideString file;
+};
+PerUserPath ComposePerUserPath(const WideString& sourcePath, const WideString& appData,
+                               const WideString& productName, const WideString& productCode);

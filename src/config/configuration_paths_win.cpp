@@ -1,0 +1,76 @@
+#include "config/configuration_paths.h"
+#include "launch/launcher.h"
+#include "launch/messages.h"
+#include "support/growing_read.h"
+#include "support/wide_win.h"
+
+namespace {
+// The whole value, however long; empty when the variable is not set.
+WideString ReadEnvironmentVariable(const char16_t* name) {
+    return ReadGrowing(
+        MAX_PATH,
+        [&](char16_t* buffer, int32_t size) {
+            return GetEnvironmentVariableW(W(name), W(buffer), static_cast<DWORD>(size));
+        },
+        // Too small a buffer makes the call return the size it needs, which exceeds ours.
+        [](uint32_t written, int32_t size) { return written >= static_cast<uint32_t>(size); });
+}
+
+void CreateFolder(const WideString& path) { CreateDirectoryW(W(path), nullptr); }
+}  // namespace
+
+bool Launcher::GetModulePath(WideString& out) {
+    DWORD error = 0;
+    out = ReadGrowing(
+        MAX_PATH,
+        [&](char16_t* buffer, int32_t size) {
+            const DWORD written = GetModuleFileNameW(nullptr, W(buffer), static_cast<DWORD>(size));
+            error = written == 0 ? GetLastError() : 0;
+            return written;
+        },
+        // A cut path fills the whole buffer.
+        [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size); });
+    if (error != 0 || out.IsEmpty()) {
+        ReportWindowsError(kMsgModulePathFailed, error);
+        return false;
+    }
+    return true;
+}
+
+bool Launcher::GetProgramFolder(WideString& out) {
+    WideString modulePath;
+    if (!GetModulePath(modulePath)) return false;
+    out = ProgramFolderOf(modulePath);
+    return true;
+}
+
+bool Launcher::GetConfigurationFilePath(WideString& out) {
+    WideString modulePath;
+    return GetModulePath(modulePath) && ConfigurationFileOf(modulePath, out);
+}
+
+bool Launcher::GetPairConfigurationFilePath(WideString& out) {
+    return !pairProduct.IsEmpty() && ConfigurationFileOf(pairProduct, out);
+}
+
+WideString Launcher::GetPerUserConfigurationFilePath(bool createFolders) {
+    WideString modulePath;
+    if (!GetModulePath(modulePath)) return WideString();
+    return BuildPerUserPath(modulePath, createFolders);
+}
+
+WideString Launcher::GetPairPerUserConfigurationFilePath() {
+    if (pairProduct.IsEmpty()) return WideString();
+    return BuildPerUserPath(pairProduct, true);
+}
+
+WideString Launcher::BuildPerUserPath(const WideString& sourcePath, bool createFolders) {
+    const PerUserPath path = ComposePerUserPath(sourcePath, ReadEnvironmentVariable(u"APPDATA"),
+                                                productName, productCode);
+    // One level at a time: the application-data folder itself must exist already.
+    if (createFolders) {
+        CreateFolder(path.productFolder);
+        CreateFolder(path.codeFolder);
+    }
+    return path.file;
+}

@@ -1,0 +1,26 @@
+#include "config/ini_file.h"
+#include "launch/launcher.h"
+#include "launch/messages.h"
+
+namespace {
+const WideString kProductInformation(u"Product Information");
+const WideString kJavaRuntimeEnvironment(u"Java Runtime Environment");
+}  // namespace
+
+bool Launcher::ReadSettings() {
+    WideString configurationFile;
+    if (!GetConfigurationFilePath(configurationFile)) return false;
+
+    IniFile plain(configurationFile);
+    plain.GetString(kProductInformation, u"Product Code", productCode);
+    plain.GetString(kProductInformation, u"Product Name", productName);
+
+    LayeredIniFile layered(configurationFile);
+    layered.GetString(kJavaRuntimeEnvironment, u"Main Class", mainClass);
+    if (mainClass.IsEmpty()) {
+        PrintError(LoadMessage(kMsgMainClassMissing));
+        return false;
+    }
+    mainClass.ReplaceUnit(u'.', u'/');
+    return true;
+}

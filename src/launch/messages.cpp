@@ -1,0 +1,53 @@
+#include "launch/messages.h"
+
+#include "launch/string_table.h"
+#include "support/fatal.h"
+#include "support/utf8.h"
+
+void LoadMessage(WideString& out, int32_t id) { LoadStringResource(out, id); }
+
+WideString LoadMessage(int32_t id) {
+    WideString text;
+    LoadStringResource(text, id);
+    return text;
+}
+
+void FormatResourceMessage(WideString& out, int32_t id, std::initializer_list<FormatArg> args) {
+    WideString pattern;
+    if (!LoadStringResource(pattern, id)) FatalInvalidArgument();
+    out = Format(pattern, args);
+}
+
+void ReportError(const WideString& format, const WideString& text1) {
+    PrintError(Format(format, {text1}));
+}
+
+void ReportError(const WideString& format, const WideString& text1, const WideString& text2) {
+    PrintError(Format(format, {text1, text2}));
+}
+
+void ReportErrorCode(const WideString& format, const WideString& text, int32_t code) {
+    PrintError(Format(format, {text, code}));
+}
+
+void ReportWindowsError(int32_t reasonId, uint32_t errorCode) {
+    ReportErrorCode(LoadMessage(kMsgWindowsException), LoadMessage(reasonId),
+                    static_cast<int32_t>(errorCode));
+}
+
+void PrintError(std::u16string_view text) {
+    WideString line(u"Error: ");
+    line.Append(text).Append(u" \n");
+    WriteStandardOutput(line);
+}
+
+std::string EncodeForStream(std::u16string_view text) {
+    std::string utf8 = EncodeUtf8(text);
+    std::string out;
+    out.reserve(utf8.size() + 8);
+    for (char c : utf8) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}

@@ -1,0 +1,41 @@
+#include "support/paths.h"
+
+#include "support/text.h"
+
+bool HasLongPathPrefix(std::u16string_view path) {
+    return path.size() >= 4 && path.substr(0, 4) == kLongPathPrefix;
+}
+
+bool IsAbsolutePath(std::u16string_view path) {
+    return path.size() >= 2 && ((path[0] == u'\\' && path[1] == u'\\') || path[1] == u':');
+}
+
+bool IsUncPath(std::u16string_view path) {
+    return path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'?';
+}
+
+void SplitPath(std::u16string_view path, PathParts& parts) {
+    WideString root;
+    std::u16string_view rest = path;
+    if (HasLongPathPrefix(path)) {
+        root.Assign(kLongPathPrefix);
+        rest = path.substr(4);
+    }
+    // A UNC server name keeps its leading backslashes.
+    const size_t searchFrom = IsUncPath(rest) ? 2 : 0;
+    size_t cut = rest.size();
+    if (searchFrom < rest.size()) {
+        const size_t at = rest.find(u'\\', searchFrom);
+        if (at != std::u16string_view::npos) cut = at;
+    }
+    root.Append(rest.substr(0, cut));
+    rest = cut < rest.size() ? rest.substr(cut + 1) : std::u16string_view();
+
+    StringList items;
+    SplitList(rest, u"\\", items);
+    parts.Clear();
+    if (!root.IsEmpty() && !parts.Append(std::move(root))) FatalOutOfMemory();
+    for (const WideString& item : items) {
+        if (!parts.Append(item)) FatalOutOfMemory();
+    }
+}

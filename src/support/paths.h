@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "support/string_list.h"
+#include "support/wide_string.h"
+
+// Path rules on Windows-form paths; only the backslash separates, except where stated.
+
+inline constexpr char16_t kLongPathPrefix[] = u"\\\\?\\";
+
+// Exact comparison of the first four units with "\\?\".
+bool HasLongPathPrefix(std::u16string_view path);
+// At least 2 units, and two leading backslashes or a colon as the second unit.
+bool IsAbsolutePath(std::u16string_view path);
+// At least 3 units, two leading backslashes and a third unit that is not "?".
+bool IsUncPath(std::u16string_view path);
+
+// The root (a drive, \\server, \\?\C:, or the first component of a relative path) followed by
+// the components. Empty components between two adjacent backslashes are kept.
+using PathParts = StringList;
+void SplitPath(std::u16string_view path, PathParts& parts);
+
+// Windows error codes returned by the file-system helpers.
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorInvalidParameter = 87;
+inline constexpr uint32_t kErrorInvalidName = 123;
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+
+// The file-system side (paths_win.cpp).
+bool PathExists(const WideString& pathOrPattern);
+// 0 or a Windows error code; an empty path is 87 and a relative one 3, without touching the disk.
+uint32_t QueryFileInfo(const WideString& path, uint64_t& lastWriteTime, uint32_t& sizeLow);
+bool FileExists(const WideString& path);
+// Creates the folders above a file, never the file's own name; 0 or a Windows error code.
+uint32_t CreateParentFolders(const WideString& path);

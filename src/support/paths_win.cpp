@@ -1,0 +1,83 @@
+#include <algorithm>
+
+#include "support/file_finder_win.h"
+#include "support/paths.h"
+#include "support/wide_win.h"
+
+bool PathExists(const WideString& pathOrPattern) {
+    WIN32_FIND_DATAW data;
+    return UniqueFind(FindFirstFileW(W(pathOrPattern), &data)).valid();
+}
+
+uint32_t QueryFileInfo(const WideString& path, uint64_t& lastWriteTime, uint32_t& sizeLow) {
+    if (path.IsEmpty()) return kErrorInvalidParameter;
+    if (!IsAbsolutePath(path)) return kErrorPathNotFound;
+    WIN32_FIND_DATAW data;
+    UniqueFind search(FindFirstFileW(W(path), &data));
+    if (!search) return GetLastError();
+    lastWriteTime = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+    sizeLow = data.nFileSizeLow;
+    return 0;
+}
+
+bool FileExists(const WideString& path) {
+    uint64_t time;
+    uint32_t size;
+    return QueryFileInfo(path, time, size) == 0;
+}
+
+uint32_t CreateParentFolders(const WideString& path) {
+    if (FileExists(path)) return 0;
+    const bool unc = IsUncPath(path);
+    PathParts parts;
+    SplitPath(path, parts);
+    if (parts.IsEmpty()) return 0;
+    WideString built = parts[0];
+    uint32_t lastError = 0;
+    for (int32_t i = 1; i + 1 < parts.Count(); ++i) {
+        const WideString folder = built + u"\\" + parts[i];
+        if (!CreateDirectoryW(W(folder), nullptr)) {
+            lastError = GetLastError();
+            if (lastError != kErrorAlreadyExists && !unc) {
+                // Undo the level created just before, which the system removes only when empty.
+                if (i >= 2) RemoveDirectoryW(W(built));
+                break;
+            }
+        }
+        built = folder;
+    }
+    return lastError == kErrorAlreadyExists ? 0 : lastError;
+}
+
+void FileFinder::Close() {
+    search.reset();
+    found = false;
+}
+
+bool FileFinder::FindFirst(const WideString& pattern) {
+    Close();
+    folder.Clear();
+    WideString searched = pattern;
+    if (searched.Length() >= MAX_PATH && !HasLongPathPrefix(searched))
+        searched.Insert(0, kLongPathPrefix);
+    search.reset(FindFirstFileW(W(searched), &findData));
+    if (!search) return false;
+    const DWORD needed = GetFullPathNameW(W(searched), 0, nullptr, nullptr);
+    DWORD written = 0;
+    if (needed > 0) {
+        written = GetFullPathNameW(W(searched), needed, W(folder.Buffer(static_cast<int32_t>(needed))),
+                                   nullptr);
+    }
+    if (written == 0 || written >= needed) {
+        Close();
+        folder.Clear();
+        SetLastError(kErrorInvalidName);
+        return false;
+    }
+    folder = folder.Left(static_cast<int32_t>(written));
+    const int32_t cut = std::max(folder.FindLastUnit(u'\\'), folder.FindLastUnit(u'/'));
+    if (cut >= 0) folder = folder.Left(cut);
+    found = true;
+    return true;
+}

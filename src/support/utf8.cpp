@@ -1,0 +1,89 @@
+#include "support/utf8.h"
+
+#include <cstdint>
+
+namespace {
+void Put(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+void PutUtf16(std::u16string& out, uint32_t cp) {
+    if (cp < 0x10000) {
+        out += static_cast<char16_t>(cp);
+    } else {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+}
+}  // namespace
+
+std::string EncodeUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            Put(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            Put(out, 0xFFFD);
+        } else {
+            Put(out, unit);
+        }
+    }
+    return out;
+}
+
+std::u16string DecodeUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead < 0x80           ? 0
+                          : (lead >> 5) == 0x06 ? 1
+                          : (lead >> 4) == 0x0E ? 2
+                          : (lead >> 3) == 0x1E ? 3
+                                                : -1;
+        if (extra < 0 || i + static_cast<size_t>(extra) >= text.size()) {
+            out += u'\xFFFD';
+            ++i;
+            continue;
+        }
+        uint32_t cp = extra == 0 ? lead : (lead & (0x3F >> extra));
+        bool valid = true;
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+            if ((next & 0xC0) != 0x80) {
+                valid = false;
+                break;
+            }
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        static const uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += u'\xFFFD';
+            ++i;
+            continue;
+        }
+        PutUtf16(out, cp);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
