@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "launch/messages.h"
+#include "launch/string_table.h"
+
+namespace {
+// A block as the resource compiler lays it out: 16 entries of (length, units).
+std::vector<uint16_t> Block(const std::vector<std::u16string>& entries) {
+    std::vector<uint16_t> block;
+    for (const std::u16string& text : entries) {
+        block.push_back(static_cast<uint16_t>(text.size()));
+        block.insert(block.end(), text.begin(), text.end());
+    }
+    return block;
+}
+}  // namespace
+
+TEST(StringBlock, FindsEveryPositionIncludingTheLast) {
+    std::vector<std::u16string> entries(16);
+    entries[0] = u"first";
+    entries[7] = u"seventh";
+    entries[15] = u"last";
+    const std::vector<uint16_t> block = Block(entries);
+    WideString out;
+    for (int index : {0, 7, 15}) {
+        ASSERT_TRUE(FindStringInBlock(block.data(), block.size() * 2, index, out));
+        EXPECT_EQ(out.Std(), entries[static_cast<size_t>(index)]);
+    }
+    EXPECT_FALSE(FindStringInBlock(block.data(), block.size() * 2, 3, out));  // length 0: absent
+    EXPECT_TRUE(out.IsEmpty());
+    EXPECT_FALSE(FindStringInBlock(block.data(), block.size() * 2, 16, out));
+    EXPECT_FALSE(FindStringInBlock(block.data(), block.size() * 2, -1, out));
+}
+
+TEST(StringBlock, ShortBlocksEndTheWalkWithoutReadingPastThem) {
+    std::vector<std::u16string> entries(16);
+    entries[2] = u"two";
+    entries[15] = u"last";
+    const std::vector<uint16_t> full = Block(entries);
+    WideString out;
+    // Each cut copy lives in its own allocation so that AddressSanitizer sees any overread.
+    for (size_t keep = 0; keep < full.size(); ++keep) {
+        std::vector<uint16_t> cut(full.begin(), full.begin() + static_cast<ptrdiff_t>(keep));
+        EXPECT_FALSE(FindStringInBlock(cut.data(), keep * 2, 15, out)) << keep;
+    }
+    // A declared length larger than what follows it, and an odd byte count.
+    const std::vector<uint16_t> lying = {0, 0, 500, u'a', u'b'};
+    EXPECT_FALSE(FindStringInBlock(lying.data(), lying.size() * 2, 2, out));
+    EXPECT_FALSE(FindStringInBlock(full.data(), 7, 2, out));
+    EXPECT_FALSE(FindStringInBlock(nullptr, 0, 0, out));
+}
+
+TEST(Messages, TableTextsLoadExactly) {
+    EXPECT_EQ(LoadMessage(kMsgRuntimeNotFound),
+              WideString(u"The Java Runtime Environment (JRE) was not found. Please  download and "
+                         u"install a JRE (%s) from:"));
+    EXPECT_EQ(LoadMessage(kMsgJniException), WideString(u"JNI exception: %s\nReason: %s.\n"));
+    for (int32_t id = 202; id <= 230; ++id) EXPECT_FALSE(LoadMessage(id).IsEmpty()) << id;
+    EXPECT_TRUE(LoadMessage(201).IsEmpty());
+    EXPECT_TRUE(LoadMessage(231).IsEmpty());
+    EXPECT_TRUE(LoadMessage(-1).IsEmpty());
+}
+
+TEST(Messages, ErrorLinesOnStandardOutput) {
+    struct Case {
+        const char* name;
+        void (*report)();
+        const char* expected;
+    } cases[] = {
+        {"main class missing", [] { PrintError(LoadMessage(kMsgMainClassMissing)); },
+         "Error: Main class was not specified in INI file. \r\n"},
+        {"module path", [] { ReportWindowsError(kMsgModulePathFailed, 2); },
+         "Error: Windows exception: failed to get the module path (errno = 2).\r\n \r\n"},
+        {"vm creation",
+         [] {
+             ReportError(LoadMessage(kMsgJniException), LoadMessage(kMsgCreateVmFailed),
+                         LoadMessage(kMsgReasonMemory));
+         },
+         "Error: JNI exception: failed to create the Java VM\r\nReason: not enough memory.\r\n \r\n"},
+        {"missing string", [] { PrintError(LoadMessage(999)); }, "Error:  \r\n"},
+        {"non-ASCII path",
+         [] {
+             WideString text;
+             FormatResourceMessage(text, kMsgVmLibraryNotLoaded,
+                                   {u"C:\\Programme\\J\u00E4va\\\u0431\u0438\u043D\\jvm.dll", 193});
+             PrintError(text);
+         },
+         "Error: Failed to load Java VM library: C:\\Programme\\J\xC3\xA4va\\\xD0\xB1\xD0\xB8\xD0\xBD"
+         "\\jvm.dll (errno = 193).\r\n \r\n"},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStdout();
+        c.report();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.expected) << c.name;
+    }
+}
+
+TEST(MessagesDeathTest, FormattingAMissingStringIsFatal) {
+    WideString out;
+    EXPECT_DEATH(FormatResourceMessage(out, 999, {}), "");
+}

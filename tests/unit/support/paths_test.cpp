@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "support/paths.h"
+
+TEST(PathClassification, AbsoluteUncAndLongPrefix) {
+    struct Case {
+        const char16_t* path;
+        bool absolute, unc, prefixed;
+    } cases[] = {
+        {u"C:\\a", true, false, false},   {u"C:", true, false, false},
+        {u"c:rel", true, false, false},   {u"\\\\srv\\share", true, true, false},
+        {u"\\\\?\\C:\\a", true, false, true}, {u"\\\\?", true, false, false},
+        {u"\\\\", true, false, false},    {u"\\a", false, false, false},
+        {u"a", false, false, false},      {u"data\\x.txt", false, false, false},
+        {u"//srv/share", false, false, false}, {u"", false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsAbsolutePath(c.path), c.absolute) << testing::PrintToString(std::u16string(c.path));
+        EXPECT_EQ(IsUncPath(c.path), c.unc);
+        EXPECT_EQ(HasLongPathPrefix(c.path), c.prefixed);
+    }
+}
+
+TEST(SplitPath, RootThenComponents) {
+    struct Case {
+        const char16_t* path;
+        std::vector<std::u16string> parts;
+    } cases[] = {
+        {u"C:\\a\\b\\f.txt", {u"C:", u"a", u"b", u"f.txt"}},
+        {u"\\\\srv\\share\\d\\f.txt", {u"\\\\srv", u"share", u"d", u"f.txt"}},
+        {u"\\\\?\\C:\\a\\f.txt", {u"\\\\?\\C:", u"a", u"f.txt"}},
+        {u"logs\\out.txt", {u"logs", u"out.txt"}},
+        {u"C:/dir/f.txt", {u"C:/dir/f.txt"}},
+        {u"C:\\a\\\\b\\", {u"C:", u"a", u"", u"b"}},
+        {u"C:\\f.txt", {u"C:", u"f.txt"}},
+        {u"\\\\srv", {u"\\\\srv"}},
+        {u"\\rooted\\f", {u"rooted", u"f"}},
+    };
+    for (const Case& c : cases) {
+        PathParts parts;
+        SplitPath(c.path, parts);
+        std::vector<std::u16string> got;
+        for (const WideString& part : parts) got.push_back(part.Std());
+        EXPECT_EQ(got, c.parts) << testing::PrintToString(std::u16string(c.path));
+    }
+}
