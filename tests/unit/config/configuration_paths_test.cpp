@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/wide_printer.h"
+
 #include "config/configuration_paths.h"
 #include "config/ini_file.h"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/wide_printer.h"
+
 #include <vector>
 
 #include "launch/command_line.h"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/wide_printer.h"
+
 #include "support/string_list.h"
 #include "support/unique_resource.h"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/wide_printer.h"
+
 #include <climits>
 
 #include "support/text.h"

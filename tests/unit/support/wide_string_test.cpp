@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/wide_printer.h"
+
 #include "support/utf8.h"
 #include "support/wide_string.h"
 

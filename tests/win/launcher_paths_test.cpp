@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "common/wide_printer.h"
+
+#include "launch/launcher.h"
+#include "temp_folder.h"
+
+namespace {
+WideString OwnPath() {
+    wchar_t buffer[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
+    return WideString(U(buffer), static_cast<int32_t>(length));
+}
+
+// Restores an environment variable when the test ends.
+class ScopedVariable {
+public:
+    ScopedVariable(const char16_t* variableName, const WideString& value) : name(variableName) {
+        wchar_t buffer[32768];
+        const DWORD length = GetEnvironmentVariableW(W(name), buffer, 32768);
+        hadValue = length > 0;
+        old = WideString(U(buffer), static_cast<int32_t>(length));
+        SetEnvironmentVariableW(W(name), value.IsEmpty() ? nullptr : W(value));
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(W(name), hadValue ? W(old) : nullptr); }
+
+private:
+    WideString name;
+    WideString old;
+    bool hadValue = false;
+};
+}  // namespace
+
+TEST(LauncherPaths, OfTheRunningExecutable) {
+    Launcher launcher;
+    const WideString own = OwnPath();
+    WideString module, configuration, folder;
+    ASSERT_TRUE(launcher.GetModulePath(module));
+    EXPECT_EQ(module, own);
+    ASSERT_TRUE(launcher.GetConfigurationFilePath(configuration));
+    EXPECT_EQ(configuration, own.Left(own.FindLastUnit(u'.') + 1) + u"ini");
+    ASSERT_TRUE(launcher.GetProgramFolder(folder));
+    EXPECT_EQ(folder, own.Left(own.FindLastUnit(u'\\') + 1));
+    EXPECT_FALSE(launcher.GetPairConfigurationFilePath(configuration));
+    launcher.pairProduct = u"C:\\Apps\\quorvane.exe";
+    ASSERT_TRUE(launcher.GetPairConfigurationFilePath(configuration));
+    EXPECT_EQ(configuration, WideString(u"C:\\Apps\\quorvane.ini"));
+}
+
+TEST(LauncherPaths, PerUserFileUsesTheWholeAppData) {
+    TempFolder folder;
+    const WideString appData = folder.Path() + u"\\" + WideString(u'a', 280);
+    ASSERT_GT(appData.Length(), 259);
+    CreateDirectoryW(W(WideString(u"\\\\?\\") + appData), nullptr);
+    ScopedVariable variable(u"APPDATA", appData);
+
+    Launcher launcher;
+    launcher.productName = u"My: App?";
+    launcher.productCode = u"{1234}";
+    const WideString own = OwnPath();
+    WideString baseName = own.Mid(own.FindLastUnit(u'\\') + 1);
+    baseName = baseName.Left(baseName.FindLastUnit(u'.')) + u".ini";
+
+    const WideString path = launcher.GetPerUserConfigurationFilePath(false);
+    EXPECT_EQ(path, appData + u"\\My App\\{1234}\\" + baseName);
+    EXPECT_FALSE(TempFolder::IsFolder(WideString(u"\\\\?\\") + appData + u"\\My App"));
+}
+
+TEST(LauncherPaths, PerUserFoldersAreCreatedOnlyWhenAsked) {
+    TempFolder folder;
+    ScopedVariable variable(u"APPDATA", folder.Path());
+    Launcher launcher;
+    launcher.productName = u"Prod";
+    launcher.productCode = u"Code";
+    launcher.GetPerUserConfigurationFilePath(false);
+    EXPECT_FALSE(TempFolder::IsFolder(folder / u"Prod"));
+    launcher.GetPerUserConfigurationFilePath(true);
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Code"));
+
+    EXPECT_TRUE(launcher.GetPairPerUserConfigurationFilePath().IsEmpty());
+    launcher.pairProduct = u"C:\\Apps\\other.exe";
+    launcher.productCode = u"Pair";
+    EXPECT_EQ(launcher.GetPairPerUserConfigurationFilePath(), folder / u"Prod\\Pair\\other.ini");
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Pair"));
+}
+
+TEST(LauncherPaths, UnsetAppDataGivesARootedPath) {
+    ScopedVariable variable(u"APPDATA", WideString());
+    Launcher launcher;
+    launcher.productName = u"P";
+    launcher.productCode = u"C";
+    EXPECT_EQ(launcher.GetPerUserConfigurationFilePath(false).Left(5), WideString(u"\\P\\C\\"));
+}

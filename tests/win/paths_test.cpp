@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "common/wide_printer.h"
+
+#include "support/file_finder_win.h"
+#include "support/paths.h"
+#include "temp_folder.h"
+
+TEST(QueryFileInfo, ErrorsAndSuccess) {
+    TempFolder folder;
+    const WideString file = folder / u"x.txt";
+    TempFolder::WriteFile(file, "12345");
+    uint64_t time = 0;
+    uint32_t size = 0;
+    EXPECT_EQ(QueryFileInfo(u"", time, size), 87u);
+    EXPECT_EQ(QueryFileInfo(u"data\\x.txt", time, size), 3u);
+    EXPECT_EQ(QueryFileInfo(folder / u"nothing\\x.txt", time, size), 3u);
+    EXPECT_EQ(QueryFileInfo(folder / u"missing.txt", time, size), 2u);
+    ASSERT_EQ(QueryFileInfo(file, time, size), 0u);
+    EXPECT_EQ(size, 5u);
+    EXPECT_NE(time, 0u);
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_TRUE(PathExists(folder / u"*.txt"));
+    EXPECT_TRUE(PathExists(folder.Path()));
+    EXPECT_FALSE(PathExists(folder / u"*.dll"));
+}
+
+TEST(CreateParentFolders, CreatesEveryLevelAboveTheFile) {
+    TempFolder folder;
+    CreateDirectoryW(W(folder / u"a"), nullptr);
+    EXPECT_EQ(CreateParentFolders(folder / u"a\\b\\c\\f.txt"), 0u);
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"a\\b\\c"));
+    EXPECT_FALSE(TempFolder::IsFolder(folder / u"a\\b\\c\\f.txt"));
+
+    EXPECT_EQ(CreateParentFolders(folder / u"f.txt"), 0u);  // the folder exists already
+
+    const WideString prefixed = WideString(u"\\\\?\\") + folder.Path() + u"\\x\\y\\f.txt";
+    EXPECT_EQ(CreateParentFolders(prefixed), 0u);
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"x\\y"));
+
+    // An existing file is left alone, even where its folders would be new.
+    const WideString existing = folder / u"a\\existing.txt";
+    TempFolder::WriteFile(existing, "");
+    EXPECT_EQ(CreateParentFolders(existing), 0u);
+}
+
+TEST(CreateParentFolders, RelativeAndForwardSlashPaths) {
+    TempFolder folder;
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(W(folder.Path())));
+    CreateParentFolders(u"logs\\out.txt");  // the first component counts as the root
+    EXPECT_FALSE(TempFolder::IsFolder(u"logs"));
+    CreateDirectoryW(L"a", nullptr);
+    CreateParentFolders(u"a\\b\\f.txt");
+    EXPECT_TRUE(TempFolder::IsFolder(u"a\\b"));
+    SetCurrentDirectoryW(previous);
+
+    CreateParentFolders(folder.Path() + u"/fs/f.txt");
+    EXPECT_FALSE(TempFolder::IsFolder(folder / u"fs"));
+}
+
+TEST(CreateParentFolders, FailureUndoesOneLevelAndReportsTheError) {
+    TempFolder folder;
+    // A file where a folder must go makes the third level fail.
+    CreateDirectoryW(W(folder / u"a"), nullptr);
+    TempFolder::WriteFile(folder / u"a\\block", "");
+    const uint32_t error = CreateParentFolders(folder / u"a\\block\\c\\f.txt");
+    EXPECT_NE(error, 0u);
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"a"));  // not empty: the system keeps it
+}
+
+TEST(FileFinder, LongPatternsGetThePrefix) {
+    TempFolder folder;
+    // Build nested folders until the pattern reaches the wanted length exactly.
+    auto patternOf = [&](int32_t length) {
+        WideString pattern = folder.Path() + u"\\";
+        const int32_t fill = length - pattern.Length() - 2;  // "\*" ends the pattern
+        WideString deep = pattern;
+        for (int32_t left = fill; left > 0;) {
+            const int32_t part = left > 100 ? 99 : left;
+            deep.Append(WideString(u'd', part));
+            left -= part;
+            if (left > 0) {
+                deep.Append(u'\\');
+                --left;
+            }
+        }
+        CreateParentFolders(WideString(u"\\\\?\\") + deep + u"\\f.txt");
+        TempFolder::WriteFile(WideString(u"\\\\?\\") + deep + u"\\f.txt", "x");
+        return deep + u"\\*";
+    };
+    for (int32_t length : {259, 300}) {
+        const WideString pattern = patternOf(length);
+        ASSERT_EQ(pattern.Length(), length);
+        FileFinder finder;
+        ASSERT_TRUE(finder.FindFirst(pattern)) << length;
+        EXPECT_TRUE(finder.Found());
+        EXPECT_EQ(HasLongPathPrefix(finder.Folder()), length >= 260) << length;
+        const WideString plainFolder = pattern.Left(pattern.Length() - 2);
+        EXPECT_EQ(finder.Folder().Right(plainFolder.Length()), plainFolder);
+    }
+}
+
+TEST(FileFinder, FolderOfThePattern) {
+    TempFolder folder;
+    TempFolder::WriteFile(folder / u"app.ini", "");
+    FileFinder finder;
+    ASSERT_TRUE(finder.FindFirst(folder / u"app.ini"));
+    EXPECT_EQ(finder.Folder(), folder.Path());
+    EXPECT_EQ(WideString(U(finder.Data().cFileName)), WideString(u"app.ini"));
+
+    WideString forward = folder.Path();
+    forward.ReplaceUnit(u'\\', u'/');
+    ASSERT_TRUE(finder.FindFirst(forward + u"/app.ini"));
+    WideString found = finder.Folder();
+    found.ReplaceUnit(u'\\', u'/');  // the system may normalise the separators
+    EXPECT_EQ(found, forward);
+
+    EXPECT_FALSE(finder.FindFirst(folder / u"missing.ini"));
+    EXPECT_FALSE(finder.Found());
+    EXPECT_EQ(GetLastError(), 2u);
+}

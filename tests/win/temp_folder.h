@@ -1,0 +1,73 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/handles_win.h"
+#include "support/wide_win.h"
+
+// A fresh folder under the temporary folder, removed with everything in it at the end. Paths
+// inside may exceed MAX_PATH, so removal goes through the long-path prefix.
+class TempFolder {
+public:
+    TempFolder() {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        static int counter = 0;
+        path = WideString(U(base));
+        path.Append(u"qz-").Append(
+            FromNarrow(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter)));
+        CreateDirectoryW(W(path), nullptr);
+    }
+    ~TempFolder() { RemoveTree(WideString(u"\\\\?\\") + path); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const WideString& Path() const { return path; }
+    WideString operator/(std::u16string_view name) const { return path + u"\\" + name; }
+
+    static void WriteFile(const WideString& file, const std::string& bytes) {
+        UniqueFile handle(CreateFileW(W(file), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(handle.valid());
+        DWORD written;
+        ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    static std::string ReadFile(const WideString& file) {
+        UniqueFile handle(CreateFileW(W(file), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        std::string bytes;
+        if (!handle) return bytes;
+        char chunk[4096];
+        DWORD read;
+        while (::ReadFile(handle.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+            bytes.append(chunk, read);
+        return bytes;
+    }
+    static bool IsFolder(const WideString& folder) {
+        const DWORD attributes = GetFileAttributesW(W(folder));
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+private:
+    static void RemoveTree(const WideString& folder) {
+        WIN32_FIND_DATAW data;
+        UniqueFind search(FindFirstFileW(W(folder + u"\\*"), &data));
+        if (search) {
+            do {
+                const WideString name(U(data.cFileName));
+                if (name == WideString(u".") || name == WideString(u"..")) continue;
+                const WideString child = folder + u"\\" + name;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(child);
+                else
+                    DeleteFileW(W(child));
+            } while (FindNextFileW(search.get(), &data));
+        }
+        search.reset();
+        RemoveDirectoryW(W(folder));
+    }
+
+    WideString path;
+};
