@@ -6,7 +6,8 @@ CONFIG := MinSizeRel
 
 .PHONY: all dist test deps native win64 win32 clean
 
-all: dist
+all: deps
+	@$(MAKE) --no-print-directory dist
 
 deps:
 	@scripts/install-deps.sh
