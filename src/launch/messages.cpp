@@ -4,17 +4,18 @@
 #include "support/fatal.h"
 #include "support/utf8.h"
 
-void LoadMessage(WideString& out, int32_t id) { LoadStringResource(out, id); }
+void LoadMessage(WideString& out, int32_t id) { LoadStringResource(out, FindStringModule(id), id); }
 
 WideString LoadMessage(int32_t id) {
     WideString text;
-    LoadStringResource(text, id);
+    LoadMessage(text, id);
     return text;
 }
 
 void FormatResourceMessage(WideString& out, int32_t id, std::initializer_list<FormatArg> args) {
     WideString pattern;
-    if (!LoadStringResource(pattern, id)) FatalInvalidArgument();
+    LoadMessage(pattern, id);
+    if (pattern.IsEmpty()) FatalInvalidArgument();
     out = Format(pattern, args);
 }
 

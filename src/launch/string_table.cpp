@@ -23,11 +23,19 @@ bool FindStringInBlock(const void* block, size_t sizeBytes, int32_t index, WideS
     }
 }
 
-bool LoadStringResource(WideString& out, int32_t id) {
+bool LoadStringResource(WideString& out, ResourceModule module, int32_t id) {
     out.Clear();
-    if (id < 0) return false;
+    if (!module || id < 0) return false;
     const void* block = nullptr;
     size_t size = 0;
-    return LoadStringBlock(id, block, size) &&
+    return LoadStringBlock(module, id, block, size) &&
            FindStringInBlock(block, size, id % kStringsPerBlock, out);
+}
+
+ResourceModule FindStringModule(int32_t id) {
+    WideString text;
+    for (ResourceModule module : ProgramResourceModules()) {
+        if (LoadStringResource(text, module, id)) return module;
+    }
+    return nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 #include <string_view>
 
 #include "support/wide_string.h"
@@ -15,10 +16,21 @@ inline int32_t StringBlockId(int32_t id) { return id / kStringsPerBlock + 1; }
 // (or inside it) ends the walk: the string is absent. Never reads past sizeBytes.
 bool FindStringInBlock(const void* block, size_t sizeBytes, int32_t index, WideString& out);
 
-// The executable's own string-table block for a string id (string_table_win.cpp reads the
-// resource; the native build serves blocks built from the same message texts). false when the
-// block does not exist.
-bool LoadStringBlock(int32_t id, const void*& block, size_t& sizeBytes);
+// A module that carries string resources: the executable itself on Windows, the built-in table
+// of message texts in the native build.
+using ResourceModule = const void*;
 
-// Copies string `id` into out; false (and out empty) when no block holds a non-empty entry.
-bool LoadStringResource(WideString& out, int32_t id);
+// The string-table block of `module` that holds string `id` (string_table_win.cpp reads the
+// resource; string_table_native.cpp serves the same message texts laid out as blocks). false when
+// the module has no such block.
+bool LoadStringBlock(ResourceModule module, int32_t id, const void*& block, size_t& sizeBytes);
+
+// The program's resource modules, in search order.
+const std::vector<ResourceModule>& ProgramResourceModules();
+
+// The first resource module of the program whose string table holds a non-empty string `id`, or
+// null. In practice the only module is the executable.
+ResourceModule FindStringModule(int32_t id);
+
+// Copies string `id` of `module` into out; false (and out empty) when it is absent.
+bool LoadStringResource(WideString& out, ResourceModule module, int32_t id);

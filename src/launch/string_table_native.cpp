@@ -36,7 +36,13 @@ const std::map<int32_t, std::vector<uint16_t>>& Blocks() {
 }
 }  // namespace
 
-bool LoadStringBlock(int32_t id, const void*& block, size_t& sizeBytes) {
+const std::vector<ResourceModule>& ProgramResourceModules() {
+    static const std::vector<ResourceModule> modules{&Blocks()};
+    return modules;
+}
+
+bool LoadStringBlock(ResourceModule module, int32_t id, const void*& block, size_t& sizeBytes) {
+    if (module != &Blocks()) return false;
     const auto found = Blocks().find(StringBlockId(id));
     if (found == Blocks().end()) return false;
     block = found->second.data();

@@ -1,9 +1,15 @@
 #include "launch/string_table.h"
 #include "support/wide_win.h"
 
-// The executable's own resources, in the language the thread locale selects (neutral request).
-bool LoadStringBlock(int32_t id, const void*& block, size_t& sizeBytes) {
-    HMODULE module = GetModuleHandleW(nullptr);
+const std::vector<ResourceModule>& ProgramResourceModules() {
+    static const std::vector<ResourceModule> modules{GetModuleHandleW(nullptr)};
+    return modules;
+}
+
+// The language is left neutral: the system picks it from the thread locale and its fallbacks.
+bool LoadStringBlock(ResourceModule resourceModule, int32_t id, const void*& block,
+                     size_t& sizeBytes) {
+    auto module = static_cast<HMODULE>(const_cast<void*>(resourceModule));
     HRSRC resource = FindResourceExW(module, MAKEINTRESOURCEW(6),  // RT_STRING
                                      MAKEINTRESOURCEW(StringBlockId(id)),
                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));

@@ -63,6 +63,8 @@ TEST(Messages, TableTextsLoadExactly) {
     EXPECT_TRUE(LoadMessage(201).IsEmpty());
     EXPECT_TRUE(LoadMessage(231).IsEmpty());
     EXPECT_TRUE(LoadMessage(-1).IsEmpty());
+    EXPECT_NE(FindStringModule(kMsgMainClassMissing), nullptr);
+    EXPECT_EQ(FindStringModule(231), nullptr);
 }
 
 TEST(Messages, ErrorLinesOnStandardOutput) {
