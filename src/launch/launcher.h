@@ -8,12 +8,8 @@
 #include "support/handles.h"
 #include "support/string_list.h"
 #include "support/wide_string.h"
+#include "vmhost/jni_api.h"
 
-// The JNI handle types, declared as jni.h declares them for C++.
-struct JavaVM_;
-struct JNIEnv_;
-typedef JavaVM_ JavaVM;
-typedef JNIEnv_ JNIEnv;
 
 // The one state object of the process: every setting, the chosen runtime, the VM handles, the
 // argument and option lists, the mode flags and the single-instance handles. The entry point
@@ -28,10 +24,32 @@ public:
     // The process-wide instance, or null before construction and after teardown.
     static Launcher* Current();
 
-    // Command line and settings; false ends the process with -1.
+    // Command line, settings, working directory and runtime choice; false ends the process
+    // with -1.
     bool Initialize();
+    // Relaunch in the pair, second-instance wait, or the in-process launch; the exit code.
+    int32_t Run();
+    // Runs the VM on a thread of its own (or on the calling thread when none can be created)
+    // and returns the thread's exit code: 0 when main returned and the thread detached.
+    uint32_t StartRunThread();
+    // The run thread's work: create the VM, redirect the streams, call main. 0 or 1.
+    uint32_t RunThreadProcedure();
+    // Second instance only: the first instance's reply, or its exit code once it ends.
+    int32_t WaitForPrimaryInstance();
+    // The VM's default Java thread stack size, 0 when it reports none.
+    size_t DefaultThreadStackSize();
     // Reads the configuration; false (after any message) ends the process with -1.
     bool ReadSettings();
+
+    // Runtime choice: the configured "JRE Path" for now.
+    bool SelectRuntime();
+
+    // VM hosting. Each reports its own failure (messages 222, 202, 203, 211, 215, 216).
+    bool LoadVmLibrary(const WideString& vmLibraryPath);
+    bool CreateJavaVm();
+    bool InvokeMain();
+    // The stack trace of a Java exception as text; empty when it cannot be produced.
+    WideString ExceptionText(JNIEnv* env, jthrowable exception);
 
     // Configuration paths. GetModulePath prints message 202 with 208 on failure.
     bool GetModulePath(WideString& out);
@@ -91,7 +109,7 @@ public:
     UniqueHandle startedEvent;
     bool relaunchInPair = false;
     // VM entry points resolved from the VM library; the last one may stay null.
-    void* createJavaVm = nullptr;
-    void* getDefaultJavaVmInitArgs = nullptr;
-    void* findClassFromBootLoader = nullptr;
+    CreateJavaVmFunction createJavaVm = nullptr;
+    GetDefaultJavaVmInitArgsFunction getDefaultJavaVmInitArgs = nullptr;
+    FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;
 };

@@ -1,7 +1,75 @@
+#include <windows.h>
+
 #include "launch/command_line.h"
 #include "launch/launcher.h"
+#include "modes/instance_block.h"
+#include "runtime/vm_library_lookup.h"
+#include "support/handles.h"
+#include "support/wide_win.h"
 
 bool Launcher::Initialize() {
     ParseCommandLine(arguments);
-    return ReadSettings();
+    if (!ReadSettings()) return false;
+    // Single-instance forwarding and the executable folder as working directory join here.
+    return SelectRuntime();
+}
+
+bool Launcher::SelectRuntime() {
+    if (!configuredRuntimePath.IsEmpty()) {
+        bool server = false;
+        const WideString library =
+            FindVmLibrary(WithTrailingSeparator(configuredRuntimePath), jvmType, server);
+        if (!library.IsEmpty()) {
+            runtimeLibraryPath = library;
+            return true;
+        }
+    }
+    // The shipped runtime folder, the registry search and the missing-runtime dialog follow here
+    // as they are built; until then a launch without a usable "JRE Path" has no runtime.
+    return false;
+}
+
+int32_t Launcher::Run() {
+    if (relaunchInPair) {
+        // The pair gets this process's own command line, unchanged; CreateProcessW may write to
+        // its command-line buffer, so it gets a copy.
+        std::u16string commandLine(U(GetCommandLineW()));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        const BOOL started = CreateProcessW(W(pairProduct), W(commandLine.data()), nullptr,
+                                            nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+        UniqueHandle child(started ? process.hProcess : nullptr);
+        UniqueHandle childThread(started ? process.hThread : nullptr);
+        if (!waitForPair) return 0;
+        if (!child) return 0;
+        WaitForSingleObject(child.get(), INFINITE);
+        DWORD exitCode = 0;
+        if (!GetExitCodeProcess(child.get(), &exitCode)) return 0;
+        return static_cast<int32_t>(exitCode);
+    }
+    if (singleInstance && !isPrimaryInstance) return WaitForPrimaryInstance();
+
+    // The runtime environment ("Path", library path option) is prepared here as it is built.
+    if (!LoadVmLibrary(runtimeLibraryPath)) return -1;
+    // The launch configuration (class path, VM parameters, redirection, "Cmd") joins here.
+    return StartRunThread() == 0 ? 0 : -1;
+}
+
+int32_t Launcher::WaitForPrimaryInstance() {
+    const auto* block = static_cast<const InstanceBlock*>(instanceBlock.get());
+    if (!block) return 0;
+    UniqueHandle primary(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, block->ownerProcessId));
+    if (!primary) return 0;
+    for (;;) {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) &&
+            message.message == block->messageNumber) {
+            return static_cast<int32_t>(message.wParam);
+        }
+        DWORD exitCode = 0;
+        if (!GetExitCodeProcess(primary.get(), &exitCode)) return 0;
+        if (exitCode != STILL_ACTIVE) return static_cast<int32_t>(exitCode);
+        Sleep(100);
+    }
 }

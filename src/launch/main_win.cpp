@@ -11,8 +11,7 @@ int main() {
     // Selects the language of the string table for every message that follows.
     SetThreadLocale(GetSystemDefaultLCID());
     int exitCode = -1;
-    if (!launcher.Initialize()) return exitCode;
-    // The launch sequence proper (runtime selection, VM creation, main) is not built yet, so an
-    // initialised launcher has nothing to run and still ends with -1.
+    // Service mode hands the primary thread to the service dispatcher instead, once it is built.
+    if (launcher.Initialize()) exitCode = launcher.Run();
     return exitCode;
 }

@@ -87,3 +87,32 @@ std::u16string DecodeUtf8(std::string_view text) {
     }
     return out;
 }
+
+std::u16string DecodeModifiedUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const auto at = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+        const auto continuation = [&](size_t k) {
+            return i + k < text.size() && (at(k) & 0xC0) == 0x80;
+        };
+        if (lead < 0x80) {
+            out += lead;
+            i += 1;
+        } else if ((lead >> 5) == 0x06 && continuation(1)) {
+            out += static_cast<char16_t>(((lead & 0x1F) << 6) | (at(1) & 0x3F));
+            i += 2;
+        } else if ((lead >> 4) == 0x0E && continuation(1) && continuation(2)) {
+            // Surrogates stay separate units: that is how the VM encodes a pair.
+            out += static_cast<char16_t>(((lead & 0x0F) << 12) | ((at(1) & 0x3F) << 6) |
+                                         (at(2) & 0x3F));
+            i += 3;
+        } else {
+            out += u'\xFFFD';
+            i += 1;
+        }
+    }
+    return out;
+}

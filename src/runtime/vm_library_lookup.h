@@ -1,0 +1,20 @@
+#pragma once
+
+#include <vector>
+
+#include "support/wide_string.h"
+
+// The VM library sub-paths of a runtime folder, in the order they are tried for a VM type
+// (0 any VM, 1 server VM required, 2 server VM preferred).
+struct VmLibraryCandidate {
+    const char16_t* subPath;
+    bool server;
+};
+std::vector<VmLibraryCandidate> VmLibraryCandidates(int32_t vmType);
+
+// The first candidate under folder (which ends in "\") that exists; empty when none does.
+// server is set for the server VM and left alone otherwise. (vm_library_lookup_win.cpp)
+WideString FindVmLibrary(const WideString& folder, int32_t vmType, bool& server);
+
+// folder with a final "\" added unless it has one.
+WideString WithTrailingSeparator(const WideString& folder);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "support/handles_win.h"
+#include "support/paths.h"
+#include "support/wide_win.h"
+
+// A library loaded by its full path, with typed access to its exports. Unloaded at the end of
+// the owner's life unless kept with Keep().
+class Dll {
+public:
+    // A relative path is made absolute against the current directory first: handed to the
+    // system as it is, the library search order could pick a planted copy elsewhere.
+    // false leaves the system's last error as the load set it.
+    bool Load(const WideString& path) {
+        WideString fullPath = path;
+        if (!IsAbsolutePath(path)) {
+            const DWORD needed = GetFullPathNameW(W(path), 0, nullptr, nullptr);
+            if (needed == 0) return false;
+            const DWORD written = GetFullPathNameW(
+                W(path), needed, W(fullPath.Buffer(static_cast<int32_t>(needed))), nullptr);
+            if (written == 0 || written >= needed) return false;
+            fullPath = fullPath.Left(static_cast<int32_t>(written));
+        }
+        module.reset(LoadLibraryW(W(fullPath)));
+        return module.valid();
+    }
+
+    // null when the export is missing (GetLastError tells why).
+    template <typename Function>
+    Function Export(const char* name) const {
+        return reinterpret_cast<Function>(
+            reinterpret_cast<void*>(GetProcAddress(module.get(), name)));
+    }
+
+    // Leaves the library loaded for the rest of the process.
+    void Keep() { module.release(); }
+    bool IsLoaded() const { return module.valid(); }
+
+private:
+    UniqueModule module;
+};

@@ -1,0 +1,7 @@
+#include <unistd.h>
+
+#include "vmhost/idle.h"
+
+void SleepForever() {
+    for (;;) pause();
+}

@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "vmhost/idle.h"
+
+void SleepForever() {
+    for (;;) Sleep(INFINITE);
+}
