@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/wide_printer.h"
+#include "launch/launcher.h"
+#include "vmhost/vm_hooks.h"
+
+namespace {
+// What the VM library's JNI_CreateJavaVM received, and what it answers.
+struct CreateCall {
+    jint version = 0;
+    jboolean ignoreUnrecognized = JNI_TRUE;
+    std::vector<std::string> options;
+    std::vector<void*> extraInfo;
+};
+CreateCall lastCall;
+jint createResult = 0;
+JavaVM* const kFakeVm = reinterpret_cast<JavaVM*>(0x1000);
+
+jint JNICALL FakeCreateJavaVm(JavaVM** vm, void** env, void* argsBlock) {
+    auto* args = static_cast<JavaVMInitArgs*>(argsBlock);
+    lastCall = CreateCall{};
+    lastCall.version = args->version;
+    lastCall.ignoreUnrecognized = args->ignoreUnrecognized;
+    for (jint i = 0; i < args->nOptions; ++i) {
+        lastCall.options.push_back(args->options[i].optionString);
+        lastCall.extraInfo.push_back(args->options[i].extraInfo);
+    }
+    if (createResult == JNI_OK) {
+        *vm = kFakeVm;
+        *env = reinterpret_cast<void*>(0x2000);
+    }
+    return createResult;
+}
+
+jint JNICALL FakeDefaultArgs(void* block) {
+    auto* args = static_cast<JDK1_1InitArgs*>(block);
+    if (args->version != JNI_VERSION_1_1) return JNI_EVERSION;
+    args->javaStackSize = createResult;  // reused as the stack size to report
+    return JNI_OK;
+}
+
+struct Listener : ExitListener {
+    std::vector<int> exits;
+    int aborts = 0;
+    void OnExit(int code) override { exits.push_back(code); }
+    void OnAbort() override { ++aborts; }
+};
+}  // namespace
+
+TEST(CreateJavaVm, OptionsInOrderThenTheTwoHooks) {
+    Launcher launcher;
+    launcher.createJavaVm = FakeCreateJavaVm;
+    createResult = JNI_OK;
+    for (const char* option : {"-Djava.library.path=C:\\lib", "-Djava.class.path=a.jar", "-Xmx64m"})
+        ASSERT_TRUE(launcher.vmOptions.Append(option));
+    ASSERT_TRUE(launcher.CreateJavaVm());
+    EXPECT_EQ(lastCall.options, (std::vector<std::string>{"-Djava.library.path=C:\\lib",
+                                                          "-Djava.class.path=a.jar", "-Xmx64m",
+                                                          "abort", "exit"}));
+    EXPECT_EQ(lastCall.extraInfo[2], nullptr);
+    EXPECT_EQ(lastCall.extraInfo[3], reinterpret_cast<void*>(&VmAbortHook));
+    EXPECT_EQ(lastCall.extraInfo[4], reinterpret_cast<void*>(&VmExitHook));
+    EXPECT_EQ(lastCall.version, JNI_VERSION_1_2);
+    EXPECT_EQ(lastCall.ignoreUnrecognized, JNI_FALSE);
+    EXPECT_EQ(launcher.javaVm, kFakeVm);
+    launcher.javaVm = nullptr;  // nothing to destroy
+}
+
+TEST(CreateJavaVm, FailureReportsTheReasonOfTheResultCode) {
+    struct Case {
+        jint result;
+        const char* reason;
+    } cases[] = {{-1, "unknown"},           {-2, "thread detached from VM"},
+                 {-3, "JNI version error"}, {-4, "not enough memory"},
+                 {-5, "VM already created"}, {-6, "invalid arguments"},
+                 {-7, ""},                  {1, ""}};
+    for (const Case& c : cases) {
+        Launcher launcher;
+        launcher.createJavaVm = FakeCreateJavaVm;
+        createResult = c.result;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(launcher.CreateJavaVm());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  std::string("Error: JNI exception: failed to create the Java VM\r\nReason: ") +
+                      c.reason + ".\r\n \r\n");
+        EXPECT_EQ(launcher.javaVm, nullptr);
+        EXPECT_EQ(lastCall.options, (std::vector<std::string>{"abort", "exit"}));
+    }
+}
+
+TEST(DefaultThreadStackSize, AsksWithTheOldArgumentBlock) {
+    Launcher launcher;
+    launcher.getDefaultJavaVmInitArgs = FakeDefaultArgs;
+    createResult = 1 << 20;
+    EXPECT_EQ(launcher.DefaultThreadStackSize(), size_t{1} << 20);
+    createResult = -5;
+    EXPECT_EQ(launcher.DefaultThreadStackSize(), 0u);
+}
+
+TEST(VmHooks, ForwardOnlyToTheListener) {
+    Launcher launcher;
+    VmExitHook(3);  // no listener: nothing happens
+    VmAbortHook();
+    Listener listener;
+    launcher.exitListener = &listener;
+    VmExitHook(7);
+    VmAbortHook();
+    EXPECT_EQ(listener.exits, std::vector<int>{7});
+    EXPECT_EQ(listener.aborts, 1);
+}
