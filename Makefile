@@ -4,7 +4,7 @@ BUILD  := build
 CMAKE  := cmake -G Ninja -Wno-dev
 CONFIG := MinSizeRel
 
-.PHONY: all dist test deps native win64 win32 clean
+.PHONY: all dist demo test deps native win64 win32 clean
 
 all: deps
 	@$(MAKE) --no-print-directory dist
@@ -29,6 +29,11 @@ native: $(BUILD)/native/build.ninja
 dist: win64 win32
 	mkdir -p dist
 	cp $(BUILD)/win64/bin/quorvane64.exe $(BUILD)/win32/bin/quorvane.exe dist/
+
+# The main job on a sample application, under Wine with the project's test runtime.
+demo: deps
+	@$(MAKE) --no-print-directory dist
+	@scripts/demo.sh
 
 # Every tier: native unit tests (sanitizers), Windows tests of both builds under Wine, and the
 # end-to-end tests of the deliverables. A fresh Wine prefix per run.

@@ -8,27 +8,30 @@
 namespace {
 // The JDK's own launcher helper: it loads the class the way the java command does (and reports
 // like it on standard error). null when this VM has no such route.
-jclass LoadThroughLauncherHelper(Launcher& launcher, JNIEnv* env) {
+jclass CallLauncherHelper(Launcher& launcher, JNIEnv* env) {
     if (!launcher.findClassFromBootLoader) return nullptr;
-    jclass helper = launcher.findClassFromBootLoader(env, "sun/launcher/LauncherHelper");
+    LocalRef helper(env, launcher.findClassFromBootLoader(env, "sun/launcher/LauncherHelper"));
     if (!helper) return nullptr;
-    LocalRef helperRef(env, helper);
+    const auto helperType = static_cast<jclass>(helper.get());
     jmethodID checkAndLoadMain = env->GetStaticMethodID(
-        helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+        helperType, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
     if (!checkAndLoadMain) return nullptr;
     WideString dotted = launcher.mainClass;
     dotted.ReplaceUnit(u'/', u'.');
     LocalRef name(env, NewJavaString(env, dotted));
     if (!name) return nullptr;
-    jobject loaded = env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE,
-                                                 static_cast<jint>(1), name.get());
-    if (env->ExceptionCheck()) {
-        // The class route starts clean; this route fails without a message of its own.
-        env->ExceptionClear();
-        if (loaded) env->DeleteLocalRef(loaded);
-        return nullptr;
-    }
-    return static_cast<jclass>(loaded);
+    return static_cast<jclass>(env->CallStaticObjectMethod(helperType, checkAndLoadMain, JNI_TRUE,
+                                                           static_cast<jint>(1), name.get()));
+}
+
+// Any failure on the helper route falls through to the class route without a message, and that
+// route must start without the exception the failure may have left pending.
+jclass LoadThroughLauncherHelper(Launcher& launcher, JNIEnv* env) {
+    jclass loaded = CallLauncherHelper(launcher, env);
+    if (!env->ExceptionCheck()) return loaded;
+    env->ExceptionClear();
+    if (loaded) env->DeleteLocalRef(loaded);
+    return nullptr;
 }
 
 // FindClass with the configured "/" name. Reports its own failures.
@@ -55,46 +58,54 @@ jclass LoadThroughFindClass(Launcher& launcher, JNIEnv* env) {
 }
 }  // namespace
 
-bool Launcher::InvokeMain() {
-    JNIEnv* env = jniEnv;
-    jclass mainType = LoadThroughLauncherHelper(*this, env);
+namespace {
+// Loads the main class and runs main. Every local reference is released before it returns:
+// the caller detaches the thread next, and its environment is gone after that.
+bool RunMain(Launcher& launcher, JNIEnv* env) {
+    jclass mainType = LoadThroughLauncherHelper(launcher, env);
     if (!mainType) {
-        mainType = LoadThroughFindClass(*this, env);
+        mainType = LoadThroughFindClass(launcher, env);
         if (!mainType) return false;
     }
     LocalRef mainTypeRef(env, mainType);
 
     jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
     if (!mainMethod) {
-        if (env->ExceptionOccurred()) {
-            env->ExceptionDescribe();
-        } else {
-            PrintError(LoadMessage(kMsgMainMethodMissing));
-        }
+        // A real VM always has its NoSuchMethodError pending here; the launcher's own line
+        // follows the VM's print so the user sees both.
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        PrintError(LoadMessage(kMsgMainMethodMissing));
         return false;
     }
-    LocalRef argumentArray(env, NewStringArray(env, arguments));
+    LocalRef argumentArray(env, NewStringArray(env, launcher.arguments));
     if (!argumentArray) {
         env->ExceptionDescribe();
         return false;
     }
 
-    SignalReady(startedEvent);
+    SignalReady(launcher.startedEvent);
     env->CallStaticVoidMethod(mainType, mainMethod, argumentArray.get());
 
-    jthrowable thrown = env->ExceptionOccurred();
-    if (thrown && failureCheck) {
+    LocalRef thrown(env, env->ExceptionOccurred());
+    if (thrown && launcher.failureCheck) {
         // Building the text calls into the VM, which the JNI rules forbid while an exception is
         // pending: take it, build the text, and put it back so the run ends as without the check.
+        const auto exception = static_cast<jthrowable>(thrown.get());
         env->ExceptionClear();
-        ExceptionText(env, thrown);
-        env->Throw(thrown);
+        launcher.ExceptionText(env, exception);
+        env->Throw(exception);
     }
-    if (thrown) env->DeleteLocalRef(thrown);
+    return true;
+}
+}  // namespace
 
+bool Launcher::InvokeMain() {
+    if (!RunMain(*this, jniEnv)) return false;
     // Some vendors' VMs end the process from their own threads once main has returned; the run
     // thread must then stay alive and attached.
     if (ibmAccepted || ibmFavored) SleepForever();
+    // An exception that main threw is still pending: detaching hands it to the VM's
+    // uncaught-exception handler, which prints it.
     return javaVm->DetachCurrentThread() == JNI_OK;
 }
 
