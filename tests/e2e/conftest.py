@@ -10,6 +10,10 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 DIST = Path(os.environ.get("QZ_DIST", ROOT / "dist"))
+BUILD = Path(os.environ.get("QZ_BUILD", ROOT / "build"))
+# The test runtimes are built for each architecture; a launcher can only load its own.
+RUNTIMES = {"quorvane64.exe": BUILD / "win64" / "runtimes", "quorvane.exe": BUILD / "win32" / "runtimes"}
+SPAWN = BUILD / "win64" / "tests" / "spawn.exe"
 RUN_WINE = ROOT / "tests" / "wine" / "run-wine.sh"
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
@@ -20,15 +24,22 @@ def tools():
     # A missing tool fails every test loudly; nothing is skipped.
     if shutil.which("wine") is None:
         pytest.fail("wine is not installed: run `make deps` (or scripts/install-deps.sh)")
-    for name in EXECUTABLES:
-        if not (DIST / name).is_file():
-            pytest.fail(f"{DIST / name} is missing: run `make` first")
+    for path in [*(DIST / name for name in EXECUTABLES), SPAWN,
+                 *(folder / "full" / "bin" / "java.dll" for folder in RUNTIMES.values())]:
+        if not path.is_file():
+            pytest.fail(f"{path} is missing: run `make` first")
+
+
+def windows_path(path: Path) -> str:
+    return "Z:" + str(path).replace("/", "\\")
 
 
 class App:
     """A folder with one copy of a launcher executable."""
 
     def __init__(self, folder: Path, executable: str, name: str | None = None):
+        self.executable = executable
+        self.record_file = folder.parent / f"{folder.name}-record.txt"
         self.folder = folder
         self.folder.mkdir(parents=True, exist_ok=True)
         self.exe = folder / (name or executable)
@@ -44,9 +55,44 @@ class App:
             data = b"\xff\xfe" + data
         (path or self.ini).write_bytes(data)
 
-    def run(self, *args: str, timeout: float = 60) -> subprocess.CompletedProcess:
+    def runtime(self, name: str) -> Path:
+        """A test runtime folder of this executable's architecture."""
+        return RUNTIMES[self.executable] / name
+
+    def configure(self, main_class: str, runtime: str = "full", trailing_separator: bool = False,
+                  **java_runtime_environment: str):
+        """An INI naming the main class and a test runtime as "JRE Path"."""
+        jre = windows_path(self.runtime(runtime)) + ("\\" if trailing_separator else "")
+        lines = ["[Java Runtime Environment]", f"Main Class={main_class}", f"JRE Path={jre}"]
+        lines += [f"{key.replace('_', ' ')}={value}" for key, value in java_runtime_environment.items()]
+        self.write_ini("\n".join(lines) + "\n")
+
+    def _environment(self, env: dict | None) -> dict:
+        merged = dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file))
+        merged.update(env or {})
+        return merged
+
+    def run(self, *args: str, env: dict | None = None, timeout: float = 60) -> subprocess.CompletedProcess:
         return subprocess.run([str(RUN_WINE), str(self.exe), *args], cwd=self.folder,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+                              env=self._environment(env), stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=timeout)
+
+    def run_command_line(self, command_line: str, env: dict | None = None,
+                         timeout: float = 60) -> subprocess.CompletedProcess:
+        """Starts the executable with exactly this command line ({exe} is its Windows path)."""
+        command_file = self.folder.parent / f"{self.folder.name}-command.txt"
+        command_file.write_bytes(command_line.format(exe=windows_path(self.exe)).encode("utf-16-le"))
+        environment = self._environment(env)
+        environment["QZ_SPAWN_COMMAND_FILE"] = windows_path(command_file)
+        return subprocess.run([str(RUN_WINE), str(SPAWN), windows_path(self.exe)], cwd=self.folder,
+                              env=environment, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=timeout)
+
+    def record(self) -> list[str]:
+        """What the test runtime recorded, one entry per line."""
+        if not self.record_file.exists():
+            return []
+        return self.record_file.read_text(encoding="utf-8").splitlines()
 
 
 @pytest.fixture(params=EXECUTABLES)
