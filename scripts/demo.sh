@@ -24,7 +24,7 @@ INI
     sed 's/^/    /' "$app/${exe%.exe}.ini"
     echo "=== $exe \"first argument\" zweites-Argument-ä, output of main:"
     set +e
-    (cd "$app" && QZ_TEST_RECORD="$app/record.txt" \
+    (cd "$app" && QZ_TEST_RECORD="$(winpath "$app/record.txt")" \
         "$root/tests/wine/run-wine.sh" "./$exe" "first argument" "zweites-Argument-ä")
     code=$?
     set -e
