@@ -44,5 +44,15 @@ test: deps
 	ctest --test-dir $(BUILD)/win64 --output-on-failure -j2
 	ctest --test-dir $(BUILD)/win32 --output-on-failure -j2
 
+# A longer fuzzing run on demand: `make fuzz FUZZ_SECONDS=600`. Same corpora as the short CTest run.
+FUZZ_SECONDS ?= 300
+.PHONY: fuzz
+fuzz: $(BUILD)/native/build.ninja
+	cmake --build $(BUILD)/native --target java_version_fuzz
+	mkdir -p $(BUILD)/native/tests/fuzz/corpus/java_version
+	$(BUILD)/native/tests/fuzz/java_version_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+		-artifact_prefix=$(BUILD)/native/tests/fuzz/ \
+		$(BUILD)/native/tests/fuzz/corpus/java_version tests/fuzz/corpus/java_version
+
 clean:
 	rm -rf $(BUILD) dist

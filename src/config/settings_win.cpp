@@ -1,10 +1,14 @@
 #include "config/ini_file.h"
+#include "config/settings.h"
 #include "launch/launcher.h"
 #include "launch/messages.h"
+#include "support/file_finder_win.h"
+#include "support/text.h"
 
 namespace {
 const WideString kProductInformation(u"Product Information");
 const WideString kJavaRuntimeEnvironment(u"Java Runtime Environment");
+const WideString kApplication(u"Application");
 }  // namespace
 
 bool Launcher::ReadSettings() {
@@ -16,14 +20,31 @@ bool Launcher::ReadSettings() {
     plain.GetString(kProductInformation, u"Product Name", productName);
 
     LayeredIniFile layered(configurationFile);
-    // The per-user file's "JRE Path" takes precedence in console mode once that rule is built.
-    layered.GetString(kJavaRuntimeEnvironment, u"JRE Path", configuredRuntimePath);
-
     WideString value;
-    layered.GetString(kJavaRuntimeEnvironment, u"JVM Type", value);
-    jvmType = 0;
-    if (EqualsExact(value, u"server")) jvmType = 1;
-    if (EqualsExact(value, u"favor_server")) jvmType = 2;
+    const auto read = [&](const WideString& section, const char16_t* key) -> const WideString& {
+        layered.GetString(section, key, value);
+        return value;
+    };
+
+    minimumVersion = MinimumVersionSetting(read(kJavaRuntimeEnvironment, u"Minimum Version"));
+    maximumVersion = MaximumVersionSetting(read(kJavaRuntimeEnvironment, u"Maximum Version"));
+    serviceMode = EqualsExact(read(kApplication, u"Application Type"), u"service");
+    if (serviceMode) omitServiceName = !read(kApplication, u"Omit Service Name").IsEmpty();
+    SplitList(read(kJavaRuntimeEnvironment, u"Preferred versions"), u";", preferredVersions);
+
+    // In console mode a per-user file, once it exists, decides "JRE Path" alone (even when it
+    // lacks the key): it holds the folder the user chose when no runtime was found.
+    const WideString perUserFile = serviceMode ? WideString() : GetPerUserConfigurationFilePath(false);
+    FileFinder finder;
+    if (!perUserFile.IsEmpty() && finder.FindFirst(perUserFile)) {
+        IniFile(perUserFile).GetString(kJavaRuntimeEnvironment, u"JRE Path", configuredRuntimePath);
+    } else {
+        layered.GetString(kJavaRuntimeEnvironment, u"JRE Path", configuredRuntimePath);
+    }
+
+    jvmType = JvmTypeSetting(read(kJavaRuntimeEnvironment, u"JVM Type"));
+    ApplyJvmSource(read(kJavaRuntimeEnvironment, u"JVM Source"), *this);
+    ApplyVmProvider(read(kJavaRuntimeEnvironment, u"VM Provider"), *this);
 
     layered.GetString(kJavaRuntimeEnvironment, u"Main Class", mainClass);
     if (mainClass.IsEmpty()) {
@@ -31,5 +52,12 @@ bool Launcher::ReadSettings() {
         return false;
     }
     mainClass.ReplaceUnit(u'.', u'/');
+
+    failureCheck = IsYes(read(kApplication, u"Failure Check"));
+    overrideWorkingDir = IsYes(read(kApplication, u"Override WorkingDir"));
+    layered.GetString(kJavaRuntimeEnvironment, u"System Path", systemPath);
+    layered.GetString(kJavaRuntimeEnvironment, u"Library Path", libraryPath);
+    layered.GetString(kApplication, u"Pair Product", pairProduct);
+    waitForPair = IsYes(read(kApplication, u"Pair Return Code"));
     return true;
 }

@@ -41,8 +41,21 @@ public:
     // Reads the configuration; false (after any message) ends the process with -1.
     bool ReadSettings();
 
-    // Runtime choice: the configured "JRE Path" for now.
+    // Runtime choice: "JRE Path", the runtime shipped beside the executable, the registry in
+    // this build's view and then in the other one. false when none has a VM library.
     bool SelectRuntime();
+    // The executable's own folder when it is a runtime, else its "jre64\" / "jre\" subfolder
+    // when that is one, else empty (still success). false when the module path is unreadable.
+    bool FindShippedRuntime(WideString& folder);
+    // Registered runtimes of one registry view, filtered, ranked and chosen; the chosen home
+    // (ending in "\") and runtimeVersion on success. The other view sets relaunchInPair.
+    bool SearchRegistry(bool otherView, WideString& home);
+    // Sets relaunchInPair when "Pair Product" is set and runtimeLibraryPath is built for the
+    // other processor architecture.
+    void CheckArchitecture();
+    void UseExecutableFolderAsWorkingDirectory();
+    // QZ_JVM_PATH and QZ_JVM_HOME for the Java program and what it starts.
+    void PrepareRuntimeEnvironment();
 
     // VM hosting. Each reports its own failure (messages 222, 202, 203, 211, 215, 216).
     bool LoadVmLibrary(const WideString& vmLibraryPath);

@@ -3,30 +3,15 @@
 #include "launch/command_line.h"
 #include "launch/launcher.h"
 #include "modes/instance_block.h"
-#include "runtime/vm_library_lookup.h"
 #include "support/handles.h"
 #include "support/wide_win.h"
 
 bool Launcher::Initialize() {
     ParseCommandLine(arguments);
     if (!ReadSettings()) return false;
-    // Single-instance forwarding and the executable folder as working directory join here.
+    // Single-instance forwarding joins here.
+    if (overrideWorkingDir) UseExecutableFolderAsWorkingDirectory();
     return SelectRuntime();
-}
-
-bool Launcher::SelectRuntime() {
-    if (!configuredRuntimePath.IsEmpty()) {
-        bool server = false;
-        const WideString library =
-            FindVmLibrary(WithTrailingSeparator(configuredRuntimePath), jvmType, server);
-        if (!library.IsEmpty()) {
-            runtimeLibraryPath = library;
-            return true;
-        }
-    }
-    // The shipped runtime folder, the registry search and the missing-runtime dialog follow here
-    // as they are built; until then a launch without a usable "JRE Path" has no runtime.
-    return false;
 }
 
 int32_t Launcher::Run() {
@@ -50,7 +35,7 @@ int32_t Launcher::Run() {
     }
     if (singleInstance && !isPrimaryInstance) return WaitForPrimaryInstance();
 
-    // The runtime environment ("Path", library path option) is prepared here as it is built.
+    PrepareRuntimeEnvironment();
     if (!LoadVmLibrary(runtimeLibraryPath)) return -1;
     // The launch configuration (class path, VM parameters, redirection, "Cmd") joins here.
     return StartRunThread() == 0 ? 0 : -1;

@@ -95,6 +95,52 @@ class App:
         return self.record_file.read_text(encoding="utf-8").splitlines()
 
 
+def wine(*args: str, check: bool = True) -> subprocess.CompletedProcess:
+    """A Wine tool (reg, cmd) in the tests' prefix."""
+    return subprocess.run([str(RUN_WINE), *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          check=check, timeout=60)
+
+
+class Registry:
+    """Runtimes registered under HKEY_LOCAL_MACHINE in the 64-bit or the 32-bit view. Every test
+    starts and ends without any vendor key."""
+
+    ROOTS = ["Software\\JavaSoft", "Software\\JRockit", "Software\\IBM"]
+
+    def __init__(self, folder: Path):
+        self.folder = folder
+        self.count = 0
+
+    def _import(self, lines: list[str], bits: int):
+        self.count += 1
+        reg_file = self.folder / f"import-{self.count}.reg"
+        text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
+        reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+        wine("reg", "import", windows_path(reg_file), f"/reg:{bits}")
+
+    def clear(self):
+        # One cmd for all six deletions: Wine's reg import cannot remove keys.
+        deletions = [f'reg delete HKLM\\{root} /f /reg:{bits} >nul 2>nul'
+                     for bits in (64, 32) for root in self.ROOTS]
+        wine("cmd", "/c", " & ".join(deletions), check=False)
+
+    def add(self, key: str, version: str, java_home: Path | str | None, bits: int = 64):
+        """key is the vendor key below HKLM, e.g. Software\\JavaSoft\\Java Runtime Environment."""
+        home = java_home if isinstance(java_home, str) or java_home is None else windows_path(java_home)
+        lines = [f"[HKEY_LOCAL_MACHINE\\{key}\\{version}]"]
+        if home is not None:
+            lines.append('"JavaHome"="' + home.replace("\\", "\\\\") + '"')
+        self._import(lines, bits)
+
+
+@pytest.fixture
+def registry(tmp_path):
+    registry = Registry(tmp_path)
+    registry.clear()
+    yield registry
+    registry.clear()
+
+
 @pytest.fixture(params=EXECUTABLES)
 def executable(request) -> str:
     return request.param

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "support/wide_string.h"
+
+// n times: cut the path just before its last "\"; a path without one stays as it is.
+WideString StripComponents(const WideString& path, int32_t n);
+// The runtime folder of a VM library path (two components up), with its final "\":
+// C:\rt\bin\server\jvm.dll gives C:\rt\. Empty for a path without any "\".
+WideString RuntimeHome(const WideString& libraryPath);
+// The runtime folder shipped beside the executable: "jre64\" for the 64-bit build, "jre\" for
+// the 32-bit one.
+const char16_t* ShippedRuntimeFolderName();
+
+// Machine types of the PE file header.
+inline constexpr uint16_t kMachineX86 = 0x014C;
+// The offset of the PE headers ("PE\0\0" then the file header) in a mapped image, when the data
+// holds a DOS header, an e_lfanew inside the data, the signature and a whole file header. false
+// for anything shorter or malformed: nothing outside the data is ever read.
+bool LocatePeHeaders(const unsigned char* data, size_t size, size_t& headersOffset);
+// The machine field of the headers found by LocatePeHeaders.
+uint16_t PeMachine(const unsigned char* data, size_t headersOffset);
+// Whether a VM library built for `machine` belongs to the other architecture of this build.
+bool IsForeignMachine(uint16_t machine, bool build64);

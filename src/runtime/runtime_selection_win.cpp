@@ -1,0 +1,104 @@
+#include "launch/launcher.h"
+#include "runtime/runtime_paths.h"
+#include "runtime/vm_library_lookup.h"
+#include "support/dll_win.h"
+#include "support/paths.h"
+
+namespace {
+bool IsRuntimeFolder(const WideString& folder) { return PathExists(folder + u"bin\\java.dll"); }
+
+// The system's own copy only: a Dbghelp.dll planted beside the executable or in the current
+// directory must never run.
+Dll LoadSystemDbghelp() {
+    Dll dbghelp;
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        dbghelp.Load(WideString(U(system), static_cast<int32_t>(length)) + u"\\Dbghelp.dll");
+    return dbghelp;
+}
+}  // namespace
+
+bool Launcher::FindShippedRuntime(WideString& folder) {
+    WideString programFolder;
+    if (!GetProgramFolder(programFolder)) return false;
+    if (IsRuntimeFolder(programFolder)) {
+        folder = programFolder;
+        return true;
+    }
+    const WideString shipped = programFolder + ShippedRuntimeFolderName();
+    folder = IsRuntimeFolder(shipped) ? shipped : WideString();
+    return true;
+}
+
+bool Launcher::SelectRuntime() {
+    bool server = false;
+    if (!configuredRuntimePath.IsEmpty()) {
+        const WideString library =
+            FindVmLibrary(WithTrailingSeparator(configuredRuntimePath), jvmType, server);
+        if (!library.IsEmpty()) {
+            runtimeLibraryPath = library;
+            CheckArchitecture();
+            return true;
+        }
+    }
+    WideString folder;
+    // Without a shipped runtime there is no folder to look in: the VM library paths would
+    // otherwise be taken relative to whatever directory the user started from.
+    if (FindShippedRuntime(folder) && !folder.IsEmpty()) {
+        const WideString library = FindVmLibrary(folder, jvmType, server);
+        if (!library.IsEmpty()) {
+            runtimeLibraryPath = library;
+            return true;
+        }
+    }
+    WideString home;
+    if (SearchRegistry(false, home) || (!pairProduct.IsEmpty() && SearchRegistry(true, home))) {
+        const WideString library = FindVmLibrary(home, jvmType, server);
+        if (!library.IsEmpty()) {
+            runtimeLibraryPath = library;
+            return true;
+        }
+    }
+    // The missing-runtime dialog joins here; until then no runtime means no launch.
+    return false;
+}
+
+void Launcher::CheckArchitecture() {
+    relaunchInPair = false;
+    if (pairProduct.IsEmpty()) return;
+    UniqueFile file(CreateFileW(W(runtimeLibraryPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
+    UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return;
+    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return;
+    const auto* data = static_cast<const unsigned char*>(view.get());
+    // The headers are checked against the file's size first, so that a truncated or malformed
+    // library can make no reader look past the end of the view.
+    size_t headersOffset = 0;
+    if (!LocatePeHeaders(data, static_cast<size_t>(size.QuadPart), headersOffset)) return;
+    Dll dbghelp = LoadSystemDbghelp();
+    using ImageNtHeaderFunction = PIMAGE_NT_HEADERS(WINAPI*)(PVOID);
+    const auto imageNtHeader = dbghelp.Export<ImageNtHeaderFunction>("ImageNtHeader");
+    if (!imageNtHeader) return;
+    const PIMAGE_NT_HEADERS headers = imageNtHeader(const_cast<unsigned char*>(data));
+    if (reinterpret_cast<const unsigned char*>(headers) != data + headersOffset) return;
+    relaunchInPair = IsForeignMachine(PeMachine(data, headersOffset), sizeof(void*) == 8);
+}
+
+void Launcher::UseExecutableFolderAsWorkingDirectory() {
+    WideString modulePath;
+    if (!GetModulePath(modulePath)) return;
+    const int32_t slash = modulePath.FindLastUnit(u'\\');
+    if (slash > 0) SetCurrentDirectoryW(W(modulePath.Left(slash)));
+}
+
+void Launcher::PrepareRuntimeEnvironment() {
+    // "Path" and the library-path option join here.
+    SetEnvironmentVariableW(L"QZ_JVM_PATH", W(runtimeLibraryPath));
+    SetEnvironmentVariableW(L"QZ_JVM_HOME", W(StripComponents(runtimeLibraryPath, 3)));
+}

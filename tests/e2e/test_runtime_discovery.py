@@ -1,0 +1,173 @@
+"""Finding a runtime without (or past) "JRE Path": the runtime shipped beside the executable, the
+runtimes registered in the registry of either view, and the hand-over to the twin executable."""
+
+import os
+import shutil
+from pathlib import Path
+
+import pytest
+
+from conftest import App, RUNTIMES, wine, windows_path
+
+JDK = "Software\\JavaSoft\\Java Development Kit"
+JRE = "Software\\JavaSoft\\Java Runtime Environment"
+JROCKIT_JRE = "Software\\JRockit\\Java Runtime Environment"
+JROCKIT_JDK = "Software\\JRockit\\Java Development Kit"
+IBM = "Software\\IBM\\Java2 Runtime Environment"
+MINUS_ONE = 255
+OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
+TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
+
+
+def runtime_copy(folder: Path, source: Path, kit: bool = False) -> Path:
+    """A runtime folder of its own name (a link to a test runtime); a kit holds it as jre\\."""
+    home = folder
+    target = folder / "jre" if kit else folder
+    target.parent.mkdir(parents=True, exist_ok=True)
+    os.symlink(source, target)
+    return home
+
+
+def loaded_library(app: App) -> str | None:
+    libraries = [line[len("library: "):] for line in app.record() if line.startswith("library: ")]
+    return libraries[-1] if libraries else None
+
+
+def write_main_ini(app: App, **settings: str):
+    lines = ["[Java Runtime Environment]", "Main Class=test.Echo"]
+    application = {k: v for k, v in settings.items() if k in ("Pair Product", "Pair Return Code")}
+    lines += [f"{k}={v}" for k, v in settings.items() if k not in application]
+    if application:
+        lines += ["[Application]"] + [f"{k}={v}" for k, v in application.items()]
+    app.write_ini("\n".join(lines) + "\n")
+
+
+@pytest.mark.parametrize("registered,settings,chosen", [
+    ([(JRE, "1.7.0_80", "full"), (JRE, "1.8.0_60", "full"), (JRE, "1.8", "full")], {}, "1.8.0_60"),
+    ([(JRE, "1.8", "full"), (JDK, "1.7", "full")], {"JVM Source": "favor_JDK"}, "1.7"),
+    ([(JRE, "1.8", "full"), (JDK, "1.7", "full")], {"JVM Source": "only_JDK"}, "1.7"),
+    ([(JRE, "1.8", "full"), (JDK, "1.9", None)], {"JVM Source": "only_JDK"}, None),
+    ([(JRE, "1.8", "full")], {"JVM Source": "JRE"}, None),
+    ([(JRE, "1.8", "full"), (JROCKIT_JRE, "1.6", "full"), (JROCKIT_JDK, "1.5", "full"),
+      (IBM, "1.7", "full")], {"VM Provider": "jRockit"}, "1.6"),
+    ([(JRE, "1.8", "client"), (JRE, "1.7", "server")], {"JVM Type": "server"}, "1.7"),
+    ([(JRE, "1.8", "full"), (JRE, "1.7", "full"), (JRE, "1.6.0_45", "full")],
+     {"Preferred versions": "1.6;1.7"}, "1.6.0_45"),
+    ([(JRE, "1.8", "full"), (JRE, "11", "full")], {"Maximum Version": "1.8"}, "1.8"),
+    ([(JRE, "1.8", "full"), (JRE, "11", "full")], {"Maximum Version": ""}, "11"),
+    ([(JRE, "1.8", "full"), (JRE, "11", "full")], {"Minimum Version": "12"}, None),
+], ids=["newest", "favor_JDK", "only_JDK", "kit without jre", "unknown JVM Source", "JRockit",
+        "server only", "preferred versions", "maximum", "empty maximum", "minimum"])
+def test_registered_runtimes_are_filtered_and_ranked(tmp_path, app, registry, registered, settings,
+                                                     chosen):
+    for key, version, runtime in registered:
+        home = tmp_path / f"{key.split(chr(92))[1]}-{version}"
+        if runtime is None:
+            home.mkdir()  # a kit without a runtime inside
+        else:
+            runtime_copy(home, app.runtime(runtime), kit=key.endswith("Development Kit"))
+        registry.add(key, version, home, bits=OWN_BITS[app.executable])
+    write_main_ini(app, **settings)
+    result = app.run()
+    if chosen is None:
+        assert result.returncode == MINUS_ONE
+        assert loaded_library(app) is None
+    else:
+        assert result.returncode == 0, result.stdout + result.stderr
+        assert f"-{chosen}\\" in loaded_library(app)
+
+
+def test_search_order_jre_path_then_shipped_then_registry(tmp_path, executable, registry):
+    app = App(tmp_path / "app", executable)
+    registered = runtime_copy(tmp_path / "registered", App(tmp_path / "x", executable).runtime("full"))
+    registry.add(JRE, "1.8", registered, bits=OWN_BITS[executable])
+    empty_runtime = tmp_path / "no-vm"
+    (empty_runtime / "bin").mkdir(parents=True)
+    write_main_ini(app, **{"JRE Path": windows_path(empty_runtime)})
+    # A "JRE Path" without a VM library falls through to the registry...
+    assert app.run().returncode == 0
+    assert "\\registered\\" in loaded_library(app)
+    # ...but a shipped runtime folder beside the executable comes before it.
+    shipped = "jre64" if executable == "quorvane64.exe" else "jre"
+    runtime_copy(app.folder / shipped, app.runtime("client"))
+    assert app.run().returncode == 0
+    assert f"\\app\\{shipped}\\bin\\client\\jvm.dll" in loaded_library(app)
+
+
+def test_executable_inside_a_runtime_uses_it(tmp_path, executable, registry):
+    runtime = tmp_path / "runtime"
+    shutil.copytree(RUNTIMES[executable] / "server", runtime)
+    app = App(runtime, executable)
+    write_main_ini(app)
+    result = app.run()
+    assert result.returncode == 0
+    assert loaded_library(app).endswith("\\runtime\\bin\\server\\jvm.dll")
+    record = app.record()
+    library = windows_path(runtime / "bin" / "server" / "jvm.dll")
+    assert f"env: QZ_JVM_PATH={library}" in record
+    assert f"env: QZ_JVM_HOME={windows_path(runtime)}" in record
+
+
+@pytest.fixture
+def pair(tmp_path, executable):
+    """Both executables in one folder, each with its own INI."""
+    app = App(tmp_path / "pair", executable)
+    twin = App(tmp_path / "pair", TWIN[executable])
+    return app, twin
+
+
+def test_handover_to_the_twin_through_the_other_registry_view(pair, registry, tmp_path):
+    app, twin = pair
+    twin_bits = OWN_BITS[twin.executable]
+    registry.add(JRE, "1.8", runtime_copy(tmp_path / "other", twin.runtime("full")), bits=twin_bits)
+    for launcher in (app, twin):
+        write_main_ini(launcher, **{"Pair Product": windows_path(twin.exe), "Pair Return Code": "yes"})
+    result = app.run("one", "two words")
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert result.stdout == b"args: 2\r\none\r\ntwo words\r\n"
+    assert "\\other\\bin\\client\\jvm.dll" in loaded_library(app)
+    # Without "Pair Product" the other view is never searched.
+    write_main_ini(app)
+    assert app.run().returncode == MINUS_ONE
+
+
+@pytest.mark.parametrize("pair_return_code,expected", [("yes", 9), ("YES", 9), ("no", 0), ("", 0)])
+def test_pair_return_code(pair, pair_return_code, expected):
+    app, twin = pair
+    foreign = windows_path(twin.runtime("full"))
+    write_main_ini(app, **{"JRE Path": foreign, "Pair Product": windows_path(twin.exe),
+                           "Pair Return Code": pair_return_code})
+    write_main_ini(twin, **{"JRE Path": foreign})
+    twin.write_ini(twin.ini.read_text().replace("test.Echo", "test.Exit"))
+    result = app.run(env={"QZ_TEST_JAVA_OPTIONS": "-Dtest.exit.code=9 -Dtest.wait.ms=0"})
+    assert result.returncode == expected
+
+
+def test_foreign_library_without_pair_product_is_loaded_here(pair):
+    app, twin = pair
+    library = windows_path(twin.runtime("full") / "bin" / "client" / "jvm.dll")
+    write_main_ini(app, **{"JRE Path": windows_path(twin.runtime("full"))})
+    result = app.run()
+    assert result.returncode == MINUS_ONE
+    assert result.stdout == f"Error: Failed to load Java VM library: {library} (errno = 193).\r\n \r\n".encode()
+
+
+def test_per_user_jre_path_hides_the_one_beside_the_executable(tmp_path, app):
+    appdata = wine("cmd", "/c", "echo %APPDATA%").stdout.decode().strip()
+    prefix = Path(os.environ.get("QZ_WINEPREFIX", Path(__file__).resolve().parents[2] / "build" / "wineprefix"))
+    user_folder = prefix / "drive_c" / appdata[3:].replace("\\", "/") / f"Quorvane Test {tmp_path.name}"
+    per_user = user_folder / "code" / app.exe.with_suffix(".ini").name
+    per_user.parent.mkdir(parents=True)
+    try:
+        app.write_ini("[Product Information]\nProduct Name=Quorvane Test: " + tmp_path.name +
+                      "\nProduct Code=code\n[Java Runtime Environment]\nMain Class=test.Echo\n"
+                      f"JRE Path={windows_path(app.runtime('client'))}\n")
+        app.write_ini("[Java Runtime Environment]\nJRE Path=" + windows_path(app.runtime("server")) + "\n",
+                      path=per_user)
+        assert app.run().returncode == 0
+        assert loaded_library(app).endswith("\\server\\bin\\server\\jvm.dll")
+        # A per-user file without the key still hides it.
+        app.write_ini("[Java Runtime Environment]\n", path=per_user)
+        assert app.run().returncode == MINUS_ONE
+    finally:
+        shutil.rmtree(user_folder)

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "common/wide_printer.h"
+#include "config/settings.h"
+#include "launch/launcher.h"
+
+namespace {
+std::tuple<int32_t, int32_t, int32_t, int32_t> Parts(const JavaVersion& v) {
+    return {v.major, v.minor, v.micro, v.update};
+}
+}  // namespace
+
+TEST(Settings, VersionBounds) {
+    using P = std::tuple<int32_t, int32_t, int32_t, int32_t>;
+    const P none{0, 0, 0, 0};
+    const P top{65535, 65535, 65535, 65535};
+    EXPECT_EQ(Parts(MinimumVersionSetting(u"any")), none);
+    EXPECT_EQ(Parts(MinimumVersionSetting(u"")), none);
+    EXPECT_EQ(Parts(MinimumVersionSetting(u"jdk")), none);
+    EXPECT_EQ(Parts(MinimumVersionSetting(u"1.7")), (P{1, 7, 0, 0}));
+    EXPECT_EQ(Parts(MaximumVersionSetting(u"any")), top);
+    EXPECT_EQ(Parts(MaximumVersionSetting(u"ANY")), top);  // digit-free: no bound either
+    EXPECT_EQ(Parts(MaximumVersionSetting(u"")), top);
+    EXPECT_EQ(Parts(MaximumVersionSetting(u"1.7")), (P{1, 7, 65535, 65535}));
+    EXPECT_EQ(Parts(MaximumVersionSetting(u"1.8.0_60")), (P{1, 8, 0, 60}));
+}
+
+TEST(Settings, JvmTypeIsExact) {
+    EXPECT_EQ(JvmTypeSetting(u"server"), 1);
+    EXPECT_EQ(JvmTypeSetting(u"favor_server"), 2);
+    EXPECT_EQ(JvmTypeSetting(u"Server"), 0);
+    EXPECT_EQ(JvmTypeSetting(u"client"), 0);
+    EXPECT_EQ(JvmTypeSetting(u""), 0);
+}
+
+TEST(Settings, JvmSourceTable) {
+    struct Case {
+        const char16_t* value;
+        bool any, jdk, jre;
+    } cases[] = {
+        {u"", true, true, true},          {u"favor_JRE", true, false, true},
+        {u"favor_JDK", true, true, false}, {u"only_JRE", false, false, true},
+        {u"only_JDK", false, true, false}, {u"Only_JDK", false, false, false},
+        {u"jdk", false, false, false},
+    };
+    for (const Case& c : cases) {
+        Launcher launcher;
+        ApplyJvmSource(c.value, launcher);
+        EXPECT_EQ(launcher.anyKindAccepted, c.any) << testing::PrintToString(WideString(c.value));
+        EXPECT_EQ(launcher.jdkWanted, c.jdk) << testing::PrintToString(WideString(c.value));
+        EXPECT_EQ(launcher.jreWanted, c.jre) << testing::PrintToString(WideString(c.value));
+    }
+}
+
+TEST(Settings, VmProviderTable) {
+    // jrockitAccepted, jrockitFavored, sunAccepted, sunFavored, ibmAccepted, ibmFavored
+    using Flags = std::array<bool, 6>;
+    struct Case {
+        const char16_t* value;
+        Flags flags;
+    } cases[] = {
+        {u"", {false, false, true, true, false, false}},
+        {u"unknown", {false, false, true, true, false, false}},
+        {u"JRockit", {true, true, false, false, false, false}},
+        {u"IBM", {false, false, false, false, true, true}},
+        {u"favor_sun", {true, false, true, true, true, false}},
+        {u"Favor_JRockit", {true, true, true, false, true, false}},
+        {u"favor_ibm", {true, false, true, false, true, true}},
+        {u"any", {true, false, true, false, true, false}},
+    };
+    for (const Case& c : cases) {
+        Launcher launcher;
+        ApplyVmProvider(c.value, launcher);
+        const Flags got = {launcher.jrockitAccepted, launcher.jrockitFavored, launcher.sunAccepted,
+                           launcher.sunFavored,      launcher.ibmAccepted,    launcher.ibmFavored};
+        EXPECT_EQ(got, c.flags) << testing::PrintToString(WideString(c.value));
+    }
+}
+
+TEST(Settings, YesSwitchesIgnoreAsciiCase) {
+    EXPECT_TRUE(IsYes(u"yes"));
+    EXPECT_TRUE(IsYes(u"YES"));
+    EXPECT_FALSE(IsYes(u"y"));
+    EXPECT_FALSE(IsYes(u" yes"));
+    EXPECT_FALSE(IsYes(u"true"));
+}

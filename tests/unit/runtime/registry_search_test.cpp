@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/wide_printer.h"
+#include "config/settings.h"
+#include "launch/launcher.h"
+#include "runtime/registry_search.h"
+#include "support/text.h"
+
+namespace {
+RuntimeCandidate Candidate(const char16_t* version, bool server = false, bool favoured = true) {
+    RuntimeCandidate candidate;
+    ParseJavaVersion(version, kVersionFillMinimum, candidate.version);
+    candidate.home = WideString(u"C:\\") + version + u"\\";
+    candidate.server = server;
+    candidate.favoured = favoured;
+    return candidate;
+}
+
+std::vector<std::u16string> Homes(const CandidateList& list) {
+    std::vector<std::u16string> homes;
+    for (const RuntimeCandidate& candidate : list) homes.push_back(candidate.home.Std());
+    return homes;
+}
+
+std::u16string Chosen(std::vector<RuntimeCandidate> found, const char16_t* preferred,
+                      int32_t jvmType = 0, bool anyKind = true) {
+    CandidateList list;
+    for (RuntimeCandidate& candidate : found) list.Append(std::move(candidate));
+    SortCandidates(list, jvmType, anyKind);
+    StringList preferredVersions;
+    SplitList(preferred, u";", preferredVersions);
+    return list[ChooseCandidate(list, preferredVersions)].home.Std();
+}
+}  // namespace
+
+TEST(RegistrySearch, SortRulesAgainstEachOther) {
+    CandidateList list;
+    list.Append(Candidate(u"1.7", true, false));
+    list.Append(Candidate(u"1.8.0_60", false, true));
+    list.Append(Candidate(u"1.8", false, true));
+    list.Append(Candidate(u"1.6", true, true));
+    // Favoured first, then (favor_server) server VMs, then newer versions.
+    SortCandidates(list, 2, true);
+    EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.6\\", u"C:\\1.8.0_60\\",
+                                                        u"C:\\1.8\\", u"C:\\1.7\\"}));
+    // Without "any kind" the favoured flag plays no part; without favor_server neither does the VM.
+    SortCandidates(list, 0, false);
+    EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.8.0_60\\", u"C:\\1.8\\",
+                                                        u"C:\\1.7\\", u"C:\\1.6\\"}));
+}
+
+TEST(RegistrySearch, TiesKeepTheOrderFound) {
+    CandidateList list;
+    RuntimeCandidate first = Candidate(u"1.8");
+    RuntimeCandidate second = Candidate(u"1.8");
+    second.home = u"D:\\second\\";
+    list.Append(std::move(first));
+    list.Append(std::move(second));
+    SortCandidates(list, 0, true);
+    EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.8\\", u"D:\\second\\"}));
+}
+
+TEST(RegistrySearch, PreferredVersionsChoose) {
+    const auto all = [] {
+        return std::vector<RuntimeCandidate>{Candidate(u"1.8"), Candidate(u"1.7.0_80"),
+                                             Candidate(u"1.6.0_45")};
+    };
+    EXPECT_EQ(Chosen(all(), u""), u"C:\\1.8\\");
+    EXPECT_EQ(Chosen(all(), u"1.6;1.7"), u"C:\\1.6.0_45\\");
+    EXPECT_EQ(Chosen({Candidate(u"1.8"), Candidate(u"1.7.0_80")}, u"1.6;1.7"), u"C:\\1.7.0_80\\");
+    EXPECT_EQ(Chosen(all(), u"1.5;9"), u"C:\\1.8\\");        // nothing matches: the first
+    EXPECT_EQ(Chosen(all(), u"latest;1.6"), u"C:\\1.8\\");   // digit-free entry matches all
+    EXPECT_EQ(Chosen(all(), u"1.7.0_45"), u"C:\\1.8\\");     // an exact update must be equal
+    EXPECT_EQ(Chosen({Candidate(u"1.8"), Candidate(u"1.8.0_60")}, u""), u"C:\\1.8.0_60\\");
+}
+
+TEST(RegistrySearch, KeysByKindAndVendor) {
+    struct Case {
+        const char16_t* name;
+        void (*configure)(Launcher&);
+        std::vector<bool> searched;
+        std::vector<bool> favoured;
+    } cases[] = {
+        {u"defaults", [](Launcher&) {}, {1, 1, 0, 0, 0}, {1, 1, 0, 0, 0}},
+        {u"only_JDK",
+         [](Launcher& l) {
+             l.anyKindAccepted = false;
+             l.jreWanted = false;
+         },
+         {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}},
+        {u"nothing wanted",
+         [](Launcher& l) { l.anyKindAccepted = l.jdkWanted = l.jreWanted = false; },
+         {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
+        {u"jrockit",
+         [](Launcher& l) {
+             l.jrockitAccepted = l.jrockitFavored = true;
+             l.sunAccepted = l.sunFavored = false;
+         },
+         {0, 0, 1, 1, 0}, {0, 0, 1, 1, 0}},
+        {u"favor_ibm",
+         [](Launcher& l) {
+             l.jrockitAccepted = l.ibmAccepted = l.ibmFavored = true;
+             l.sunFavored = false;
+         },
+         {1, 1, 1, 1, 1}, {0, 0, 0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        Launcher launcher;
+        ApplyJvmSource(u"", launcher);  // as the settings reader does for an empty "JVM Source"
+        c.configure(launcher);
+        std::vector<bool> searched, favoured;
+        for (int32_t key = 0; key < kRuntimeRegistryKeyCount; ++key) {
+            searched.push_back(KeySearched(key, launcher));
+            favoured.push_back(KeyFavoured(key, launcher));
+        }
+        EXPECT_EQ(searched, c.searched) << testing::PrintToString(WideString(c.name));
+        EXPECT_EQ(favoured, c.favoured) << testing::PrintToString(WideString(c.name));
+    }
+}
+
+TEST(RegistrySearch, HomesAndVmTypes) {
+    EXPECT_EQ(CandidateHome(u"C:\\Java\\jdk1.8", true), WideString(u"C:\\Java\\jdk1.8\\jre\\"));
+    EXPECT_EQ(CandidateHome(u"C:\\Java\\jre8\\", false), WideString(u"C:\\Java\\jre8\\"));
+    EXPECT_TRUE(CandidateHome(u"", true).IsEmpty());
+    EXPECT_EQ(KeyVmType(1, 2), 0);  // JavaSoft's runtime key: favor_server counts as any VM
+    EXPECT_EQ(KeyVmType(0, 2), 2);
+    EXPECT_EQ(KeyVmType(1, 1), 1);
+}

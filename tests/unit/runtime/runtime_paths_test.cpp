@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "common/wide_printer.h"
+#include "runtime/runtime_paths.h"
+
+TEST(RuntimePaths, StripComponentsAndHome) {
+    EXPECT_EQ(StripComponents(u"C:\\rt\\bin\\server\\jvm.dll", 3), WideString(u"C:\\rt"));
+    EXPECT_EQ(StripComponents(u"jvm.dll", 3), WideString(u"jvm.dll"));
+    EXPECT_EQ(StripComponents(u"C:\\jvm.dll", 3), WideString(u"C:"));
+    EXPECT_EQ(RuntimeHome(u"C:\\rt\\bin\\server\\jvm.dll"), WideString(u"C:\\rt\\"));
+    EXPECT_EQ(RuntimeHome(u"jvm.dll"), WideString());
+}
+
+namespace {
+// A minimal image: DOS header with e_lfanew, then "PE\0\0" and the file header's machine.
+std::vector<unsigned char> Image(uint32_t lfanew, uint16_t machine, size_t size) {
+    std::vector<unsigned char> data(size, 0);
+    if (size >= 2) data[0] = 'M', data[1] = 'Z';
+    if (size >= 0x40) std::memcpy(&data[0x3C], &lfanew, 4);
+    if (lfanew + 6 <= size) {
+        std::memcpy(&data[lfanew], "PE\0\0", 4);
+        std::memcpy(&data[lfanew + 4], &machine, 2);
+    }
+    return data;
+}
+}  // namespace
+
+TEST(PeHeaders, MachineOfWellFormedAndDamagedImages) {
+    struct Case {
+        const char* name;
+        std::vector<unsigned char> data;
+        bool found;
+    } cases[] = {
+        {"x86 image", Image(0x80, kMachineX86, 0x200), true},
+        {"headers end at the file's end", Image(0x80, kMachineX86, 0x80 + 24), true},
+        {"file header cut", Image(0x80, kMachineX86, 0x80 + 23), false},
+        {"e_lfanew past the end", Image(0x1000, kMachineX86, 0x200), false},
+        {"e_lfanew near 4 GiB", Image(0xFFFFFFF0u, kMachineX86, 0x200), false},
+        {"shorter than a DOS header", Image(0x80, kMachineX86, 0x30), false},
+        {"no MZ", std::vector<unsigned char>(0x200, 'x'), false},
+        {"empty", {}, false},
+    };
+    for (Case& c : cases) {
+        // Each image in an allocation of its exact size, so that AddressSanitizer sees overreads.
+        std::vector<unsigned char> exact(c.data.begin(), c.data.end());
+        size_t offset = 0;
+        EXPECT_EQ(LocatePeHeaders(exact.data(), exact.size(), offset), c.found) << c.name;
+        if (c.found) EXPECT_EQ(PeMachine(exact.data(), offset), kMachineX86) << c.name;
+    }
+    std::vector<unsigned char> noSignature = Image(0x80, kMachineX86, 0x200);
+    noSignature[0x81] = 'X';
+    size_t offset = 0;
+    EXPECT_FALSE(LocatePeHeaders(noSignature.data(), noSignature.size(), offset));
+}
+
+TEST(PeHeaders, ForeignMachineByBuild) {
+    EXPECT_TRUE(IsForeignMachine(kMachineX86, true));
+    EXPECT_FALSE(IsForeignMachine(0x8664, true));
+    EXPECT_FALSE(IsForeignMachine(kMachineX86, false));
+    EXPECT_TRUE(IsForeignMachine(0x8664, false));
+}
