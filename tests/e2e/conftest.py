@@ -72,8 +72,9 @@ class App:
         merged.update(env or {})
         return merged
 
-    def run(self, *args: str, env: dict | None = None, timeout: float = 60) -> subprocess.CompletedProcess:
-        return subprocess.run([str(RUN_WINE), str(self.exe), *args], cwd=self.folder,
+    def run(self, *args: str, env: dict | None = None, cwd: Path | None = None,
+            timeout: float = 60) -> subprocess.CompletedProcess:
+        return subprocess.run([str(RUN_WINE), str(self.exe), *args], cwd=cwd or self.folder,
                               env=self._environment(env), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 

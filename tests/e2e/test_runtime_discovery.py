@@ -171,3 +171,21 @@ def test_per_user_jre_path_hides_the_one_beside_the_executable(tmp_path, app):
         assert app.run().returncode == MINUS_ONE
     finally:
         shutil.rmtree(user_folder)
+
+
+def test_working_directory_and_a_planted_library(tmp_path, app, registry):
+    elsewhere = tmp_path / "elsewhere"
+    # A runtime in the directory the user starts from is never picked up by accident.
+    runtime_copy(elsewhere, app.runtime("client"))
+    write_main_ini(app)
+    assert app.run(cwd=elsewhere).returncode == MINUS_ONE
+    assert loaded_library(app) is None
+    # A relative "JRE Path" counts from the current directory, which "Override WorkingDir"
+    # makes the executable's own folder.
+    runtime_copy(app.folder / "rt", app.runtime("client"))
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\nJRE Path=rt\n")
+    assert app.run(cwd=elsewhere).returncode == MINUS_ONE
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\nJRE Path=rt\n"
+                  "[Application]\nOverride WorkingDir=yes\n")
+    assert app.run(cwd=elsewhere).returncode == 0
+    assert loaded_library(app).endswith("\\app\\rt\\bin\\client\\jvm.dll")
