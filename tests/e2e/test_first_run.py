@@ -142,3 +142,18 @@ def test_vm_library_by_jvm_type(app, runtime, jvm_type, library):
     else:
         assert result.returncode == 0
         assert value(app.record(), "library")[0].endswith("\\" + library)
+
+
+def test_main_still_runs_when_no_run_thread_can_be_created(app):
+    # No 32-bit process can reserve a 2 GiB stack: the VM then runs on the primary thread. The
+    # 64-bit launcher gets its thread with that reservation.
+    app.configure("test.Echo")
+    result = app.run("a", env={"QZ_TEST_STACK_SIZE": str(2**31 - 1)})
+    assert result.returncode == 0
+    assert result.stdout == b"args: 1\r\na\r\n"
+    record = app.record()
+    if app.executable == "quorvane.exe":
+        assert value(record, "create-thread") == ["primary"]
+    else:
+        assert value(record, "create-thread") == ["other"]
+        assert int(value(record, "stack-reserve")[0]) >= 2**31 - 1
