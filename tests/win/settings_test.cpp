@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/pe_image.h"
 #include "common/wide_printer.h"
 #include "launch/launcher.h"
 #include "runtime/runtime_paths.h"
@@ -108,16 +109,7 @@ TEST(ReadSettings, PerUserJrePathInConsoleModeOnly) {
 TEST(CheckArchitecture, DamagedLibrariesNeverAskForTheTwin) {
     const uint16_t foreign = sizeof(void*) == 8 ? 0x014C : 0x8664;
     const uint16_t own = sizeof(void*) == 8 ? 0x8664 : 0x014C;
-    auto image = [](uint32_t lfanew, uint16_t machine, size_t size) {
-        std::string data(size, '\0');
-        if (size >= 2) data[0] = 'M', data[1] = 'Z';
-        if (size >= 0x40) std::memcpy(&data[0x3C], &lfanew, 4);
-        if (lfanew + 6 <= size) {
-            std::memcpy(&data[lfanew], "PE\0\0", 4);
-            std::memcpy(&data[lfanew + 4], &machine, 2);
-        }
-        return data;
-    };
+    const auto image = MinimalPeImage;
     struct Case {
         const char* name;
         std::string bytes;

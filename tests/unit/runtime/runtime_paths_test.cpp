@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/pe_image.h"
 #include "common/wide_printer.h"
 #include "runtime/runtime_paths.h"
 
@@ -15,16 +16,9 @@ TEST(RuntimePaths, StripComponentsAndHome) {
 }
 
 namespace {
-// A minimal image: DOS header with e_lfanew, then "PE\0\0" and the file header's machine.
 std::vector<unsigned char> Image(uint32_t lfanew, uint16_t machine, size_t size) {
-    std::vector<unsigned char> data(size, 0);
-    if (size >= 2) data[0] = 'M', data[1] = 'Z';
-    if (size >= 0x40) std::memcpy(&data[0x3C], &lfanew, 4);
-    if (lfanew + 6 <= size) {
-        std::memcpy(&data[lfanew], "PE\0\0", 4);
-        std::memcpy(&data[lfanew + 4], &machine, 2);
-    }
-    return data;
+    const std::string bytes = MinimalPeImage(lfanew, machine, size);
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 }  // namespace
 
