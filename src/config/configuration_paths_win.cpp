@@ -20,6 +20,11 @@ void CreateFolder(const WideString& path) { CreateDirectoryW(W(path), nullptr); 
 }  // namespace
 
 bool Launcher::GetModulePath(WideString& out) {
+    // Start-up asks for it several times (configuration, per-user file, shipped runtime).
+    if (!cachedModulePath.IsEmpty()) {
+        out = cachedModulePath;
+        return true;
+    }
     DWORD error = 0;
     out = ReadGrowing(
         MAX_PATH,
@@ -34,6 +39,7 @@ bool Launcher::GetModulePath(WideString& out) {
         ReportWindowsError(kMsgModulePathFailed, error);
         return false;
     }
+    cachedModulePath = out;
     return true;
 }
 

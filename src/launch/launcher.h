@@ -64,7 +64,8 @@ public:
     // The stack trace of a Java exception as text; empty when it cannot be produced.
     WideString ExceptionText(JNIEnv* env, jthrowable exception);
 
-    // Configuration paths. GetModulePath prints message 202 with 208 on failure.
+    // Configuration paths. GetModulePath prints message 202 with 208 on failure; the path is
+    // read from the system once and kept.
     bool GetModulePath(WideString& out);
     bool GetProgramFolder(WideString& out);
     bool GetConfigurationFilePath(WideString& out);
@@ -125,4 +126,7 @@ public:
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultJavaVmInitArgsFunction getDefaultJavaVmInitArgs = nullptr;
     FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;
+
+private:
+    WideString cachedModulePath;  // empty until GetModulePath first succeeds
 };

@@ -13,14 +13,7 @@ public:
     // false leaves the system's last error as the load set it.
     bool Load(const WideString& path) {
         WideString fullPath = path;
-        if (!IsAbsolutePath(path)) {
-            const DWORD needed = GetFullPathNameW(W(path), 0, nullptr, nullptr);
-            if (needed == 0) return false;
-            const DWORD written = GetFullPathNameW(
-                W(path), needed, W(fullPath.Buffer(static_cast<int32_t>(needed))), nullptr);
-            if (written == 0 || written >= needed) return false;
-            fullPath = fullPath.Left(static_cast<int32_t>(written));
-        }
+        if (!IsAbsolutePath(path) && !FullPathName(path, fullPath)) return false;
         module.reset(LoadLibraryW(W(fullPath)));
         return module.valid();
     }

@@ -32,5 +32,7 @@ bool PathExists(const WideString& pathOrPattern);
 // 0 or a Windows error code; an empty path is 87 and a relative one 3, without touching the disk.
 uint32_t QueryFileInfo(const WideString& path, uint64_t& lastWriteTime, uint32_t& sizeLow);
 bool FileExists(const WideString& path);
+// The system's full path of path (GetFullPathNameW); false when it cannot be formed.
+bool FullPathName(const WideString& path, WideString& out);
 // Creates the folders above a file, never the file's own name; 0 or a Windows error code.
 uint32_t CreateParentFolders(const WideString& path);

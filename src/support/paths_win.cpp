@@ -50,6 +50,17 @@ uint32_t CreateParentFolders(const WideString& path) {
     return lastError == kErrorAlreadyExists ? 0 : lastError;
 }
 
+bool FullPathName(const WideString& path, WideString& out) {
+    const DWORD needed = GetFullPathNameW(W(path), 0, nullptr, nullptr);
+    if (needed == 0) return false;
+    WideString full;
+    const DWORD written =
+        GetFullPathNameW(W(path), needed, W(full.Buffer(static_cast<int32_t>(needed))), nullptr);
+    if (written == 0 || written >= needed) return false;
+    out = full.Left(static_cast<int32_t>(written));
+    return true;
+}
+
 void FileFinder::Close() {
     search.reset();
     found = false;
@@ -63,19 +74,12 @@ bool FileFinder::FindFirst(const WideString& pattern) {
         searched.Insert(0, kLongPathPrefix);
     search.reset(FindFirstFileW(W(searched), &findData));
     if (!search) return false;
-    const DWORD needed = GetFullPathNameW(W(searched), 0, nullptr, nullptr);
-    DWORD written = 0;
-    if (needed > 0) {
-        written = GetFullPathNameW(W(searched), needed, W(folder.Buffer(static_cast<int32_t>(needed))),
-                                   nullptr);
-    }
-    if (written == 0 || written >= needed) {
+    if (!FullPathName(searched, folder)) {
         Close();
         folder.Clear();
         SetLastError(kErrorInvalidName);
         return false;
     }
-    folder = folder.Left(static_cast<int32_t>(written));
     const int32_t cut = std::max(folder.FindLastUnit(u'\\'), folder.FindLastUnit(u'/'));
     if (cut >= 0) folder = folder.Left(cut);
     found = true;

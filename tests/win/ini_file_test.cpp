@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/string_lists.h"
 #include "common/wide_printer.h"
 
 #include "config/ini_file.h"
@@ -79,9 +80,7 @@ TEST(IniFile, SectionNamesInFileOrderPastTheFirstBuffer) {
     TempFolder::WriteFile(file, text);
     StringList names;
     IniFile(file).GetSectionNames(names);
-    std::vector<std::u16string> got;
-    for (const WideString& name : names) got.push_back(name.Std());
-    EXPECT_EQ(got, expected);
+    EXPECT_EQ(Items(names), expected);
 }
 
 TEST(IniFile, WriteReadBackAndDelete) {

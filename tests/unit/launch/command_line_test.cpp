@@ -1,18 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "common/string_lists.h"
 #include "common/wide_printer.h"
 
 #include <vector>
 
 #include "launch/command_line.h"
-
-namespace {
-std::vector<std::u16string> Items(const StringList& list) {
-    std::vector<std::u16string> items;
-    for (const WideString& item : list) items.push_back(item.Std());
-    return items;
-}
-}  // namespace
 
 TEST(ParseCommandLine, WhatReachesMain) {
     struct Case {

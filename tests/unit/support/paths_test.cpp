@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/string_lists.h"
 #include "common/wide_printer.h"
 
 #include "support/paths.h"
@@ -41,8 +42,6 @@ TEST(SplitPath, RootThenComponents) {
     for (const Case& c : cases) {
         PathParts parts;
         SplitPath(c.path, parts);
-        std::vector<std::u16string> got;
-        for (const WideString& part : parts) got.push_back(part.Std());
-        EXPECT_EQ(got, c.parts) << testing::PrintToString(std::u16string(c.path));
+        EXPECT_EQ(Items(parts), c.parts) << testing::PrintToString(std::u16string(c.path));
     }
 }

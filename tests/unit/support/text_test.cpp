@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/string_lists.h"
 #include "common/wide_printer.h"
 
 #include <climits>
@@ -49,9 +50,7 @@ TEST(SplitList, PiecesAndEmptyItems) {
         StringList list;
         ASSERT_TRUE(list.Append(u"stale"));
         SplitList(c.text, c.separator, list);
-        std::vector<std::u16string> got;
-        for (const WideString& item : list) got.push_back(item.Std());
-        EXPECT_EQ(got, c.items) << std::string(c.text, c.text + std::u16string_view(c.text).size());
+        EXPECT_EQ(Items(list), c.items) << std::string(c.text, c.text + std::u16string_view(c.text).size());
     }
 }
 
