@@ -2,6 +2,7 @@
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "support/growing_read.h"
+#include "support/paths.h"
 #include "support/wide_win.h"
 
 namespace {
@@ -71,8 +72,12 @@ WideString Launcher::GetPairPerUserConfigurationFilePath() {
 }
 
 WideString Launcher::BuildPerUserPath(const WideString& sourcePath, bool createFolders) {
-    const PerUserPath path = ComposePerUserPath(sourcePath, ReadEnvironmentVariable(u"APPDATA"),
-                                                productName, productCode);
+    // Without a real application-data folder there is no per-user file: an unset, empty or
+    // relative "APPDATA" would put it at the root of the current drive or below the current
+    // directory, where anybody could plant the file that chooses the runtime.
+    const WideString appData = ReadEnvironmentVariable(u"APPDATA");
+    if (!IsFullyQualifiedPath(appData)) return WideString();
+    const PerUserPath path = ComposePerUserPath(sourcePath, appData, productName, productCode);
     // One level at a time: the application-data folder itself must exist already.
     if (createFolders) {
         CreateFolder(path.productFolder);

@@ -1,8 +1,7 @@
 #include "config/ini_file.h"
 
+// A value taken from the "+" section is returned as written: a space put in front of it would
+// make every such class name, folder, switch or VM option unusable.
 WideString LayerValue(const WideString& sectionValue, const WideString& plusSectionValue) {
-    if (!sectionValue.IsEmpty() || plusSectionValue.IsEmpty()) return sectionValue;
-    WideString out;
-    if (plusSectionValue[0] != u' ') out.Append(u' ');
-    return out.Append(plusSectionValue);
+    return sectionValue.IsEmpty() ? plusSectionValue : sectionValue;
 }

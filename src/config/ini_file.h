@@ -29,12 +29,12 @@ protected:
 };
 
 // Reads a key that is empty in its section from the section of the same name followed by "+";
-// text found there is returned with one leading space (unless it already begins with one).
+// text found there is returned exactly as written.
 class LayeredIniFile : public IniFile {
 public:
     using IniFile::IniFile;
     void GetString(const WideString& section, const WideString& key, WideString& out) override;
 };
 
-// The layering rule on its own: the value of the section, else " " + the value of "section+".
+// The layering rule on its own: the value of the section, else the value of "section+".
 WideString LayerValue(const WideString& sectionValue, const WideString& plusSectionValue);

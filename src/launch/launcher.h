@@ -29,6 +29,12 @@ public:
     bool Initialize();
     // Relaunch in the pair, second-instance wait, or the in-process launch; the exit code.
     int32_t Run();
+    // Starts pairProduct with this process's command line: 0 at once, or with "Pair Return
+    // Code" its exit code. -1 with a message when it is not started: it cannot be, it is this
+    // executable, or this process was itself started by a hand-over.
+    int32_t RelaunchInPair();
+    // Whether path names the running executable (full paths, compared without regard to case).
+    bool IsThisExecutable(const WideString& path);
     // Runs the VM on a thread of its own (or on the calling thread when none can be created)
     // and returns the thread's exit code: 0 when main returned and the thread detached.
     uint32_t StartRunThread();
@@ -50,6 +56,8 @@ public:
     // Registered runtimes of one registry view, filtered, ranked and chosen; the chosen home
     // (ending in "\") and runtimeVersion on success. The other view sets relaunchInPair.
     bool SearchRegistry(bool otherView, WideString& home);
+    // runtimeLibraryPath := the full path of a VM library found by the selection.
+    void StoreRuntimeLibrary(const WideString& library);
     // Sets relaunchInPair when "Pair Product" is set and runtimeLibraryPath is built for the
     // other processor architecture.
     void CheckArchitecture();
@@ -69,9 +77,10 @@ public:
     bool GetModulePath(WideString& out);
     bool GetProgramFolder(WideString& out);
     bool GetConfigurationFilePath(WideString& out);
-    // Empty when the module path cannot be read.
+    // Empty when the module path cannot be read or "APPDATA" is not a full path (unset, empty,
+    // relative): then there is no per-user file.
     WideString GetPerUserConfigurationFilePath(bool createFolders);
-    // Empty when pairProduct is empty; always creates the folders.
+    // Empty when pairProduct is empty or there is no per-user file; always creates the folders.
     WideString GetPairPerUserConfigurationFilePath();
     bool GetPairConfigurationFilePath(WideString& out);
     WideString BuildPerUserPath(const WideString& sourcePath, bool createFolders);
@@ -122,6 +131,7 @@ public:
     size_t runThreadStackSize = 0;  // 0: ask the VM
     UniqueHandle startedEvent;
     bool relaunchInPair = false;
+    bool startedByHandOver = false;  // this process is the pair a launch was handed over to
     // VM entry points resolved from the VM library; the last one may stay null.
     CreateJavaVmFunction createJavaVm = nullptr;
     GetDefaultJavaVmInitArgsFunction getDefaultJavaVmInitArgs = nullptr;

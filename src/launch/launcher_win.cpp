@@ -2,11 +2,34 @@
 
 #include "launch/command_line.h"
 #include "launch/launcher.h"
+#include "launch/messages.h"
 #include "modes/instance_block.h"
 #include "support/handles.h"
+#include "support/paths.h"
 #include "support/wide_win.h"
 
+namespace {
+// Set in the environment a paired executable inherits: a launch is handed over once at most,
+// so two launchers that each find the other's runtime cannot start each other without end.
+constexpr wchar_t kHandOverMarker[] = L"QZ_PAIR_HANDOVER";
+
+// Whether this process was started by a hand-over. The marker is removed at once, so that the
+// Java program and the processes it starts (another launch among them) never see it.
+bool TakeHandOverMarker() {
+    if (GetEnvironmentVariableW(kHandOverMarker, nullptr, 0) == 0) return false;
+    SetEnvironmentVariableW(kHandOverMarker, nullptr);
+    return true;
+}
+
+void ReportPairError(int32_t messageId, const WideString& pairProduct) {
+    WideString text;
+    FormatResourceMessage(text, messageId, {pairProduct});
+    PrintError(text);
+}
+}  // namespace
+
 bool Launcher::Initialize() {
+    startedByHandOver = TakeHandOverMarker();
     ParseCommandLine(arguments);
     if (!ReadSettings()) return false;
     // Single-instance forwarding joins here.
@@ -14,25 +37,52 @@ bool Launcher::Initialize() {
     return SelectRuntime();
 }
 
-int32_t Launcher::Run() {
-    if (relaunchInPair) {
-        // The pair gets this process's own command line, unchanged; CreateProcessW may write to
-        // its command-line buffer, so it gets a copy.
-        std::u16string commandLine(U(GetCommandLineW()));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        const BOOL started = CreateProcessW(W(pairProduct), W(commandLine.data()), nullptr,
-                                            nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-        UniqueHandle child(started ? process.hProcess : nullptr);
-        UniqueHandle childThread(started ? process.hThread : nullptr);
-        if (!waitForPair) return 0;
-        if (!child) return 0;
-        WaitForSingleObject(child.get(), INFINITE);
-        DWORD exitCode = 0;
-        if (!GetExitCodeProcess(child.get(), &exitCode)) return 0;
-        return static_cast<int32_t>(exitCode);
+bool Launcher::IsThisExecutable(const WideString& path) {
+    WideString own;
+    WideString full;
+    if (!GetModulePath(own) || !FullPathName(path, full)) return false;
+    if (HasLongPathPrefix(full) && full.Length() > 5 && full[5] == u':') full = full.Mid(4);
+    // Compared as the file system compares names: whole, without regard to case.
+    return CompareStringOrdinal(W(own), own.Length(), W(full), full.Length(), TRUE) == CSTR_EQUAL;
+}
+
+int32_t Launcher::RelaunchInPair() {
+    if (IsThisExecutable(pairProduct)) {
+        ReportPairError(kMsgPairIsThisExecutable, pairProduct);
+        return -1;
     }
+    if (startedByHandOver) {
+        ReportPairError(kMsgPairHandsBack, pairProduct);
+        return -1;
+    }
+    SetEnvironmentVariableW(kHandOverMarker, L"1");
+    // The pair gets this process's own command line, unchanged; CreateProcessW may write to its
+    // command-line buffer, so it gets a copy.
+    std::u16string commandLine(U(GetCommandLineW()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(W(pairProduct), W(commandLine.data()), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        // The application never ran: that is a failed launch, whether or not the caller waits.
+        const DWORD error = GetLastError();
+        WideString text;
+        FormatResourceMessage(text, kMsgPairNotStarted,
+                              {pairProduct, static_cast<int32_t>(error)});
+        PrintError(text);
+        return -1;
+    }
+    UniqueHandle child(process.hProcess);
+    UniqueHandle childThread(process.hThread);
+    if (!waitForPair) return 0;
+    WaitForSingleObject(child.get(), INFINITE);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(child.get(), &exitCode)) return 0;
+    return static_cast<int32_t>(exitCode);
+}
+
+int32_t Launcher::Run() {
+    if (relaunchInPair) return RelaunchInPair();
     if (singleInstance && !isPrimaryInstance) return WaitForPrimaryInstance();
 
     PrepareRuntimeEnvironment();

@@ -39,6 +39,9 @@ enum MessageId : int32_t {
     kMsgReasonMemory = 228,
     kMsgReasonExists = 229,
     kMsgReasonArguments = 230,
+    kMsgPairNotStarted = 232,
+    kMsgPairIsThisExecutable = 233,
+    kMsgPairHandsBack = 234,
 };
 
 // The text of string `id`; empty when no module holds it (never an error).

@@ -33,6 +33,10 @@
 #define QZ_TEXT_228 "not enough memory"
 #define QZ_TEXT_229 "VM already created"
 #define QZ_TEXT_230 "invalid arguments"
+/* 231 is the dialog's id; the launcher's own texts go on at 232. */
+#define QZ_TEXT_232 "Failed to start the Pair Product %s (errno = %d)."
+#define QZ_TEXT_233 "The Pair Product %s is this executable itself: the launch is not handed over."
+#define QZ_TEXT_234 "The Pair Product %s is not started: this executable was itself started by a hand-over, and a launch is handed over only once."
 
 /* X-macro list for the native string table. */
 #define QZ_MESSAGE_TEXTS(X)                                                                      \
@@ -43,6 +47,6 @@
     X(218, QZ_TEXT_218) X(219, QZ_TEXT_219) X(220, QZ_TEXT_220) X(221, QZ_TEXT_221)              \
     X(222, QZ_TEXT_222) X(223, QZ_TEXT_223) X(224, QZ_TEXT_224) X(225, QZ_TEXT_225)              \
     X(226, QZ_TEXT_226) X(227, QZ_TEXT_227) X(228, QZ_TEXT_228) X(229, QZ_TEXT_229)              \
-    X(230, QZ_TEXT_230)
+    X(230, QZ_TEXT_230) X(232, QZ_TEXT_232) X(233, QZ_TEXT_233) X(234, QZ_TEXT_234)
 
 #endif

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "launch/launcher.h"
+#include "runtime/vm_library_lookup.h"
+#include "support/paths.h"
 #include "support/fatal.h"
 
 namespace {
@@ -61,9 +63,9 @@ int32_t KeyVmType(int32_t index, int32_t jvmType) {
 }
 
 WideString CandidateHome(const WideString& javaHome, bool developmentKit) {
-    if (javaHome.IsEmpty()) return WideString();
-    WideString home = javaHome;
-    if (home[home.Length() - 1] != u'\\') home.Append(u'\\');
+    // A relative home would be taken from whatever folder the user started in.
+    if (!IsFullyQualifiedPath(javaHome)) return WideString();
+    WideString home = WithTrailingSeparator(javaHome);
     if (developmentKit) home.Append(u"jre\\");
     return home;
 }

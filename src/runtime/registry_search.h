@@ -31,7 +31,8 @@ bool KeyFavoured(int32_t index, const Launcher& launcher);
 // The VM type the library lookup uses for key `index`: the Java Runtime Environment key of
 // JavaSoft treats "favor_server" as any VM.
 int32_t KeyVmType(int32_t index, int32_t jvmType);
-// The runtime folder of a "JavaHome" value; empty when the value is empty (the subkey is skipped).
+// The runtime folder of a "JavaHome" value; empty (the subkey is skipped) when the value is not a
+// full path: empty, relative, drive-relative or rooted.
 WideString CandidateHome(const WideString& javaHome, bool developmentKit);
 
 // Favoured candidates first (when any kind is accepted), then under "favor_server" server VMs,

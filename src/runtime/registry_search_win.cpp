@@ -1,5 +1,6 @@
 #include "launch/launcher.h"
 #include "runtime/registry_search.h"
+#include "runtime/runtime_paths.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/handles_win.h"
 #include "support/wide_win.h"
@@ -35,8 +36,10 @@ WideString ReadJavaHome(HKEY key) {
     return text;
 }
 
-void CollectCandidates(Launcher& launcher, int32_t index, REGSAM view, CandidateList& candidates) {
+void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
+                       CandidateList& candidates) {
     const RuntimeRegistryKey& registryKey = RuntimeRegistryKeyAt(index);
+    const REGSAM view = ViewFlag(otherView);
     UniqueKey key = OpenKey(registryKey.path, view);
     if (!key) return;
     for (DWORD subkey = 0;; ++subkey) {
@@ -54,8 +57,13 @@ void CollectCandidates(Launcher& launcher, int32_t index, REGSAM view, Candidate
         if (!versionKey) continue;
         candidate.home = CandidateHome(ReadJavaHome(versionKey.get()), registryKey.developmentKit);
         if (candidate.home.IsEmpty()) continue;
-        if (FindVmLibrary(candidate.home, KeyVmType(index, launcher.jvmType), candidate.server)
-                .IsEmpty())
+        const WideString library =
+            FindVmLibrary(candidate.home, KeyVmType(index, launcher.jvmType), candidate.server);
+        // A library that this view's launcher could not load (no file, no image, another
+        // machine) must not hide an older runtime that works.
+        uint16_t machine = 0;
+        if (library.IsEmpty() || !ReadVmLibraryMachine(library, machine) ||
+            machine != VmMachineOfView(otherView, sizeof(void*) == 8))
             continue;
         candidate.favoured = KeyFavoured(index, launcher);
         // A candidate that cannot be stored is dropped.
@@ -66,10 +74,9 @@ void CollectCandidates(Launcher& launcher, int32_t index, REGSAM view, Candidate
 
 bool Launcher::SearchRegistry(bool otherView, WideString& home) {
     if (otherView && pairProduct.IsEmpty()) return false;
-    const REGSAM view = ViewFlag(otherView);
     CandidateList candidates;
     for (int32_t index = 0; index < kRuntimeRegistryKeyCount; ++index) {
-        if (KeySearched(index, *this)) CollectCandidates(*this, index, view, candidates);
+        if (KeySearched(index, *this)) CollectCandidates(*this, index, otherView, candidates);
     }
     if (candidates.IsEmpty()) return false;
     SortCandidates(candidates, jvmType, anyKindAccepted);

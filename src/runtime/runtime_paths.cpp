@@ -17,6 +17,12 @@ WideString RuntimeHome(const WideString& libraryPath) {
     return folder.Left(folder.FindLastUnit(u'\\') + 1);
 }
 
+WideString PublishedRuntimeHome(const WideString& libraryPath) {
+    WideString home = StripComponents(libraryPath, 3);
+    if (!home.IsEmpty() && home[home.Length() - 1] == u':') home.Append(u'\\');
+    return home;
+}
+
 const char16_t* ShippedRuntimeFolderName() { return sizeof(void*) == 8 ? u"jre64\\" : u"jre\\"; }
 
 namespace {
@@ -43,4 +49,8 @@ uint16_t PeMachine(const unsigned char* data, size_t headersOffset) {
 
 bool IsForeignMachine(uint16_t machine, bool build64) {
     return build64 ? machine == kMachineX86 : machine != kMachineX86;
+}
+
+uint16_t VmMachineOfView(bool otherView, bool build64) {
+    return build64 != otherView ? kMachineAmd64 : kMachineX86;
 }

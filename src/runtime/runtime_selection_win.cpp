@@ -31,13 +31,19 @@ bool Launcher::FindShippedRuntime(WideString& folder) {
     return true;
 }
 
+void Launcher::StoreRuntimeLibrary(const WideString& library) {
+    // Relative, drive-relative and doubled-separator forms of "JRE Path" are resolved once here,
+    // so that the library loaded and the paths published to the Java program are one full path.
+    if (!FullPathName(library, runtimeLibraryPath)) runtimeLibraryPath = library;
+}
+
 bool Launcher::SelectRuntime() {
     bool server = false;
     if (!configuredRuntimePath.IsEmpty()) {
         const WideString library =
             FindVmLibrary(WithTrailingSeparator(configuredRuntimePath), jvmType, server);
         if (!library.IsEmpty()) {
-            runtimeLibraryPath = library;
+            StoreRuntimeLibrary(library);
             CheckArchitecture();
             return true;
         }
@@ -48,7 +54,7 @@ bool Launcher::SelectRuntime() {
     if (FindShippedRuntime(folder) && !folder.IsEmpty()) {
         const WideString library = FindVmLibrary(folder, jvmType, server);
         if (!library.IsEmpty()) {
-            runtimeLibraryPath = library;
+            StoreRuntimeLibrary(library);
             return true;
         }
     }
@@ -56,7 +62,7 @@ bool Launcher::SelectRuntime() {
     if (SearchRegistry(false, home) || (!pairProduct.IsEmpty() && SearchRegistry(true, home))) {
         const WideString library = FindVmLibrary(home, jvmType, server);
         if (!library.IsEmpty()) {
-            runtimeLibraryPath = library;
+            StoreRuntimeLibrary(library);
             return true;
         }
     }
@@ -100,5 +106,5 @@ void Launcher::UseExecutableFolderAsWorkingDirectory() {
 void Launcher::PrepareRuntimeEnvironment() {
     // "Path" and the library-path option join here.
     SetEnvironmentVariableW(L"QZ_JVM_PATH", W(runtimeLibraryPath));
-    SetEnvironmentVariableW(L"QZ_JVM_HOME", W(StripComponents(runtimeLibraryPath, 3)));
+    SetEnvironmentVariableW(L"QZ_JVM_HOME", W(PublishedRuntimeHome(runtimeLibraryPath)));
 }

@@ -17,6 +17,10 @@ std::vector<VmLibraryCandidate> VmLibraryCandidates(int32_t vmType) {
 }
 
 WideString WithTrailingSeparator(const WideString& folder) {
-    if (!folder.IsEmpty() && folder[folder.Length() - 1] == u'\\') return folder;
-    return folder + u"\\";
+    // A run of final separators counts as one, so that the library path stays as short as the
+    // folder it names.
+    int32_t end = folder.Length();
+    while (end >= 2 && folder[end - 1] == u'\\' && folder[end - 2] == u'\\') --end;
+    if (end > 0 && folder[end - 1] == u'\\') return folder.Left(end);
+    return folder.Left(end) + u"\\";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "support/wide_string.h"
@@ -16,5 +17,9 @@ std::vector<VmLibraryCandidate> VmLibraryCandidates(int32_t vmType);
 // server is set for the server VM and left alone otherwise. (vm_library_lookup_win.cpp)
 WideString FindVmLibrary(const WideString& folder, int32_t vmType, bool& server);
 
-// folder with a final "\" added unless it has one.
+// folder ending in exactly one "\": one is added when it has none, a run of them becomes one.
 WideString WithTrailingSeparator(const WideString& folder);
+
+// The machine field of a VM library's PE headers, read from the file's first page only; false
+// when the path names no file or the file holds no PE image. (vm_library_lookup_win.cpp)
+bool ReadVmLibraryMachine(const WideString& path, uint16_t& machine);

@@ -8,12 +8,12 @@
 // the owner's life unless kept with Keep().
 class Dll {
 public:
-    // A relative path is made absolute against the current directory first: handed to the
+    // A relative (or drive-relative) path is made absolute against the current directory first: handed to the
     // system as it is, the library search order could pick a planted copy elsewhere.
     // false leaves the system's last error as the load set it.
     bool Load(const WideString& path) {
         WideString fullPath = path;
-        if (!IsAbsolutePath(path) && !FullPathName(path, fullPath)) return false;
+        if (!IsFullyQualifiedPath(path) && !FullPathName(path, fullPath)) return false;
         module.reset(LoadLibraryW(W(fullPath)));
         return module.valid();
     }

@@ -10,6 +10,14 @@ bool IsAbsolutePath(std::u16string_view path) {
     return path.size() >= 2 && ((path[0] == u'\\' && path[1] == u'\\') || path[1] == u':');
 }
 
+bool IsFullyQualifiedPath(std::u16string_view path) {
+    const auto separator = [](char16_t unit) { return unit == u'\\' || unit == u'/'; };
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
+    const bool letter = path.size() >= 3 && ((path[0] >= u'A' && path[0] <= u'Z') ||
+                                             (path[0] >= u'a' && path[0] <= u'z'));
+    return letter && path[1] == u':' && separator(path[2]);
+}
+
 bool IsUncPath(std::u16string_view path) {
     return path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'?';
 }

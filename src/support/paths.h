@@ -13,6 +13,10 @@ inline constexpr char16_t kLongPathPrefix[] = u"\\\\?\\";
 bool HasLongPathPrefix(std::u16string_view path);
 // At least 2 units, and two leading backslashes or a colon as the second unit.
 bool IsAbsolutePath(std::u16string_view path);
+// A path that names the same place whatever the current drive and directory: a drive letter,
+// a colon and a separator ("C:\", "C:/"), or two leading separators (UNC, "\\?\", "\\.\").
+// "C:rel", "\rooted" and "rel" are not.
+bool IsFullyQualifiedPath(std::u16string_view path);
 // At least 3 units, two leading backslashes and a third unit that is not "?".
 bool IsUncPath(std::u16string_view path);
 

@@ -78,6 +78,13 @@ class App:
                               env=self._environment(env), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 
+    def run_in_shell(self, before: str, timeout: float = 60) -> subprocess.CompletedProcess:
+        """Starts the executable from the command shell right after the shell command `before`
+        (such as "set APPDATA=", which removes a variable the system would otherwise set)."""
+        return subprocess.run([str(RUN_WINE), "cmd", "/c", f"{before}& {windows_path(self.exe)}"],
+                              cwd=self.folder, env=self._environment(None), stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=timeout)
+
     def run_command_line(self, command_line: str, env: dict | None = None,
                          timeout: float = 60) -> subprocess.CompletedProcess:
         """Starts the executable with exactly this command line ({exe} is its Windows path)."""

@@ -1,8 +1,11 @@
 """Where the launcher finds its INI file and how it reports a missing main class."""
 
+import shutil
+from pathlib import Path
+
 import pytest
 
-from conftest import App, MAIN_CLASS_MISSING
+from conftest import App, MAIN_CLASS_MISSING, windows_path
 
 MINUS_ONE = 255  # Wine reports the exit code -1 as 255
 
@@ -44,3 +47,38 @@ def test_folder_and_ini_with_non_ascii_names(tmp_path, executable):
     app.write_ini("[Java Runtime Environment]\nMain Class=com.example.Приложение\n",
                   encoding="utf-16-le")
     assert MAIN_CLASS_MISSING not in app.run().stdout
+
+
+def test_plus_sections_supply_values_as_written(tmp_path, app):
+    """Keys that are empty in their own section are taken whole from the "+" section."""
+    app.write_ini("[Java Runtime Environment]\nMain Class=\nJRE Path=\n"
+                  "[Java Runtime Environment+]\nMain Class=test.Throws\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n"
+                  "[Application+]\nFailure Check=Yes\n")
+    result = app.run()
+    assert result.returncode == 0, result.stdout
+    record = app.record()
+    assert record[0].endswith("\\client\\bin\\client\\jvm.dll")
+    assert "lookup: LauncherHelper test.Throws" in record
+    assert any(line.startswith("exception-text: ") for line in record)
+
+
+def test_no_per_user_file_without_appdata(tmp_path, app):
+    """With "APPDATA" unset the per-user file would lie at the root of the current drive, where
+    anybody may plant one: it is not read."""
+    product = f"Quorvane Test {tmp_path.name}"
+    app.write_ini(f"[Product Information]\nProduct Name={product}\nProduct Code={{1}}\n"
+                  "[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n")
+    # The current drive of a program started from the test's folder.
+    drive_root = Path(tmp_path.anchor)
+    planted = drive_root / product / "{1}" / app.ini.name
+    planted.parent.mkdir(parents=True)
+    try:
+        app.write_ini("[Java Runtime Environment]\nJRE Path=" + windows_path(app.runtime("server"))
+                      + "\n", path=planted)
+        result = app.run_in_shell("set APPDATA=")
+        assert result.returncode == 0, result.stdout
+        assert app.record()[0].endswith("\\client\\bin\\client\\jvm.dll")
+    finally:
+        shutil.rmtree(drive_root / product)

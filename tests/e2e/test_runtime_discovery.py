@@ -189,3 +189,94 @@ def test_working_directory_and_a_planted_library(tmp_path, app, registry):
                   "[Application]\nOverride WorkingDir=yes\n")
     assert app.run(cwd=elsewhere).returncode == 0
     assert loaded_library(app).endswith("\\app\\rt\\bin\\client\\jvm.dll")
+
+
+def broken_runtime(folder: Path, kind: str, twin_runtime: Path) -> Path:
+    """A runtime folder whose newest-looking VM library cannot be loaded by its launcher."""
+    library = folder / "bin" / "client" / "jvm.dll"
+    library.parent.mkdir(parents=True)
+    (folder / "bin" / "java.dll").write_text("marker\n")
+    if kind == "empty":
+        library.write_bytes(b"")
+    elif kind == "text":
+        library.write_text("This is not a library.\n")
+    elif kind == "folder":
+        library.mkdir()
+    else:  # a library of the other architecture
+        shutil.copyfile(twin_runtime / "bin" / "client" / "jvm.dll", library)
+    return folder
+
+
+@pytest.mark.parametrize("kind", ["empty", "text", "folder", "other architecture"])
+def test_unloadable_registered_runtime_yields_to_an_older_one(tmp_path, app, registry, kind):
+    twin = App(tmp_path / "twin", TWIN[app.executable])
+    bits = OWN_BITS[app.executable]
+    registry.add(JRE, "11", broken_runtime(tmp_path / "broken", kind, twin.runtime("full")), bits=bits)
+    registry.add(JRE, "1.8", runtime_copy(tmp_path / "working", app.runtime("client")), bits=bits)
+    write_main_ini(app)
+    result = app.run()
+    assert result.returncode == 0, result.stdout
+    assert "\\working\\bin\\client\\jvm.dll" in loaded_library(app)
+
+
+def test_other_view_takes_only_libraries_of_the_twin(pair, registry, tmp_path):
+    app, twin = pair
+    twin_bits = OWN_BITS[twin.executable]
+    # In the twin's view a newer runtime of this executable's own architecture is as useless to
+    # the twin as a broken one.
+    registry.add(JRE, "11", runtime_copy(tmp_path / "mine", app.runtime("full")), bits=twin_bits)
+    registry.add(JRE, "1.8", runtime_copy(tmp_path / "twins", twin.runtime("full")), bits=twin_bits)
+    for launcher in (app, twin):
+        write_main_ini(launcher, **{"Pair Product": windows_path(twin.exe), "Pair Return Code": "yes"})
+    result = app.run("x")
+    assert (result.returncode, result.stdout) == (0, b"args: 1\r\nx\r\n")
+    assert "\\twins\\bin\\client\\jvm.dll" in loaded_library(app)
+
+
+def test_relative_registered_home_is_never_loaded(tmp_path, app, registry):
+    bits = OWN_BITS[app.executable]
+    # "rt" would be the runtime in whatever folder the user starts from.
+    runtime_copy(app.folder / "rt", app.runtime("client"))
+    registry.add(JRE, "11", "rt", bits=bits)
+    registry.add(JRE, "1.7", ".\\rt", bits=bits)
+    registry.add(JRE, "1.8", runtime_copy(tmp_path / "absolute", app.runtime("client")), bits=bits)
+    write_main_ini(app)
+    assert app.run(cwd=app.folder).returncode == 0
+    assert "\\absolute\\bin\\client\\jvm.dll" in loaded_library(app)
+
+
+@pytest.fixture
+def drive_r(tmp_path):
+    """Drive R: names a folder of the test (what `subst R: <folder>` does on Windows; Wine keeps
+    its drives as links in the prefix)."""
+    prefix = Path(os.environ.get("QZ_WINEPREFIX", Path(__file__).resolve().parents[2] / "build" / "wineprefix"))
+    link = prefix / "dosdevices" / "r:"
+    target = tmp_path / "drive-r"
+    target.mkdir()
+    if link.is_symlink():
+        link.unlink()
+    link.symlink_to(target)
+    yield target
+    link.unlink()
+
+
+@pytest.mark.parametrize("jre_path,library,home", [
+    (".\\rt", "{app}\\rt\\bin\\client\\jvm.dll", "{app}\\rt"),
+    ("rt" + "\\" * 5000, "{app}\\rt\\bin\\client\\jvm.dll", "{app}\\rt"),
+    ("{app}\\rt\\\\\\", "{app}\\rt\\bin\\client\\jvm.dll", "{app}\\rt"),
+    ("R:", "R:\\bin\\client\\jvm.dll", "R:\\"),
+    ("R:\\\\", "R:\\bin\\client\\jvm.dll", "R:\\"),
+], ids=["relative", "relative with a run of separators", "full with separators", "drive root",
+        "drive root with separators"])
+def test_published_runtime_paths_are_full_and_normalised(app, drive_r, jre_path, library, home):
+    runtime_copy(app.folder / "rt", app.runtime("client"))
+    shutil.copytree(app.runtime("client"), drive_r, dirs_exist_ok=True)
+    folder = windows_path(app.folder)
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={jre_path.format(app=folder)}\n")
+    result = app.run(cwd=app.folder)
+    assert result.returncode == 0, result.stdout
+    record = app.record()
+    assert record[0] == "library: " + library.format(app=folder)
+    assert f"env: QZ_JVM_PATH={library.format(app=folder)}" in record
+    assert f"env: QZ_JVM_HOME={home.format(app=folder)}" in record

@@ -1278,7 +1278,7 @@ void RecordCreation(const JavaVMInitArgs* init) {
     Record(std::string("create-thread: ") +
            (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
     Record("stack-reserve: " + std::to_string(StackReserve()));
-    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME"}) {
+    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_PAIR_HANDOVER"}) {
         if (auto value = EnvVar(name)) Record("env: " + Utf8(name) + "=" + Utf8(*value));
     }
 }

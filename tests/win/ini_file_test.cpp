@@ -45,14 +45,14 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
                           "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n"
                           "Library Path=\r\n"
                           "[Java Runtime Environment+]\r\nMain Class=ignored\r\nLibrary Path=lib\r\n"
-                          "System Path=sys\r\n");
+                          "System Path=\" sys\"\r\n");
     struct Case {
         const char16_t* key;
         const char16_t* layered;
         const char16_t* plain;
     } cases[] = {
         {u"Main Class", u"com.example.App", u"com.example.App"},
-        {u"Library Path", u" lib", u""},
+        {u"Library Path", u"lib", u""},
         {u"System Path", u" sys", u""},
         {u"Missing", u"", u""},
     };
@@ -64,6 +64,30 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
         EXPECT_EQ(value, WideString(c.layered));
         plain.GetString(u"Java Runtime Environment", c.key, value);
         EXPECT_EQ(value, WideString(c.plain));
+    }
+}
+
+// What the system's profile functions do to a value before the launcher sees it; users rely on it
+// to keep spaces (quotes) and it is in the configuration reference.
+TEST(IniFile, SystemDropsOuterSpacesAndOnePairOfQuotes) {
+    TempFolder folder;
+    const WideString file = folder / u"app.ini";
+    TempFolder::WriteFile(file,
+                          "[S]\r\nspaces=  a b  \r\ndouble=\" a \"\r\nsingle=' a '\r\n"
+                          "nested=\"\"a\"\"\r\nopen=\"a\r\ninner=-Dx=\"a b\"\r\ntab=\ta\t\r\n");
+    struct Case {
+        const char16_t* key;
+        const char16_t* value;
+    } cases[] = {
+        {u"spaces", u"a b"}, {u"double", u" a "},        {u"single", u" a "},
+        {u"nested", u"\"a\""}, {u"open", u"\"a"}, {u"inner", u"-Dx=\"a b\""},
+        {u"tab", u"a"},
+    };
+    IniFile ini(file);
+    for (const Case& c : cases) {
+        WideString value;
+        ini.GetString(u"S", c.key, value);
+        EXPECT_EQ(value, WideString(c.value)) << testing::PrintToString(std::u16string(c.key));
     }
 }
 

@@ -84,10 +84,15 @@ TEST(LauncherPaths, PerUserFoldersAreCreatedOnlyWhenAsked) {
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Pair"));
 }
 
-TEST(LauncherPaths, UnsetAppDataGivesARootedPath) {
-    ScopedVariable variable(u"APPDATA", WideString());
+TEST(LauncherPaths, NoPerUserFileWithoutAFullAppDataPath) {
     Launcher launcher;
     launcher.productName = u"P";
     launcher.productCode = u"C";
-    EXPECT_EQ(launcher.GetPerUserConfigurationFilePath(false).Left(5), WideString(u"\\P\\C\\"));
+    launcher.pairProduct = u"C:\\Apps\\other.exe";
+    // Unset, rooted, drive-relative and relative: none names a folder of the user's own.
+    for (const char16_t* appData : {u"", u"\\", u"\\Users", u"C:Users", u"Roaming"}) {
+        ScopedVariable variable(u"APPDATA", appData);
+        EXPECT_TRUE(launcher.GetPerUserConfigurationFilePath(true).IsEmpty());
+        EXPECT_TRUE(launcher.GetPairPerUserConfigurationFilePath().IsEmpty());
+    }
 }

@@ -67,7 +67,7 @@ TEST(ReadSettings, EveryKeyInItsSection) {
     EXPECT_TRUE(launcher.jreWanted);
     EXPECT_TRUE(launcher.ibmFavored);
     EXPECT_FALSE(launcher.sunAccepted);
-    EXPECT_EQ(launcher.libraryPath, WideString(u" lib"));
+    EXPECT_EQ(launcher.libraryPath, WideString(u"lib"));
     EXPECT_TRUE(launcher.failureCheck);
     EXPECT_TRUE(launcher.overrideWorkingDir);
     EXPECT_EQ(launcher.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));

@@ -46,7 +46,7 @@ TEST(ConfigurationPaths, PerUserFile) {
 
 TEST(LayeredRead, PlusSectionSuppliesEmptyKeys) {
     EXPECT_EQ(LayerValue(u"main", u"other"), WideString(u"main"));
-    EXPECT_EQ(LayerValue(u"", u"lib"), WideString(u" lib"));
+    EXPECT_EQ(LayerValue(u"", u"lib"), WideString(u"lib"));
     EXPECT_EQ(LayerValue(u"", u" lib"), WideString(u" lib"));
     EXPECT_EQ(LayerValue(u"", u""), WideString());
 }

@@ -124,7 +124,10 @@ TEST(RegistrySearch, KeysByKindAndVendor) {
 TEST(RegistrySearch, HomesAndVmTypes) {
     EXPECT_EQ(CandidateHome(u"C:\\Java\\jdk1.8", true), WideString(u"C:\\Java\\jdk1.8\\jre\\"));
     EXPECT_EQ(CandidateHome(u"C:\\Java\\jre8\\", false), WideString(u"C:\\Java\\jre8\\"));
-    EXPECT_TRUE(CandidateHome(u"", true).IsEmpty());
+    EXPECT_EQ(CandidateHome(u"\\\\srv\\java\\\\\\", false), WideString(u"\\\\srv\\java\\"));
+    // Only a full path: anything else would be taken from the directory the user started in.
+    for (const char16_t* relative : {u"", u"jre", u".\\jre", u"C:jre", u"\\Java\\jre", u"C:"})
+        EXPECT_TRUE(CandidateHome(relative, true).IsEmpty()) << testing::PrintToString(relative);
     EXPECT_EQ(KeyVmType(1, 2), 0);  // JavaSoft's runtime key: favor_server counts as any VM
     EXPECT_EQ(KeyVmType(0, 2), 2);
     EXPECT_EQ(KeyVmType(1, 1), 1);

@@ -13,6 +13,11 @@ TEST(RuntimePaths, StripComponentsAndHome) {
     EXPECT_EQ(StripComponents(u"C:\\jvm.dll", 3), WideString(u"C:"));
     EXPECT_EQ(RuntimeHome(u"C:\\rt\\bin\\server\\jvm.dll"), WideString(u"C:\\rt\\"));
     EXPECT_EQ(RuntimeHome(u"jvm.dll"), WideString());
+    // What the Java program sees: a runtime at a drive's root stays that root, not "R:".
+    EXPECT_EQ(PublishedRuntimeHome(u"C:\\rt\\bin\\server\\jvm.dll"), WideString(u"C:\\rt"));
+    EXPECT_EQ(PublishedRuntimeHome(u"R:\\bin\\client\\jvm.dll"), WideString(u"R:\\"));
+    EXPECT_EQ(PublishedRuntimeHome(u"\\\\?\\R:\\bin\\client\\jvm.dll"), WideString(u"\\\\?\\R:\\"));
+    EXPECT_EQ(PublishedRuntimeHome(u"\\\\srv\\rt\\bin\\client\\jvm.dll"), WideString(u"\\\\srv\\rt"));
 }
 
 namespace {
@@ -48,6 +53,13 @@ TEST(PeHeaders, MachineOfWellFormedAndDamagedImages) {
     noSignature[0x81] = 'X';
     size_t offset = 0;
     EXPECT_FALSE(LocatePeHeaders(noSignature.data(), noSignature.size(), offset));
+}
+
+TEST(PeHeaders, MachineExpectedInEachRegistryView) {
+    EXPECT_EQ(VmMachineOfView(false, true), kMachineAmd64);
+    EXPECT_EQ(VmMachineOfView(true, true), kMachineX86);
+    EXPECT_EQ(VmMachineOfView(false, false), kMachineX86);
+    EXPECT_EQ(VmMachineOfView(true, false), kMachineAmd64);
 }
 
 TEST(PeHeaders, ForeignMachineByBuild) {

@@ -24,6 +24,14 @@ TEST(PathClassification, AbsoluteUncAndLongPrefix) {
     }
 }
 
+TEST(PathClassification, FullyQualified) {
+    for (const char16_t* path : {u"C:\\", u"c:/x", u"\\\\srv\\share", u"\\\\?\\C:\\a", u"//srv/s"})
+        EXPECT_TRUE(IsFullyQualifiedPath(path)) << testing::PrintToString(std::u16string(path));
+    for (const char16_t* path : {u"", u"C:", u"C:rel", u"\\rooted", u"/rooted", u"rel\\x", u"1:\\x",
+                                 u".\\jre", u"\\"})
+        EXPECT_FALSE(IsFullyQualifiedPath(path)) << testing::PrintToString(std::u16string(path));
+}
+
 TEST(SplitPath, RootThenComponents) {
     struct Case {
         const char16_t* path;

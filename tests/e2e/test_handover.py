@@ -1,0 +1,120 @@
+"""Handing a launch over to the twin executable goes wrong in ways a user must be told about:
+the twin cannot be started, "Pair Product" names the executable itself, or the twin would hand
+the launch back. Each ends at once with one error line and -1, and leaves no process behind."""
+
+import os
+import signal
+import time
+from pathlib import Path
+
+import pytest
+
+from conftest import App, RUNTIMES, windows_path
+
+MINUS_ONE = 255
+TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
+
+
+def processes_in(folder: Path) -> list[int]:
+    """Processes whose command line names a file in folder (Wine shows Windows paths)."""
+    needle = windows_path(folder).lower().encode()
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit() or int(entry.name) == os.getpid():
+            continue
+        try:
+            command_line = (entry / "cmdline").read_bytes().lower()
+        except OSError:
+            continue
+        if needle in command_line:
+            found.append(int(entry.name))
+    return found
+
+
+@pytest.fixture
+def folder(tmp_path):
+    """The test's folder; every process started from it is ended afterwards, also when the test
+    failed because the launcher kept starting copies of itself."""
+    folder = tmp_path / "handover"
+    yield folder
+    for _ in range(50):
+        running = processes_in(folder)
+        if not running:
+            break
+        for pid in running:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        time.sleep(0.1)
+
+
+def pair_ini(app: App, runtime_of: str, pair_product: str, wait: str) -> None:
+    """An INI with "Pair Product" whose "JRE Path" is a test runtime built for the executable
+    runtime_of: one of the other architecture hands the launch over."""
+    runtime = RUNTIMES[runtime_of] / "full"
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={windows_path(runtime)}\n"
+                  f"[Application]\nPair Product={pair_product}\nPair Return Code={wait}\n")
+
+
+def error_line(text: str) -> bytes:
+    return f"Error: {text} \r\n".encode()
+
+
+@pytest.mark.parametrize("wait", ["Yes", "no"])
+def test_pair_product_naming_the_executable_itself(folder, executable, wait):
+    app = App(folder / "app", executable)
+    # Another spelling of the same file: letter case and a detour through the parent folder.
+    spelled = windows_path(app.folder / ".." / "app" / executable).upper()
+    pair_ini(app, TWIN[executable], spelled, wait)
+    result = app.run("a", timeout=30)
+    assert result.stdout == error_line(
+        f"The Pair Product {spelled} is this executable itself: the launch is not handed over.")
+    assert result.returncode == MINUS_ONE
+    time.sleep(0.5)
+    assert processes_in(folder) == []
+    assert app.record() == []
+
+
+# The system's own error codes: a folder is refused as access denied (5) by Windows, as an
+# invalid handle (6) by Wine.
+@pytest.mark.parametrize("kind,errnos", [("missing", [2]), ("folder", [5, 6]), ("text", [193])])
+@pytest.mark.parametrize("wait", ["Yes", ""])
+def test_pair_product_that_cannot_be_started(folder, executable, kind, errnos, wait):
+    app = App(folder / "app", executable)
+    target = folder / "twin.exe"
+    if kind == "folder":
+        target.mkdir()
+    elif kind == "text":
+        target.write_text("not a program\n")
+    pair_ini(app, TWIN[executable], windows_path(target), wait)
+    result = app.run()
+    assert result.stdout in [error_line(
+        f"Failed to start the Pair Product {windows_path(target)} (errno = {errno}).")
+        for errno in errnos]
+    assert result.returncode == MINUS_ONE
+
+
+def test_twin_started_by_a_handover_never_hands_it_back(folder, executable):
+    app = App(folder / "pair", executable)
+    twin = App(folder / "pair", TWIN[executable])
+    # Each finds only a runtime of the other's architecture: without the rule they would start
+    # each other for ever.
+    pair_ini(app, TWIN[executable], windows_path(twin.exe), "Yes")
+    pair_ini(twin, executable, windows_path(app.exe), "Yes")
+    result = app.run("a", timeout=30)
+    assert result.stdout == error_line(
+        f"The Pair Product {windows_path(app.exe)} is not started: this executable was itself "
+        "started by a hand-over, and a launch is handed over only once.")
+    assert result.returncode == MINUS_ONE
+    time.sleep(0.5)
+    assert processes_in(folder) == []
+    # Once the twin has a runtime of its own it runs the program, which never sees the mark
+    # that told the twin it was started by a hand-over.
+    pair_ini(twin, TWIN[executable], windows_path(app.exe), "Yes")
+    result = app.run("a", timeout=30)
+    assert (result.returncode, result.stdout) == (0, b"args: 1\r\na\r\n")
+    record = twin.record()
+    assert any(line.startswith("env: QZ_JVM_PATH=") for line in record)
+    assert not any(line.startswith("env: QZ_PAIR_HANDOVER") for line in record)
