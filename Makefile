@@ -56,3 +56,21 @@ fuzz: $(BUILD)/native/build.ninja
 
 clean:
 	rm -rf $(BUILD) dist
+
+# Start-up benchmark under Wine (bench/README.md): the launchers in dist/ against a bare executable
+# of the same toolchain that only loads the same jvm.dll, and class-path scaling. Prints Markdown
+# and writes it to build/bench/results.md. `make bench BENCH_RUNS=41` for steadier medians.
+BENCH_RUNS ?= 21
+BENCH_CXX_FLAGS := -O2 -static -s -municode -Wall -Wextra
+
+.PHONY: bench
+$(BUILD)/bench/bare_start64.exe: bench/bare_start.cpp
+	mkdir -p $(@D)
+	x86_64-w64-mingw32-g++-posix $(BENCH_CXX_FLAGS) -o $@ $<
+$(BUILD)/bench/bare_start32.exe: bench/bare_start.cpp
+	mkdir -p $(@D)
+	i686-w64-mingw32-g++-posix $(BENCH_CXX_FLAGS) -o $@ $<
+
+bench: deps
+	@$(MAKE) --no-print-directory dist $(BUILD)/bench/bare_start64.exe $(BUILD)/bench/bare_start32.exe
+	python3 bench/startup.py --runs $(BENCH_RUNS)

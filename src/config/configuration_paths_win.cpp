@@ -1,22 +1,12 @@
 #include "config/configuration_paths.h"
 #include "launch/launcher.h"
 #include "launch/messages.h"
+#include "support/environment.h"
 #include "support/growing_read.h"
 #include "support/paths.h"
 #include "support/wide_win.h"
 
 namespace {
-// The whole value, however long; empty when the variable is not set.
-WideString ReadEnvironmentVariable(const char16_t* name) {
-    return ReadGrowing(
-        MAX_PATH,
-        [&](char16_t* buffer, int32_t size) {
-            return GetEnvironmentVariableW(W(name), W(buffer), static_cast<DWORD>(size));
-        },
-        // Too small a buffer makes the call return the size it needs, which exceeds ours.
-        [](uint32_t written, int32_t size) { return written >= static_cast<uint32_t>(size); });
-}
-
 void CreateFolder(const WideString& path) { CreateDirectoryW(W(path), nullptr); }
 }  // namespace
 

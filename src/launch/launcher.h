@@ -62,8 +62,25 @@ public:
     // other processor architecture.
     void CheckArchitecture();
     void UseExecutableFolderAsWorkingDirectory();
-    // QZ_JVM_PATH and QZ_JVM_HOME for the Java program and what it starts.
+    // QZ_JVM_PATH and QZ_JVM_HOME for the Java program and what it starts, the library-path
+    // option (first in vmOptions) and "Path": system path;old Path;runtime bin folder.
     void PrepareRuntimeEnvironment();
+    // Class path, VM parameters, redirection targets and "Cmd" from the configuration. false
+    // (message 209 for an empty class path) does not stop the run.
+    bool AssembleLaunchConfiguration();
+    // Appends what a relative or wildcard class-path entry finds, each name followed by ";".
+    void AddClassPathMatches(const WideString& entry, WideString& classPath);
+    // One option per token of "Virtual Machine Parameters", quotes removed and memory sizes
+    // expanded; the last "-Xss" sets runThreadStackSize.
+    void AddVmParameters(const WideString& text, StringList& options);
+    // The tokens of AddVmParameters with environment variables expanded, appended to vmOptions;
+    // an option that is empty is left out.
+    void AddVmParameterOptions(const WideString& text);
+    // On the run thread after VM creation: System.out and System.err into the configured files
+    // (date patterns filled in). A failure leaves the console and is described by the VM.
+    bool RedirectStandardStreams();
+    bool RedirectOutput(const WideString& fileName, bool append);
+    bool RedirectError(const WideString& fileName, bool append);
 
     // VM hosting. Each reports its own failure (messages 222, 202, 203, 211, 215, 216).
     bool LoadVmLibrary(const WideString& vmLibraryPath);

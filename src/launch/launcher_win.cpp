@@ -42,8 +42,7 @@ bool Launcher::IsThisExecutable(const WideString& path) {
     WideString full;
     if (!GetModulePath(own) || !FullPathName(path, full)) return false;
     if (HasLongPathPrefix(full) && full.Length() > 5 && full[5] == u':') full = full.Mid(4);
-    // Compared as the file system compares names: whole, without regard to case.
-    return CompareStringOrdinal(W(own), own.Length(), W(full), full.Length(), TRUE) == CSTR_EQUAL;
+    return SamePath(own, full);
 }
 
 int32_t Launcher::RelaunchInPair() {
@@ -87,7 +86,8 @@ int32_t Launcher::Run() {
 
     PrepareRuntimeEnvironment();
     if (!LoadVmLibrary(runtimeLibraryPath)) return -1;
-    // The launch configuration (class path, VM parameters, redirection, "Cmd") joins here.
+    // Without a class path the VM still starts: the program may come from the runtime itself.
+    AssembleLaunchConfiguration();
     return StartRunThread() == 0 ? 0 : -1;
 }
 

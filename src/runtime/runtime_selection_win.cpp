@@ -102,9 +102,3 @@ void Launcher::UseExecutableFolderAsWorkingDirectory() {
     const int32_t slash = modulePath.FindLastUnit(u'\\');
     if (slash > 0) SetCurrentDirectoryW(W(modulePath.Left(slash)));
 }
-
-void Launcher::PrepareRuntimeEnvironment() {
-    // "Path" and the library-path option join here.
-    SetEnvironmentVariableW(L"QZ_JVM_PATH", W(runtimeLibraryPath));
-    SetEnvironmentVariableW(L"QZ_JVM_HOME", W(PublishedRuntimeHome(runtimeLibraryPath)));
-}

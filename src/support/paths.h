@@ -38,5 +38,11 @@ uint32_t QueryFileInfo(const WideString& path, uint64_t& lastWriteTime, uint32_t
 bool FileExists(const WideString& path);
 // The system's full path of path (GetFullPathNameW); false when it cannot be formed.
 bool FullPathName(const WideString& path, WideString& out);
+// Whether two full paths are the same name, compared as the file system compares names: whole,
+// without regard to case.
+bool SamePath(const WideString& a, const WideString& b);
+// The path itself when it survives the trip through the ANSI code page (the form the VM reads its
+// options in), else its short (8.3) form when the file system has one that does, else the path.
+WideString NarrowSafePath(const WideString& path);
 // Creates the folders above a file, never the file's own name; 0 or a Windows error code.
 uint32_t CreateParentFolders(const WideString& path);

@@ -61,6 +61,23 @@ bool FullPathName(const WideString& path, WideString& out) {
     return true;
 }
 
+bool SamePath(const WideString& a, const WideString& b) {
+    return CompareStringOrdinal(W(a), a.Length(), W(b), b.Length(), TRUE) == CSTR_EQUAL;
+}
+
+WideString NarrowSafePath(const WideString& path) {
+    const auto survives = [](const WideString& text) { return FromNarrow(ToNarrow(text).Std()) == text; };
+    if (survives(path)) return path;
+    const DWORD needed = GetShortPathNameW(W(path), nullptr, 0);
+    if (needed == 0) return path;
+    WideString shortPath;
+    const DWORD written =
+        GetShortPathNameW(W(path), W(shortPath.Buffer(static_cast<int32_t>(needed))), needed);
+    if (written == 0 || written >= needed) return path;
+    shortPath = shortPath.Left(static_cast<int32_t>(written));
+    return survives(shortPath) ? shortPath : path;
+}
+
 void FileFinder::Close() {
     search.reset();
     found = false;

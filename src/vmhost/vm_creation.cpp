@@ -55,7 +55,7 @@ size_t Launcher::DefaultThreadStackSize() {
 
 uint32_t Launcher::RunThreadProcedure() {
     if (!CreateJavaVm()) return 1;
-    // Standard-stream redirection joins here, between VM creation and main.
+    RedirectStandardStreams();
     if (InvokeMain()) return 0;
     // A failed run would leave this thread attached, and teardown's DestroyJavaVM waits for
     // every attached thread to end: without the detach it would wait forever.

@@ -61,11 +61,16 @@ class App:
 
     def configure(self, main_class: str, runtime: str = "full", trailing_separator: bool = False,
                   **java_runtime_environment: str):
-        """An INI naming the main class and a test runtime as "JRE Path"."""
+        """An INI naming the main class, a test runtime as "JRE Path" and the class path."""
         jre = windows_path(self.runtime(runtime)) + ("\\" if trailing_separator else "")
         lines = ["[Java Runtime Environment]", f"Main Class={main_class}", f"JRE Path={jre}"]
         lines += [f"{key.replace('_', ' ')}={value}" for key, value in java_runtime_environment.items()]
-        self.write_ini("\n".join(lines) + "\n")
+        self.write_ini("\n".join(lines) + "\n" + self.class_path_section)
+
+    @property
+    def class_path_section(self) -> str:
+        """A class path of one jar beside the executable (the test runtime reads no jar)."""
+        return f"[Class Path]\nClass Path={windows_path(self.folder / 'app.jar')}\n"
 
     def _environment(self, env: dict | None) -> dict:
         merged = dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file))

@@ -56,8 +56,9 @@ def test_vm_creation_on_the_run_thread(app):
     assert result.stderr == b"stderr: echo\r\n"
     record = app.record()
     assert value(record, "default-args") == ["version=0x00010001"]
-    assert value(record, "create") == ["version=0x00010002 ignoreUnrecognized=false options=2"]
-    assert value(record, "option") == ["abort [hook]", "exit [hook]"]
+    assert value(record, "create") == ["version=0x00010002 ignoreUnrecognized=false options=3"]
+    assert value(record, "option") == [f"-Djava.class.path={windows_path(app.folder)}\\app.jar;",
+                                       "abort [hook]", "exit [hook]"]
     assert value(record, "create-thread") == ["other"]
     assert int(value(record, "stack-reserve")[0]) >= 8 << 20
     assert value(record, "lookup") == ["LauncherHelper test.Echo"]

@@ -55,7 +55,8 @@ def pair_ini(app: App, runtime_of: str, pair_product: str, wait: str) -> None:
     runtime = RUNTIMES[runtime_of] / "full"
     app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
                   f"JRE Path={windows_path(runtime)}\n"
-                  f"[Application]\nPair Product={pair_product}\nPair Return Code={wait}\n")
+                  f"[Application]\nPair Product={pair_product}\nPair Return Code={wait}\n"
+                  + app.class_path_section)
 
 
 def error_line(text: str) -> bytes:

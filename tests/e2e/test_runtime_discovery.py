@@ -39,7 +39,7 @@ def write_main_ini(app: App, **settings: str):
     lines += [f"{k}={v}" for k, v in settings.items() if k not in application]
     if application:
         lines += ["[Application]"] + [f"{k}={v}" for k, v in application.items()]
-    app.write_ini("\n".join(lines) + "\n")
+    app.write_ini("\n".join(lines) + "\n" + app.class_path_section)
 
 
 @pytest.mark.parametrize("registered,settings,chosen", [

@@ -157,6 +157,15 @@ std::wstring FromUtf8(const std::string& text) {
     return out;
 }
 
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    int size = static_cast<int>(text.size());
+    std::wstring out(
+        static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
+    return out;
+}
+
 // The record's form of a Java string: printable ASCII as is, everything else as \uXXXX.
 std::string Escape(const std::wstring& text) {
     std::string out;
@@ -1272,13 +1281,15 @@ void RecordCreation(const JavaVMInitArgs* init) {
            " options=" + std::to_string(init->nOptions));
     for (jint i = 0; i < init->nOptions; ++i) {
         const JavaVMOption& option = init->options[i];
-        Record(std::string("option: ") + (option.optionString ? option.optionString : "(null)") +
+        // Option texts arrive in the ANSI code page, as a real VM reads them.
+        Record(std::string("option: ") +
+               (option.optionString ? Utf8(FromAnsi(option.optionString)) : "(null)") +
                (option.extraInfo ? " [hook]" : ""));
     }
     Record(std::string("create-thread: ") +
            (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
     Record("stack-reserve: " + std::to_string(StackReserve()));
-    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_PAIR_HANDOVER"}) {
+    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_PAIR_HANDOVER", L"Path"}) {
         if (auto value = EnvVar(name)) Record("env: " + Utf8(name) + "=" + Utf8(*value));
     }
 }

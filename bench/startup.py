@@ -1,0 +1,414 @@
+#!/usr/bin/env python3
+"""Start-up benchmark of the two launcher executables under Wine, printed as Markdown.
+
+1. Start-up overhead: dist/quorvane64.exe (and dist/quorvane.exe) running the test runtime's
+   test.Echo, against build/bench/bare_start{64,32}.exe, which only loads the same jvm.dll and
+   looks up JNI_CreateJavaVM. Alternated, median of --runs starts each, reported as a ratio.
+2. Class-path scaling: the launcher with "[Class Path] Class Path=\\lib\\*.jar" and 0, 100, 1000
+   and 10000 empty jar files in lib\\, rotated, median of --runs starts each.
+
+Every start runs Wine's loader directly (/usr/lib/wine/wine64, /usr/lib/wine/wine): the `wine`
+script in front of it costs tens of milliseconds per start. The prefix is build/bench/wineprefix,
+with a wineserver kept alive so every start is warm. Only dist/, the test runtimes under
+build/win64 and build/win32 (read) and build/bench/ (read and write) are used.
+"""
+
+import argparse
+import os
+import platform
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import time
+from datetime import datetime, timezone
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+DIST = ROOT / "dist"
+BUILD = ROOT / "build"
+WORK = BUILD / "bench"
+PREFIX = WORK / "wineprefix"
+READY_MARKER = PREFIX / ".quorvane-ready"
+WINESERVER = "wineserver"
+# How long the wineserver outlives its last client. Long enough to bridge the pauses between two
+# batches (writing 10 000 jar files), short enough that no server is left behind for long.
+SERVER_LINGER_SECONDS = 60
+
+
+class Arch:
+    def __init__(self, bits: int, loader: str, launcher: str, bare: str, runtimes: Path):
+        self.bits = bits
+        self.loader = loader
+        self.launcher = DIST / launcher
+        self.bare = WORK / bare
+        self.runtime = runtimes / "full"
+
+
+ARCHES = {
+    64: Arch(64, "/usr/lib/wine/wine64", "quorvane64.exe", "bare_start64.exe",
+             BUILD / "win64" / "runtimes"),
+    32: Arch(32, "/usr/lib/wine/wine", "quorvane.exe", "bare_start32.exe",
+             BUILD / "win32" / "runtimes"),
+}
+JAR_COUNTS = [0, 100, 1000, 10000]
+OVERHEAD_TARGET = 1.10
+CLASSPATH_TARGET_MS = 50.0
+START_TIMEOUT_SECONDS = 120  # a start that takes longer has hung
+
+
+class BenchError(Exception):
+    pass
+
+
+class StartTimedOut(Exception):
+    pass
+
+
+def on_alarm(signum, frame):
+    raise StartTimedOut()
+
+
+def windows_path(path: Path) -> str:
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def unix_path(windows: str) -> Path:
+    """The Linux path of a Z:\\ path as the test runtime records it (also \\\\?\\Z:\\...)."""
+    text = windows[4:] if windows.startswith("\\\\?\\") else windows
+    if not text[:2].upper() == "Z:":
+        raise BenchError(f"not a path on drive Z: {windows}")
+    return Path(text[2:].replace("\\", "/"))
+
+
+def wine_environment() -> dict:
+    env = {key: value for key, value in os.environ.items()
+           if not key.startswith(("QZ_", "WINE")) and key not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env.update(WINEPREFIX=str(PREFIX), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env
+
+
+def quiet(args: list, env: dict, check: bool = True) -> int:
+    """Runs a tool with no standard streams: Wine's helper processes (services, devices) inherit
+    the streams of whoever started them and would otherwise keep our pipes open."""
+    return subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, check=check, timeout=600).returncode
+
+
+def ensure_prefix(env: dict):
+    if not READY_MARKER.is_file():
+        print(f"creating the Wine prefix {PREFIX} ...", file=sys.stderr)
+        shutil.rmtree(PREFIX, ignore_errors=True)
+        PREFIX.mkdir(parents=True)
+        quiet(["wineboot", "-i"], env)
+        quiet([WINESERVER, "-w"], env)
+        READY_MARKER.touch()
+
+
+def ensure_server(env: dict):
+    """A wineserver that lingers after its last client; started only when none is running (the
+    command fails when one already serves the prefix). The helper processes are started right away
+    with no standard streams, so that no measured start pays for them."""
+    if quiet([WINESERVER, f"-p{SERVER_LINGER_SECONDS}"], env, check=False) == 0:
+        quiet(["wine", "cmd.exe", "/c", "exit"], env, check=False)
+
+
+class Program:
+    """One thing to start: a Wine loader, an executable, its arguments and its folder."""
+
+    def __init__(self, label: str, loader: str, exe: Path, args: list, cwd: Path):
+        self.label = label
+        self.command = [loader, str(exe), *args]
+        self.cwd = cwd
+        self.samples_ms: list[float] = []
+
+    def start(self, env: dict, capture: bool = False) -> subprocess.CompletedProcess:
+        output = subprocess.PIPE if capture else subprocess.DEVNULL
+        return subprocess.run(self.command, cwd=self.cwd, env=env, stdin=subprocess.DEVNULL,
+                              stdout=output, stderr=output, timeout=START_TIMEOUT_SECONDS)
+
+    def timed_start(self, env: dict) -> float:
+        """Wall time of one start in ms. The wait blocks in waitpid: subprocess's own timeout
+        would poll with sleeps that double from 0.5 ms and round every start up to 16, 32, 64 or
+        115 ms. A hung start is ended by the alarm instead."""
+        begin = time.perf_counter_ns()
+        process = subprocess.Popen(self.command, cwd=self.cwd, env=env, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        signal.alarm(START_TIMEOUT_SECONDS)
+        try:
+            returncode = process.wait()
+        except StartTimedOut:
+            process.kill()
+            process.wait()
+            raise BenchError(f"{self.label}: no exit within {START_TIMEOUT_SECONDS} s")
+        finally:
+            signal.alarm(0)
+        elapsed_ms = (time.perf_counter_ns() - begin) / 1e6
+        if returncode != 0:
+            raise BenchError(f"{self.label}: exit code {returncode} from {self.command}")
+        return elapsed_ms
+
+    @property
+    def median(self) -> float:
+        return statistics.median(self.samples_ms)
+
+    @property
+    def quartiles(self) -> tuple[float, float]:
+        q = statistics.quantiles(self.samples_ms, n=4, method="inclusive")
+        return q[0], q[2]
+
+
+def measure(programs: list, runs: int, warmup: int, env: dict):
+    """Every program once per round, the order rotated from round to round so that no program
+    always follows the same one (for two programs: A B, B A, A B, ...)."""
+    ensure_server(env)
+    for _ in range(warmup):
+        for program in programs:
+            program.timed_start(env)
+    for round_number in range(runs):
+        shift = round_number % len(programs)
+        for program in programs[shift:] + programs[:shift]:
+            program.samples_ms.append(program.timed_start(env))
+
+
+def write_ini(path: Path, lines: list):
+    path.write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
+
+
+def app_folder(name: str, arch: Arch, class_path: bool) -> tuple[Path, Path]:
+    """A folder with a copy of the launcher and its INI; returns (folder, exe)."""
+    folder = WORK / "run" / name
+    folder.mkdir(parents=True, exist_ok=True)
+    exe = folder / arch.launcher.name
+    shutil.copyfile(arch.launcher, exe)
+    lines = ["[Java Runtime Environment]", "Main Class=test.Echo",
+             f"JRE Path={windows_path(arch.runtime)}"]
+    if class_path:
+        lines += ["", "[Class Path]", "Class Path=\\lib\\*.jar"]
+    write_ini(exe.with_suffix(".ini"), lines)
+    return folder, exe
+
+
+def fill_lib(folder: Path, count: int):
+    """Exactly `count` empty jar files in folder/lib."""
+    lib = folder / "lib"
+    if lib.is_dir() and len(list(lib.iterdir())) == count:
+        return
+    shutil.rmtree(lib, ignore_errors=True)
+    lib.mkdir()
+    for number in range(count):
+        (lib / f"lib{number:05d}.jar").touch()
+
+
+def recorded_start(program: Program, env: dict) -> tuple[subprocess.CompletedProcess, list]:
+    """One start with the test runtime's record on: the result and the record's lines."""
+    record = WORK / "run" / "record.txt"
+    record.unlink(missing_ok=True)
+    result = program.start(dict(env, QZ_TEST_RECORD=windows_path(record)), capture=True)
+    lines = record.read_text(encoding="utf-8").splitlines() if record.exists() else []
+    return result, lines
+
+
+def check_launcher_run(program: Program, env: dict) -> tuple[str, list]:
+    """Starts the launcher once with the record on, checks that main ran, and returns the path
+    of the jvm.dll it loaded (as the runtime saw it) and the record."""
+    result, record = recorded_start(program, env)
+    if result.returncode != 0 or b"args: 0" not in result.stdout or "main-args: 0" not in record:
+        raise BenchError(f"{program.label}: test.Echo did not run: exit code {result.returncode}, "
+                         f"stdout {result.stdout!r}, record {record}")
+    libraries = [line[len("library: "):] for line in record if line.startswith("library: ")]
+    if len(libraries) != 1:
+        raise BenchError(f"{program.label}: expected one 'library:' line in {record}")
+    return libraries[0], record
+
+
+class ClassPathSeen:
+    """What -Djava.class.path a start handed the VM, from the test runtime's record."""
+
+    def __init__(self, record: list, lib: Path):
+        prefix = "option: -Djava.class.path="
+        values = [line[len(prefix):].removesuffix(" [hook]") for line in record
+                  if line.startswith(prefix)]
+        self.present = bool(values)
+        value = values[0] if values else ""
+        self.chars = len(value)
+        entries = [entry for entry in value.split(";") if entry]
+        self.entries = len(entries)
+        # Entries that name one of the jar files, whole: a cut entry or a stray name does not count.
+        # Compared without regard to case, as the file system compares names.
+        jars = {windows_path(path).lower() for path in lib.iterdir()} if lib.is_dir() else set()
+        self.jars = len({entry.lower() for entry in entries} & jars)
+
+    def complete(self, count: int) -> bool:
+        return self.jars == count and self.entries == count
+
+    def __str__(self) -> str:
+        if not self.present:
+            return "none"
+        return f"{self.entries} entries, {self.jars} whole jar paths, {self.chars} chars"
+
+
+def startup_overhead(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
+    folder, exe = app_folder(f"startup-{arch.bits}", arch, class_path=False)
+    launcher = Program(f"{arch.launcher.name} test.Echo", arch.loader, exe, [], folder)
+    jvm_windows, _ = check_launcher_run(launcher, env)
+    jvm = unix_path(jvm_windows)
+    if not jvm.is_file():
+        raise BenchError(f"the launcher loaded {jvm_windows}, which is not {jvm}")
+    bare = Program(f"{arch.bare.name}", arch.loader, arch.bare, [windows_path(jvm)], WORK)
+    measure([launcher, bare], runs, warmup, env)
+    return {"arch": arch, "jvm": jvm, "launcher": launcher, "bare": bare,
+            "ratio": launcher.median / bare.median}
+
+
+def class_path_scaling(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
+    programs = []
+    seen = {}
+    for count in JAR_COUNTS:
+        folder, exe = app_folder(f"classpath-{arch.bits}-{count}", arch, class_path=True)
+        fill_lib(folder, count)
+        program = Program(f"{count} jars", arch.loader, exe, [], folder)
+        _, record = check_launcher_run(program, env)
+        seen[count] = ClassPathSeen(record, folder / "lib")
+        programs.append(program)
+    measure(programs, runs, warmup, env)
+    return {"arch": arch, "programs": dict(zip(JAR_COUNTS, programs)), "seen": seen}
+
+
+def ms(value: float) -> str:
+    return f"{value:.1f}"
+
+
+def spread(program: Program) -> str:
+    low, high = program.quartiles
+    return f"{ms(low)}–{ms(high)}"
+
+
+def startup_table(results: list) -> list:
+    lines = ["| executable | bare start: median ms (IQR) | launcher: median ms (IQR) "
+             "| launcher − bare ms | ratio | target ≤ 1.10 |",
+             "|---|---|---|---|---|---|"]
+    for r in results:
+        bare, launcher = r["bare"], r["launcher"]
+        lines.append(f"| {r['arch'].launcher.name} ({r['arch'].bits}-bit) "
+                     f"| {ms(bare.median)} ({spread(bare)}) "
+                     f"| {ms(launcher.median)} ({spread(launcher)}) "
+                     f"| {ms(launcher.median - bare.median)} | {r['ratio']:.3f} "
+                     f"| {'met' if r['ratio'] <= OVERHEAD_TARGET else 'not met'} |")
+    return lines
+
+
+def classpath_table(results: list) -> list:
+    lines = ["| executable | jars | -Djava.class.path the VM got | median ms (IQR) "
+             "| added ms vs 0 jars | added ms per 1000 jars |",
+             "|---|---|---|---|---|---|"]
+    for r in results:
+        base = r["programs"][0].median
+        for count, program in r["programs"].items():
+            added = program.median - base
+            lines.append(f"| {r['arch'].launcher.name} | {count} | {r['seen'][count]} "
+                         f"| {ms(program.median)} ({spread(program)}) "
+                         f"| {'' if count == 0 else ms(added)} "
+                         f"| {'' if count == 0 else ms(added * 1000 / count)} |")
+    return lines
+
+
+def classpath_verdicts(results: list) -> list:
+    lines = []
+    for r in results:
+        name = r["arch"].launcher.name
+        short = [count for count in JAR_COUNTS if count and not r["seen"][count].complete(count)]
+        if short:
+            lines.append(f"- {name}: the class path did not name every jar, whole and once, for "
+                         f"{', '.join(map(str, short))} jars; those rows do not time a full "
+                         f"class path.")
+        added = r["programs"][JAR_COUNTS[-1]].median - r["programs"][0].median
+        if JAR_COUNTS[-1] in short:
+            verdict = "not judged, the class path is incomplete"
+        else:
+            verdict = "met" if added < CLASSPATH_TARGET_MS else "not met"
+        lines.append(f"- {name}: {JAR_COUNTS[-1]} jars add {ms(added)} ms "
+                     f"(target < {CLASSPATH_TARGET_MS:.0f} ms: {verdict}).")
+    return lines
+
+
+def load_average() -> str:
+    with open("/proc/loadavg", encoding="utf-8") as loadavg:
+        return " ".join(loadavg.read().split()[:3])
+
+
+def machine_lines(load_at_start: str) -> list:
+    cpu = "unknown"
+    with open("/proc/cpuinfo", encoding="utf-8") as cpuinfo:
+        for line in cpuinfo:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    return [f"- date: {datetime.now(timezone.utc):%Y-%m-%d %H:%M} UTC",
+            f"- CPU: {cpu}, {os.cpu_count()} logical processors (nproc)",
+            f"- kernel: {platform.release()}; {wine}",
+            f"- load average (1, 5, 15 min) at the start: {load_at_start}, "
+            f"at the end: {load_average()}"]
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--runs", type=int, default=21, help="measured starts of each program")
+    parser.add_argument("--warmup", type=int, default=3, help="unmeasured starts of each first")
+    parser.add_argument("--arch", type=int, choices=[64, 32], action="append",
+                        help="only this architecture (repeatable); both by default")
+    parser.add_argument("--skip-classpath", action="store_true", help="start-up overhead only")
+    parser.add_argument("--output", type=Path, default=WORK / "results.md",
+                        help="where the Markdown is written besides standard output")
+    options = parser.parse_args()
+    if options.runs < 15:
+        parser.error("--runs must be at least 15")
+    arches = [ARCHES[bits] for bits in (options.arch or [64, 32])]
+
+    missing = [path for arch in arches
+               for path in (arch.launcher, arch.bare, arch.runtime / "bin" / "java.dll",
+                            Path(arch.loader))]
+    missing = [path for path in missing if not path.is_file()]
+    if missing or shutil.which("wine") is None or shutil.which(WINESERVER) is None:
+        print("bench: missing " + ", ".join(map(str, missing or ["wine"]))
+              + " (run `make` and `make bench`, as root for Wine)", file=sys.stderr)
+        return 2
+
+    signal.signal(signal.SIGALRM, on_alarm)
+    env = wine_environment()
+    ensure_prefix(env)
+    began = time.monotonic()
+    load_at_start = load_average()
+    try:
+        startup = [startup_overhead(arch, options.runs, options.warmup, env) for arch in arches]
+        scaling = [] if options.skip_classpath else [
+            class_path_scaling(arch, options.runs, options.warmup, env) for arch in arches]
+    except (BenchError, subprocess.TimeoutExpired) as error:
+        print(f"bench: {error}", file=sys.stderr)
+        return 1
+
+    out = ["# Quorvane start-up benchmark", "", *machine_lines(load_at_start),
+           f"- {options.runs} measured starts of each program after {options.warmup} warm-up "
+           f"starts, in rotated order; wall time from spawning the Wine loader to its exit; "
+           f"{time.monotonic() - began:.0f} s in all", "",
+           "## Start-up overhead", "",
+           "The launcher runs test.Echo (main returns at once) on the test runtime; the bare "
+           "executable loads the same jvm.dll and looks up JNI_CreateJavaVM.", "",
+           *startup_table(startup), ""]
+    out += [f"- {r['arch'].launcher.name}: {r['jvm']}" for r in startup]
+    if scaling:
+        out += ["", "## Class-path scaling", "",
+                "`[Class Path]` `Class Path=\\lib\\*.jar`, with that many empty jar files in "
+                "lib\\ beside the executable.", "", *classpath_table(scaling), "",
+                *classpath_verdicts(scaling)]
+    text = "\n".join(out) + "\n"
+    print(text, end="")
+    options.output.parent.mkdir(parents=True, exist_ok=True)
+    options.output.write_text(text, encoding="utf-8")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

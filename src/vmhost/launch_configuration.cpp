@@ -1,0 +1,41 @@
+#include "vmhost/launch_configuration.h"
+
+#include "runtime/runtime_paths.h"
+
+namespace {
+bool IsRelativeEntry(std::u16string_view entry) {
+    return entry.size() < 2 || (entry[1] != u':' && entry.substr(0, 2) != u"\\\\");
+}
+}  // namespace
+
+bool ClassPathEntryNeedsSearch(std::u16string_view entry) {
+    return (!entry.empty() && entry.find(u'*') != std::u16string_view::npos) ||
+           IsRelativeEntry(entry);
+}
+
+ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& programFolder) {
+    ClassPathSearch search;
+    const WideString folderPart = entry.Left(entry.FindLastUnit(u'\\') + 1);
+    if (IsRelativeEntry(entry)) {
+        search.pattern = programFolder + entry;
+        search.prefix = programFolder + folderPart;
+    } else {
+        search.pattern = entry;
+        search.prefix = folderPart;
+    }
+    return search;
+}
+
+bool IsDotFolderName(std::u16string_view name) { return name == u"." || name == u".."; }
+
+WideString LibraryPathText(const WideString& configured, const WideString& programFolder,
+                           const WideString& runtimeLibraryPath) {
+    return configured + u";" + programFolder + u";.;%Path%;" + RuntimeHome(runtimeLibraryPath) +
+           u"lib";
+}
+
+WideString SystemPathText(const WideString& systemPath, const WideString& runtimeLibraryPath) {
+    WideString path = systemPath;
+    if (!path.IsEmpty() && path[path.Length() - 1] != u';') path.Append(u';');
+    return path + u"%Path%;" + StripComponents(runtimeLibraryPath, 2);
+}

@@ -1,0 +1,95 @@
+#include "vmhost/stream_redirection.h"
+
+#include "launch/launcher.h"
+#include "support/text.h"
+#include "vmhost/java_objects.h"
+
+void ExpandTimePattern(WideString& name, const LocalTime& time, PictureFormatter formatTime,
+                       PictureFormatter formatDate) {
+    const int32_t first = name.FindUnit(u'%');
+    if (first < 0) return;
+    const int32_t last = name.FindLastUnit(u'%');
+    WideString pattern;
+    for (int32_t i = first + 1; i < last; ++i) {
+        if (name[i] != u'L') {
+            pattern.Append(name[i]);
+            continue;
+        }
+        char16_t digits[12];
+        pattern.Append(std::u16string_view(digits, static_cast<size_t>(
+                                                       FormatDecimal(time.milliseconds, digits))));
+    }
+    if (!pattern.IsEmpty()) pattern = formatDate(formatTime(pattern, time), time);
+    name = name.Left(first) + pattern + name.Mid(last + 1);
+}
+
+namespace {
+void DescribePendingException(JNIEnv* env) {
+    if (env->ExceptionCheck()) env->ExceptionDescribe();
+}
+
+// A PrintStream over a new FileOutputStream of the file; null with the constructor's exception
+// (a file that cannot be opened) left pending.
+jobject OpenPrintStream(JNIEnv* env, const WideString& name, bool append) {
+    LocalRef javaName(env, NewJavaString(env, name));
+    if (!javaName) return nullptr;
+    LocalRef file(env, NewFileOutputStream(env, static_cast<jstring>(javaName.get()), append));
+    if (!file) return nullptr;
+    return NewPrintStream(env, file.get());
+}
+
+// System.setOut or System.setErr; an exception it throws is described here.
+bool InstallStream(JNIEnv* env, const char* setter, jobject stream) {
+    LocalRef system(env, env->FindClass("java/lang/System"));
+    if (!system) return false;
+    const jmethodID method = env->GetStaticMethodID(static_cast<jclass>(system.get()), setter,
+                                                    "(Ljava/io/PrintStream;)V");
+    if (!method) return false;
+    env->CallStaticVoidMethod(static_cast<jclass>(system.get()), method, stream);
+    if (!env->ExceptionCheck()) return true;
+    env->ExceptionDescribe();
+    return false;
+}
+
+bool Redirect(JNIEnv* env, const WideString& name, bool append, const char* setter) {
+    LocalRef stream(env, OpenPrintStream(env, name, append));
+    return stream && InstallStream(env, setter, stream.get());
+}
+}  // namespace
+
+bool Launcher::RedirectOutput(const WideString& name, bool append) {
+    return Redirect(jniEnv, name, append, "setOut");
+}
+
+bool Launcher::RedirectError(const WideString& name, bool append) {
+    return Redirect(jniEnv, name, append, "setErr");
+}
+
+bool Launcher::RedirectStandardStreams() {
+    const bool outputPattern = outputFile.FindUnit(u'%') >= 0;
+    const bool errorPattern = errorFile.FindUnit(u'%') >= 0;
+    if (outputPattern || errorPattern) {
+        // Both names carry the same instant.
+        const LocalTime now = ReadLocalTime();
+        if (outputPattern) ExpandTimePattern(outputFile, now, FormatTimePicture, FormatDatePicture);
+        if (errorPattern) ExpandTimePattern(errorFile, now, FormatTimePicture, FormatDatePicture);
+    }
+    if (!outputFile.IsEmpty()) outputFile = PrepareOutputFile(outputFile);
+    if (!errorFile.IsEmpty()) errorFile = PrepareOutputFile(errorFile);
+
+    if (!outputFile.IsEmpty() && !errorFile.IsEmpty() && SameFilePath(outputFile, errorFile)) {
+        // One file gets one stream: two streams would each keep a position of their own and
+        // write over each other's lines. It is opened as the output file says.
+        LocalRef stream(jniEnv, OpenPrintStream(jniEnv, outputFile, appendOutput));
+        if (!stream || !InstallStream(jniEnv, "setOut", stream.get()) ||
+            !InstallStream(jniEnv, "setErr", stream.get()))
+            DescribePendingException(jniEnv);
+        return true;
+    }
+    // A stream that cannot be redirected stays the console; the run goes on.
+    if (!outputFile.IsEmpty() && !RedirectOutput(outputFile, appendOutput))
+        DescribePendingException(jniEnv);
+    if (!errorFile.IsEmpty() && !RedirectError(errorFile, appendError))
+        DescribePendingException(jniEnv);
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "support/wide_string.h"
+
+// Date and time in the names of the output and error files, and the system side of the
+// redirection (stream_redirection_win.cpp / _native.cpp).
+
+struct LocalTime {
+    uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
+    uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
+// Formats a picture of the system's time or date formatter; empty when it fails.
+using PictureFormatter = WideString (*)(std::u16string_view picture, const LocalTime& time);
+
+// Replaces the text from the first to the last "%" of name by the pattern between them, with
+// every "L" made the milliseconds and then formatted as a time and then as a date (so "mm" is
+// minutes and "MM" the month). A name without "%" stays as it is; a single "%" is dropped.
+void ExpandTimePattern(WideString& name, const LocalTime& time, PictureFormatter formatTime,
+                       PictureFormatter formatDate);
+
+LocalTime ReadLocalTime();
+WideString FormatTimePicture(std::u16string_view picture, const LocalTime& time);
+WideString FormatDatePicture(std::u16string_view picture, const LocalTime& time);
+// The full path of an output file, resolved against the current directory as the VM resolves
+// it, with the folders above it created; the name as given when no full path can be formed.
+WideString PrepareOutputFile(const WideString& name);
+// Whether two full paths name the same file, compared as the file system compares names.
+bool SameFilePath(const WideString& a, const WideString& b);

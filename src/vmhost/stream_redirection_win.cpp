@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include "support/paths.h"
+#include "support/wide_win.h"
+#include "vmhost/stream_redirection.h"
+
+namespace {
+SYSTEMTIME ToSystemTime(const LocalTime& time) {
+    SYSTEMTIME system{};
+    system.wYear = time.year;
+    system.wMonth = time.month;
+    system.wDayOfWeek = time.dayOfWeek;
+    system.wDay = time.day;
+    system.wHour = time.hour;
+    system.wMinute = time.minute;
+    system.wSecond = time.second;
+    system.wMilliseconds = time.milliseconds;
+    return system;
+}
+
+// The formatters' result in a buffer of 260 units; a longer one, like any failure, is empty.
+template <typename Formatter>
+WideString FormatPicture(Formatter format, std::u16string_view picture, const LocalTime& time) {
+    const SYSTEMTIME system = ToSystemTime(time);
+    const WideString pattern(picture);
+    wchar_t buffer[MAX_PATH] = {};
+    if (format(LOCALE_USER_DEFAULT, 0, &system, W(pattern), buffer, MAX_PATH) == 0)
+        return WideString();
+    return WideString(U(buffer));
+}
+}  // namespace
+
+LocalTime ReadLocalTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay,
+            now.wHour, now.wMinute, now.wSecond,    now.wMilliseconds};
+}
+
+WideString FormatTimePicture(std::u16string_view picture, const LocalTime& time) {
+    return FormatPicture(GetTimeFormatW, picture, time);
+}
+
+WideString FormatDatePicture(std::u16string_view picture, const LocalTime& time) {
+    return FormatPicture(GetDateFormatW, picture, time);
+}
+
+WideString PrepareOutputFile(const WideString& name) {
+    WideString full;
+    if (!FullPathName(name, full)) return name;
+    CreateParentFolders(full);
+    return full;
+}
+
+bool SameFilePath(const WideString& a, const WideString& b) { return SamePath(a, b); }

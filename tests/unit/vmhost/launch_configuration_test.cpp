@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "common/wide_printer.h"
+#include "launch/launcher.h"
+#include "vmhost/launch_configuration.h"
+#include "vmhost/stream_redirection.h"
+
+TEST(ClassPath, WhichEntriesAreSearched) {
+    struct Case {
+        const char16_t* entry;
+        bool searched;
+        const char16_t* pattern;
+        const char16_t* prefix;
+    } cases[] = {
+        {u"C:\\lib\\a.jar", false, nullptr, nullptr},
+        {u"\\\\server\\share\\x.jar", false, nullptr, nullptr},
+        {u"\\lib\\*.jar", true, u"C:\\app\\lib\\*.jar", u"C:\\app\\lib\\"},
+        {u"\\app.jar", true, u"C:\\app\\app.jar", u"C:\\app\\"},
+        {u"lib.jar", true, u"C:\\applib.jar", u"C:\\app"},
+        {u"C:\\lib\\*.jar", true, u"C:\\lib\\*.jar", u"C:\\lib\\"},
+        {u"\\\\server\\share\\*.jar", true, u"\\\\server\\share\\*.jar", u"\\\\server\\share\\"},
+        {u"x", true, u"C:\\appx", u"C:\\app"},
+        {u"", true, u"C:\\app", u"C:\\app"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClassPathEntryNeedsSearch(c.entry), c.searched)
+            << testing::PrintToString(std::u16string(c.entry));
+        if (!c.searched) continue;
+        const ClassPathSearch search = ClassPathSearchFor(c.entry, u"C:\\app");
+        EXPECT_EQ(search.pattern, WideString(c.pattern));
+        EXPECT_EQ(search.prefix, WideString(c.prefix));
+    }
+    EXPECT_TRUE(IsDotFolderName(u"."));
+    EXPECT_TRUE(IsDotFolderName(u".."));
+    EXPECT_FALSE(IsDotFolderName(u"...jar"));
+}
+
+TEST(RuntimeEnvironment, LibraryPathAndPath) {
+    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"C:\\jre\\bin\\server\\jvm.dll"),
+              WideString(u"native;C:\\app\\;.;%Path%;C:\\jre\\lib"));
+    for (const char16_t* systemPath : {u"C:\\tools", u"C:\\tools;"})
+        EXPECT_EQ(SystemPathText(systemPath, u"C:\\jre\\bin\\server\\jvm.dll"),
+                  WideString(u"C:\\tools;%Path%;C:\\jre\\bin"));
+    EXPECT_EQ(SystemPathText(u"", u"C:\\jre\\bin\\server\\jvm.dll"),
+              WideString(u"%Path%;C:\\jre\\bin"));
+}
+
+namespace {
+// The system's pictures that the tests use: HH mm ss for the time, yyyy MM dd for the date.
+WideString Replace(std::u16string_view picture, std::initializer_list<std::pair<std::u16string, int>> fields) {
+    std::u16string text(picture);
+    for (const auto& [field, value] : fields) {
+        for (size_t at = text.find(field); at != std::u16string::npos; at = text.find(field, at)) {
+            std::u16string digits;
+            for (int rest = value, n = static_cast<int>(field.size()); n > 0; --n, rest /= 10)
+                digits.insert(digits.begin(), static_cast<char16_t>(u'0' + rest % 10));
+            text.replace(at, field.size(), digits);
+            at += digits.size();
+        }
+    }
+    return WideString(text);
+}
+WideString FakeTime(std::u16string_view picture, const LocalTime& t) {
+    return Replace(picture, {{u"HH", t.hour}, {u"mm", t.minute}, {u"ss", t.second}});
+}
+WideString FakeDate(std::u16string_view picture, const LocalTime& t) {
+    return Replace(picture, {{u"yyyy", t.year}, {u"MM", t.month}, {u"dd", t.day}});
+}
+WideString Failing(std::u16string_view, const LocalTime&) { return WideString(); }
+}  // namespace
+
+TEST(TimePattern, FileNames) {
+    const LocalTime time{2024, 12, 2, 31, 23, 59, 58, 123};
+    struct Case {
+        const char16_t* name;
+        const char16_t* expected;
+    } cases[] = {
+        {u"out_%yyyyMMdd-HHmmss%.log", u"out_20241231-235958.log"},
+        {u"out_%HHmmss_L%.log", u"out_235958_123.log"},
+        {u"logs\\out.log", u"logs\\out.log"},
+        {u"out%.log", u"out.log"},  // one "%" is both ends of an empty pattern
+        {u"%%x", u"x"},
+        {u"a%yyyy%b%MM%c", u"a2024%b%12c"},  // first to last "%"
+    };
+    for (const Case& c : cases) {
+        WideString name(c.name);
+        ExpandTimePattern(name, time, FakeTime, FakeDate);
+        EXPECT_EQ(name, WideString(c.expected)) << testing::PrintToString(std::u16string(c.name));
+    }
+    WideString name(u"out_%yyyy%.log");
+    ExpandTimePattern(name, time, Failing, FakeDate);
+    EXPECT_EQ(name, WideString(u"out_.log"));
+}

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/string_lists.h"
+#include "common/wide_printer.h"
+#include "launch/launcher.h"
+#include "vmhost/vm_parameters.h"
+
+namespace {
+std::vector<std::u16string> Tokens(const char16_t* text) {
+    StringList tokens;
+    SplitVmParameters(text, tokens);
+    for (int32_t i = 0; i < tokens.Count(); ++i) RemoveQuotes(tokens[i]);
+    return Items(tokens);
+}
+
+constexpr uint64_t kGiB = uint64_t{1} << 30;
+
+std::u16string Expanded(const char16_t* token, uint64_t physical, uint64_t virtualSpace = 0) {
+    WideString text(token);
+    if (IsMemorySizeParameter(text)) ExpandMemorySize(text, {physical, virtualSpace});
+    return text.Std();
+}
+}  // namespace
+
+TEST(VmParameters, TokensAndQuotes) {
+    using V = std::vector<std::u16string>;
+    struct Case {
+        const char16_t* text;
+        V tokens;
+    } cases[] = {
+        {u"", V{}},
+        {u"-Xmx256m", V{u"-Xmx256m"}},
+        {u"-Dmsg=\"hello world\" -Xmx256m", V{u"-Dmsg=hello world", u"-Xmx256m"}},
+        {u"-Dapp.home=\"C:\\My App\" -Xss4m", V{u"-Dapp.home=C:\\My App", u"-Xss4m"}},
+        {u"a   b  ", V{u"a", u"b"}},
+        // A leading blank gives an empty first token; the assembly never hands it to the VM.
+        {u" -Xmx1m", V{u"", u"-Xmx1m"}},
+        // A doubled closing quote keeps one quote as the last character of the kept text, and
+        // a quote without a partner stays.
+        {u"-Dq=\"say \"\"hi\" -X", V{u"-Dq=say \"hi\"", u"-X"}},
+        {u"-Da=\"x\"\" y\" z", V{u"-Da=x\"", u"y\"", u"z"}},
+        // Unterminated: the blank ends the token and the lone quote stays.
+        {u"-Dq=\"open end", V{u"-Dq=\"open", u"end"}},
+        {u"\"\"", V{u""}},
+        {u"-Da=\"1 2\"\"3 4\"", V{u"-Da=1 2\"3", u"4\""}},
+        {u"x\"a b\"y\"c d\"", V{u"xa byc d"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Tokens(c.text), c.tokens) << testing::PrintToString(std::u16string(c.text));
+}
+
+TEST(VmParameters, SplitIsLinearOnLongTexts) {
+    // 200 000 tokens without a quote: a quadratic search for quotes would take minutes.
+    std::u16string text;
+    for (int i = 0; i < 200000; ++i) text += u"-Da ";
+    StringList tokens;
+    SplitVmParameters(text, tokens);
+    EXPECT_EQ(tokens.Count(), 200000);
+}
+
+TEST(VmParameters, MemorySizes) {
+    struct Case {
+        const char16_t* token;
+        uint64_t physical, virtualSpace;
+        const char16_t* expected;
+    } cases[] = {
+        {u"-Xmx40p", 16 * kGiB, 0, u"-Xmx6710886K"},
+        {u"-Xmx50:256:1024P", 8 * kGiB, 0, u"-Xmx1048576K"},
+        {u"-Xmx50:256:1024P", 1 * kGiB, 0, u"-Xmx524288K"},
+        {u"-Xms1:512P", 1 * kGiB, 0, u"-Xms524288K"},  // the minimum wins
+        {u"-Xms:100P", 8 * kGiB, 0, u"-Xms102400K"},   // ":" first: no percentage, a minimum
+        {u"-Xms10T", 8 * kGiB, 100 * kGiB, u"-Xms10485760K"},
+        // 10 % of a 128 TiB address space is far beyond 2^31 K and is printed whole.
+        {u"-Xmx10T", 0, uint64_t{128} << 40, u"-Xmx13743895347K"},
+        {u"-Xmx100P", uint64_t{4} << 50, 0, u"-Xmx4398046511104K"},
+        {u"-XmxP", 8 * kGiB, 0, u"-XmxP0K"},
+        {u"-Xmx512m", 8 * kGiB, 0, u"-Xmx512m"},   // no share suffix: unchanged
+        {u"-xmx50P", 8 * kGiB, 0, u"-xmx50P"},     // the prefix is case-sensitive
+        {u"-Xss1P", 1 * kGiB, 0, u"-Xss10485K"},
+        {u"-Xmx99999999999999999999999P", 8 * kGiB, 0, nullptr},  // absurd: no crash
+    };
+    for (const Case& c : cases) {
+        const std::u16string result = Expanded(c.token, c.physical, c.virtualSpace);
+        if (c.expected) EXPECT_EQ(result, c.expected) << testing::PrintToString(std::u16string(c.token));
+    }
+}
+
+TEST(VmParameters, StackSizes) {
+    struct Case {
+        const char16_t* text;
+        uint64_t bytes;
+    } cases[] = {
+        {u"512k", 524288}, {u"2m", 2097152},  {u"2M", 2097152}, {u"1g", 1073741824},
+        {u"1048576", 1048576}, {u"abc", 0}, {u"", 0}, {u"1:2m", 0}, {u"m", 0},
+        {u"10485K", 10485 * 1024},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseSize(c.text), c.bytes) << testing::PrintToString(std::u16string(c.text));
+}
+
+TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
+    const MemoryFigures memory = ReadMemoryFigures();
+    WideString share(u"-Xss1P");
+    ExpandMemorySize(share, memory);
+    struct Case {
+        const char16_t* text;
+        size_t stack;
+        std::vector<std::u16string> options;
+    } cases[] = {
+        {u"-Xss2m -Xmx1m", 2097152, {u"-Xss2m", u"-Xmx1m"}},
+        {u"-Xss2m -Xss512k", 524288, {u"-Xss2m", u"-Xss512k"}},
+        {u"-Xssabc", 0, {u"-Xssabc"}},
+        {u"-Xss%STACK%", 0, {u"-Xss%STACK%"}},  // expanded later, when its size is no longer read
+        {u"-Xss1P", ParseSize(std::u16string_view(share).substr(4)), {share.Std()}},
+    };
+    for (const Case& c : cases) {
+        Launcher launcher;
+        StringList options;
+        launcher.AddVmParameters(c.text, options);
+        EXPECT_EQ(launcher.runThreadStackSize, c.stack) << testing::PrintToString(std::u16string(c.text));
+        EXPECT_EQ(Items(options), c.options);
+    }
+    EXPECT_GT(ParseSize(std::u16string_view(share).substr(4)), 0u);
+}
