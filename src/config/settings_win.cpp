@@ -30,6 +30,8 @@ bool Launcher::ReadSettings() {
     maximumVersion = MaximumVersionSetting(read(kJavaRuntimeEnvironment, u"Maximum Version"));
     serviceMode = EqualsExact(read(kApplication, u"Application Type"), u"service");
     if (serviceMode) omitServiceName = !read(kApplication, u"Omit Service Name").IsEmpty();
+    // A service never runs as a single instance.
+    singleInstance = !serviceMode && EqualsExact(read(kApplication, u"Single Instance"), u"yes");
     SplitList(read(kJavaRuntimeEnvironment, u"Preferred versions"), u";", preferredVersions);
 
     // In console mode a per-user file, once it exists, decides "JRE Path" alone (even when it

@@ -1,5 +1,7 @@
 #include "launch/launcher.h"
 
+#include "modes/single_instance.h"
+
 namespace {
 Launcher* current = nullptr;
 }
@@ -7,9 +9,10 @@ Launcher* current = nullptr;
 Launcher::Launcher() { current = this; }
 
 Launcher::~Launcher() {
+    // In this order, whatever the order of the fields: the VM first, then the single-instance
+    // objects (whose handler threads use the VM), then the rest with the fields.
     if (javaVm) javaVm->DestroyJavaVM();
-    // The single-instance objects are released with their owners (listener thread, block view,
-    // mapping, started event) as the fields below are destroyed.
+    SingleInstanceGuard::Release(*this);
     if (current == this) current = nullptr;
 }
 

@@ -147,6 +147,10 @@ public:
     bool overrideWorkingDir = false;
     size_t runThreadStackSize = 0;  // 0: ask the VM
     UniqueHandle startedEvent;
+    // First instance: set by a handler once it has copied a forwarded launch's arguments out of
+    // the block, so that the next forwarding launch may write it.
+    UniqueHandle argumentsTakenEvent;
+    uint32_t instanceMessage = 0;  // the registered message, as this process registered it
     bool relaunchInPair = false;
     bool startedByHandOver = false;  // this process is the pair a launch was handed over to
     // VM entry points resolved from the VM library; the last one may stay null.

@@ -4,6 +4,7 @@
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "modes/instance_block.h"
+#include "modes/single_instance.h"
 #include "support/handles.h"
 #include "support/paths.h"
 #include "support/wide_win.h"
@@ -32,7 +33,9 @@ bool Launcher::Initialize() {
     startedByHandOver = TakeHandOverMarker();
     ParseCommandLine(arguments);
     if (!ReadSettings()) return false;
-    // Single-instance forwarding joins here.
+    if (!SingleInstanceGuard::Apply(*this)) return false;
+    // A forwarding launch needs no runtime: it only waits for the running instance's reply.
+    if (singleInstance && !isPrimaryInstance) return true;
     if (overrideWorkingDir) UseExecutableFolderAsWorkingDirectory();
     return SelectRuntime();
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "launch/launcher.h"
+#include "modes/service_host_win.h"
 #include "support/fatal.h"
 
 // The C runtime's argc and argv are not used: the command line is split by the launcher's own
@@ -8,10 +9,22 @@
 int main() {
     InstallFatalHandlers();
     Launcher launcher;
+    // Inert unless the configuration asks for service mode.
+    ServiceDefinition definition;
+    ServiceRunner runner;
+    ServiceHost host(definition, runner);
     // Selects the language of the string table for every message that follows.
     SetThreadLocale(GetSystemDefaultLCID());
     int exitCode = -1;
-    // Service mode hands the primary thread to the service dispatcher instead, once it is built.
-    if (launcher.Initialize()) exitCode = launcher.Run();
+    if (launcher.Initialize()) {
+        if (!launcher.serviceMode) {
+            exitCode = launcher.Run();
+        } else if (definition.Form(launcher)) {
+            runner.launcher = &launcher;
+            launcher.exitListener = &runner;
+            // The run step happens on the service's own thread; this one serves the controls.
+            exitCode = static_cast<int>(host.Dispatch());
+        }
+    }
     return exitCode;
 }

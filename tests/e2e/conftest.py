@@ -3,7 +3,9 @@ holding a copy of the executable and, when the test writes one, its INI file."""
 
 import os
 import shutil
+import signal
 import subprocess
+import time
 from pathlib import Path
 
 import pytest
@@ -83,6 +85,20 @@ class App:
                               env=self._environment(env), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 
+    def start(self, *args: str, env: dict | None = None) -> subprocess.Popen:
+        """Starts the executable without waiting for it."""
+        return subprocess.Popen([str(RUN_WINE), str(self.exe), *args], cwd=self.folder,
+                                env=self._environment(env), stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+
+    def wait_for_record(self, line: str, timeout: float = 30) -> None:
+        """Waits until the test runtime has recorded a line starting with `line`."""
+        deadline = time.monotonic() + timeout
+        while not any(entry.startswith(line) for entry in self.record()):
+            if time.monotonic() > deadline:
+                raise AssertionError(f"no '{line}' in the record: {self.record()}")
+            time.sleep(0.05)
+
     def run_in_shell(self, before: str, timeout: float = 60) -> subprocess.CompletedProcess:
         """Starts the executable from the command shell right after the shell command `before`
         (such as "set APPDATA=", which removes a variable the system would otherwise set)."""
@@ -106,6 +122,36 @@ class App:
         if not self.record_file.exists():
             return []
         return self.record_file.read_text(encoding="utf-8").splitlines()
+
+
+def processes_in(folder: Path) -> list[int]:
+    """Processes whose command line names a file in folder (Wine shows Windows paths)."""
+    needle = windows_path(folder).lower().encode()
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit() or int(entry.name) == os.getpid():
+            continue
+        try:
+            command_line = (entry / "cmdline").read_bytes().lower()
+        except OSError:
+            continue
+        if needle in command_line:
+            found.append(int(entry.name))
+    return found
+
+
+def end_processes_in(folder: Path) -> None:
+    """Ends every process started from folder, also ones a faulty launcher keeps starting."""
+    for _ in range(50):
+        running = processes_in(folder)
+        if not running:
+            return
+        for pid in running:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        time.sleep(0.1)
 
 
 def wine(*args: str, check: bool = True) -> subprocess.CompletedProcess:

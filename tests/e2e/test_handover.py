@@ -2,33 +2,14 @@
 the twin cannot be started, "Pair Product" names the executable itself, or the twin would hand
 the launch back. Each ends at once with one error line and -1, and leaves no process behind."""
 
-import os
-import signal
 import time
-from pathlib import Path
 
 import pytest
 
-from conftest import App, RUNTIMES, windows_path
+from conftest import App, RUNTIMES, end_processes_in, processes_in, windows_path
 
 MINUS_ONE = 255
 TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
-
-
-def processes_in(folder: Path) -> list[int]:
-    """Processes whose command line names a file in folder (Wine shows Windows paths)."""
-    needle = windows_path(folder).lower().encode()
-    found = []
-    for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit() or int(entry.name) == os.getpid():
-            continue
-        try:
-            command_line = (entry / "cmdline").read_bytes().lower()
-        except OSError:
-            continue
-        if needle in command_line:
-            found.append(int(entry.name))
-    return found
 
 
 @pytest.fixture
@@ -37,16 +18,7 @@ def folder(tmp_path):
     failed because the launcher kept starting copies of itself."""
     folder = tmp_path / "handover"
     yield folder
-    for _ in range(50):
-        running = processes_in(folder)
-        if not running:
-            break
-        for pid in running:
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-        time.sleep(0.1)
+    end_processes_in(folder)
 
 
 def pair_ini(app: App, runtime_of: str, pair_product: str, wait: str) -> None:

@@ -224,9 +224,16 @@ void WriteHandle(HANDLE handle, const std::string& bytes) {
 
 // One line to the record file. Opened and closed per line so that a crash loses nothing, and
 // appended atomically so that lines from several threads stay whole.
+std::optional<std::string> Property(const char* key);
+
 void Record(const std::string& line) {
     auto path = EnvVar(L"QZ_TEST_RECORD");
-    if (!path || path->empty()) return;
+    // A service inherits no test's environment: the record file may come as -Dtest.record=.
+    if (!path || path->empty()) {
+        auto property = Property("test.record");
+        if (!property || property->empty()) return;
+        path = FromUtf8(*property);
+    }
     HANDLE file = CreateFileW(path->c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -399,6 +406,8 @@ const ClassDef kClasses[] = {
     {"test/Exit", "java/lang/Object"},
     {"test/Wait", "java/lang/Object"},
     {"test/NoMain", "java/lang/Object"},
+    {"test/Single", "java/lang/Object"},
+    {"test/SingleInt", "java/lang/Object"},
 };
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -710,6 +719,65 @@ Object* WaitMain(ThreadEnv* env, Object*, const Arg* args) {
     return nullptr;
 }
 
+// An int result of a played method, carried back through the one Invoke path.
+struct Boxed : Object {
+    jint value = 0;
+};
+
+// test/Single and test/SingleInt: main waits until stop() is called (or test.wait.ms passes);
+// secondaryMain records what a forwarded launch delivered, then takes test.secondary.ms.
+HANDLE StopRequested() {
+    static HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+DWORD Milliseconds(const char* key, DWORD fallback) {
+    auto ms = Property(key);
+    return ms ? static_cast<DWORD>(std::strtoul(ms->c_str(), nullptr, 10)) : fallback;
+}
+
+Object* SingleMain(ThreadEnv* env, Object*, const Arg* args) {
+    std::vector<std::wstring> argv;
+    if (MainArgs(env, "test/Single", args, argv)) {
+        WaitForSingleObject(StopRequested(), Milliseconds("test.wait.ms", INFINITE));
+        Record("main-return");
+        if (auto code = Property("test.exit.code")) ExitVm(std::atoi(code->c_str()));
+    }
+    return nullptr;
+}
+
+void RecordSecondary(const Arg* args) {
+    auto* array = static_cast<ObjectArray*>(args[0].object);
+    std::string line = "secondary-args:";
+    for (Object* item : array ? array->items : std::vector<Object*>{}) {
+        auto* string = static_cast<JString*>(item);
+        line += " [" + Escape(string ? string->text : L"null") + "]";
+    }
+    Record(line);
+    Sleep(Milliseconds("test.secondary.ms", 0));
+    Record("secondary-done");
+}
+
+Object* SingleSecondaryMain(ThreadEnv*, Object*, const Arg* args) {
+    RecordSecondary(args);
+    return nullptr;
+}
+
+Object* SingleIntSecondaryMain(ThreadEnv*, Object*, const Arg* args) {
+    RecordSecondary(args);
+    auto* result = Make<Boxed>("java/lang/Object");
+    auto value = Property("test.secondary.result");
+    result->value = value ? std::atoi(value->c_str()) : 7;
+    return result;
+}
+
+Object* SingleStop(ThreadEnv*, Object*, const Arg*) {
+    Record("stop-called");
+    Sleep(Milliseconds("test.stop.ms", 0));
+    SetEvent(StopRequested());
+    return nullptr;
+}
+
 const Method kMethods[] = {
     {"java/lang/String", "<init>", "([C)V", false, StringInit},
     {"java/io/FileOutputStream", "<init>", "(Ljava/lang/String;Z)V", false, FileOutputStreamInit},
@@ -729,6 +797,11 @@ const Method kMethods[] = {
     {"test/Throws", "main", kMainSig, true, ThrowsMain},
     {"test/Exit", "main", kMainSig, true, ExitMain},
     {"test/Wait", "main", kMainSig, true, WaitMain},
+    {"test/Single", "main", kMainSig, true, SingleMain},
+    {"test/Single", "secondaryMain", kMainSig, true, SingleSecondaryMain},
+    {"test/Single", "stop", "()V", true, SingleStop},
+    {"test/SingleInt", "main", kMainSig, true, SingleMain},
+    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, SingleIntSecondaryMain},
 };
 
 // Methods are inherited (static ones too, as in HotSpot); constructors are not.
@@ -861,6 +934,11 @@ jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsObjec
     return env->pending ? nullptr : NewRef(returned);
 }
 
+jint IntOf(jobject result) {
+    auto* boxed = result ? dynamic_cast<Boxed*>(reinterpret_cast<Ref*>(result)->object) : nullptr;
+    return boxed ? boxed->value : 0;
+}
+
 #define QZ_CALLS(Name, Target, Result, Kind, WantsObject, Return)                               \
     Result JNICALL Jni##Name(JNIEnv* env, Target target, jmethodID id, ...) {                   \
         va_list va;                                                                             \
@@ -883,6 +961,7 @@ jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsObjec
 
 QZ_CALLS(CallStaticObjectMethod, jclass, jobject, CallKind::Static, true, r)
 QZ_CALLS(CallStaticVoidMethod, jclass, void, CallKind::Static, false, (void)r)
+QZ_CALLS(CallStaticIntMethod, jclass, jint, CallKind::Static, true, IntOf(r))
 QZ_CALLS(CallObjectMethod, jobject, jobject, CallKind::Virtual, true, r)
 QZ_CALLS(CallVoidMethod, jobject, void, CallKind::Virtual, false, (void)r)
 QZ_CALLS(NewObject, jclass, jobject, CallKind::Constructor, true, r)
@@ -1141,6 +1220,7 @@ JNINativeInterface_ MakeJniTable() {
     QZ_SET(GetArrayLength) QZ_SET(NewObjectArray) QZ_SET(GetObjectArrayElement)
     QZ_SET(SetObjectArrayElement) QZ_SET(NewCharArray) QZ_SET(SetCharArrayRegion)
     QZ_SET_CALLS(CallStaticObjectMethod) QZ_SET_CALLS(CallStaticVoidMethod)
+    QZ_SET_CALLS(CallStaticIntMethod)
     QZ_SET_CALLS(CallObjectMethod) QZ_SET_CALLS(CallVoidMethod) QZ_SET_CALLS(NewObject)
 #undef QZ_SET_CALLS
 #undef QZ_SET
@@ -1296,6 +1376,7 @@ void RecordCreation(const JavaVMInitArgs* init) {
 
 [[maybe_unused]] jint CreateVm(const JavaVMInitArgs* init, JavaVM** pvm, void** penv) {
     RecordCreation(init);
+    if (long delay = EnvNumber(L"QZ_TEST_CREATE_DELAY_MS", 0)) Sleep(static_cast<DWORD>(delay));
     if (long forced = EnvNumber(L"QZ_TEST_CREATE_RESULT", 0)) return static_cast<jint>(forced);
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (vm.created) {

@@ -1,6 +1,8 @@
 // Starts a program with an exact command line, which `wine program args...` cannot give (it
 // quotes and escapes the arguments itself). Usage: spawn.exe <program>; the command line is the
-// UTF-16LE content of the file named by QZ_SPAWN_COMMAND_FILE. Returns the program's exit code.
+// UTF-16LE content of the file named by QZ_SPAWN_COMMAND_FILE. Returns the program's exit code,
+// and prints it whole ("exit code: N") when QZ_SPAWN_PRINT_EXIT_CODE is set: a POSIX parent sees
+// only its low eight bits.
 #include <windows.h>
 
 #include <string>
@@ -27,6 +29,13 @@ int wmain(int argc, wchar_t** argv) {
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 124;
     GetExitCodeProcess(process.hProcess, &exitCode);
+    if (GetEnvironmentVariableW(L"QZ_SPAWN_PRINT_EXIT_CODE", nullptr, 0) > 0) {
+        char line[32];
+        DWORD written = 0;
+        const int length = wsprintfA(line, "exit code: %lu\n", exitCode);
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written,
+                  nullptr);
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(exitCode);

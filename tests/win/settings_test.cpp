@@ -91,10 +91,19 @@ TEST(ReadSettings, PerUserJrePathInConsoleModeOnly) {
         EXPECT_EQ(console.configuredRuntimePath, WideString(u"C:\\per-user"));
     }
     {
-        OwnConfiguration configuration(std::string(kSettings) + "Application Type=service\r\n");
+        OwnConfiguration configuration(std::string(kSettings) + "Single Instance=yes\r\n");
+        Launcher console;
+        ASSERT_TRUE(console.ReadSettings());
+        EXPECT_TRUE(console.singleInstance);
+    }
+    {
+        // A service is never a single instance.
+        OwnConfiguration configuration(std::string(kSettings) +
+                                       "Application Type=service\r\nSingle Instance=yes\r\n");
         Launcher service;
         ASSERT_TRUE(service.ReadSettings());
         EXPECT_TRUE(service.serviceMode);
+        EXPECT_FALSE(service.singleInstance);
         EXPECT_TRUE(service.omitServiceName);  // any non-empty value, "No" included
         EXPECT_EQ(service.configuredRuntimePath, WideString(u"C:\\beside"));
     }

@@ -1,0 +1,133 @@
+"""The executable as a Windows service: main's arguments, stop() on a stop control, the states the
+service control manager sees, and a console start of a service-mode executable."""
+
+import os
+import re
+import subprocess
+import time
+
+import pytest
+
+from conftest import App, BUILD, RUN_WINE, end_processes_in, windows_path
+
+SERVICE_CONTROL = BUILD / "win64" / "tests" / "service_control.exe"
+STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
+
+
+def control(*args: str, check: bool = True) -> str:
+    result = subprocess.run([str(RUN_WINE), str(SERVICE_CONTROL), *args], stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=60)
+    if check:
+        assert result.returncode == 0, (args, result.returncode, result.stderr)
+    return result.stdout.decode()
+
+
+def state(name: str) -> tuple[int, int, int]:
+    """(state, check point, wait hint) as the service control manager reports them."""
+    found = re.search(r"state=(\d+) checkpoint=(\d+) waithint=(\d+)", control("query", name))
+    return tuple(int(group) for group in found.groups())
+
+
+def wait_for_state(name: str, wanted: int, timeout: float = 30) -> None:
+    deadline = time.monotonic() + timeout
+    while state(name)[0] != wanted:
+        assert time.monotonic() < deadline, f"{name} never reached state {wanted}: {state(name)}"
+        time.sleep(0.1)
+
+
+class Service:
+    def __init__(self, app: App, name: str):
+        self.app, self.name = app, name
+
+    def install(self, main_class: str = "test.Single", application: str = "", **properties):
+        properties = dict(record=windows_path(self.app.record_file), **properties)
+        parameters = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
+        self.app.write_ini(
+            f"[Java Runtime Environment]\nMain Class={main_class}\n"
+            f"JRE Path={windows_path(self.app.runtime('client'))}\n"
+            f"Virtual Machine Parameters={parameters}\n"
+            f"[Application]\nApplication Type=service\nCmd=c\n{application}"
+            + self.app.class_path_section)
+        control("create", self.name, f"{windows_path(self.app.exe)} img1")
+
+
+@pytest.fixture
+def service(tmp_path, executable):
+    # The wineserver ends a service once no ordinary process is left: this one stays meanwhile.
+    keeper = subprocess.Popen([str(RUN_WINE), "cmd.exe"], stdin=subprocess.PIPE,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    name = f"QzTest{os.getpid()}{executable.split('.')[0]}{tmp_path.name[-2:].strip('_')}"
+    service = Service(App(tmp_path / "service", executable), name)
+    yield service
+    control("control", name, "1", check=False)
+    control("delete", name, check=False)
+    end_processes_in(tmp_path)
+    keeper.kill()
+    keeper.wait()
+
+
+@pytest.mark.parametrize("omit,arguments", [
+    ("", ["img1", "{name}", "a", "b", "c"]),
+    ("Omit Service Name=no\n", ["img1", "a", "b", "c"]),
+], ids=["with service name", "omitted"])
+def test_main_arguments_and_a_stop_control(service, omit, arguments):
+    service.install(application=omit)
+    control("start", service.name, "a", "b")
+    service.app.wait_for_record("main-args")
+    assert state(service.name)[0] == RUNNING
+    record = service.app.record()
+    assert [line[5:] for line in record if line.startswith("arg: ")] == \
+        [argument.format(name=service.name) for argument in arguments]
+    reply = control("control", service.name, "1")
+    assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in reply
+    service.app.wait_for_record("main-return")
+    assert "stop-called" in service.app.record()
+    wait_for_state(service.name, STOPPED)
+
+
+def test_a_slow_stop_keeps_the_check_point_advancing(service):
+    service.install(stop_ms=5000)
+    control("start", service.name)
+    service.app.wait_for_record("main-args")
+    control("control", service.name, "1")
+    seen = []
+    deadline = time.monotonic() + 4
+    while time.monotonic() < deadline:
+        seen.append(state(service.name))
+        time.sleep(0.2)
+    assert all(entry[0] == STOP_PENDING and entry[2] == 3000 for entry in seen), seen
+    assert max(entry[1] for entry in seen) >= 2, seen
+    wait_for_state(service.name, STOPPED)
+
+
+def test_clean_exit_of_the_program_reports_stopped(service):
+    service.install("test.Exit", exit_code=0)
+    control("start", service.name)
+    wait_for_state(service.name, STOPPED)
+    assert "exit-hook: 0" in service.app.record()
+
+
+def test_interrogation_answers_with_the_state_unchanged(service):
+    service.install()
+    control("start", service.name)
+    service.app.wait_for_record("main-args")
+    assert f"state={RUNNING} checkpoint=0 waithint=0" in control("control", service.name, "4")
+
+
+def test_console_start_of_a_service_ends_with_the_dispatchers_error(tmp_path, executable):
+    app = App(tmp_path / "console", executable)
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n"
+                  "[Application]\nApplication Type=service\nSingle Instance=yes\n")
+    result = app.run_command_line("{exe}", env={"QZ_SPAWN_PRINT_EXIT_CODE": "1"})
+    # ERROR_FAILED_SERVICE_CONTROLLER_CONNECT, and not a word of the launcher's own.
+    assert result.stdout == b"exit code: 1063\n"
+    assert app.record() == []
+
+
+def test_capitalised_service_is_a_console_run(app):
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n"
+                  "[Application]\nApplication Type=Service\n" + app.class_path_section)
+    result = app.run("x")
+    assert (result.returncode, result.stdout) == (0, b"args: 1\r\nx\r\n")

@@ -1,0 +1,147 @@
+"""Single instance: a later launch of the same executable forwards its arguments to the running
+one's secondaryMain and ends with its reply."""
+
+import subprocess
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+import pytest
+
+from conftest import App, end_processes_in, windows_path
+
+MINUS_ONE = 255
+
+
+@pytest.fixture
+def app(tmp_path, executable):
+    app = App(tmp_path / "single", executable)
+    yield app
+    end_processes_in(tmp_path)
+
+
+def configure(app: App, main_class: str = "test.Single", single: str = "yes", extra: str = ""):
+    app.write_ini("[Java Runtime Environment]\n"
+                  f"Main Class={main_class}\nJRE Path={windows_path(app.runtime('client'))}\n"
+                  f"[Application]\nSingle Instance={single}\n{extra}" + app.class_path_section)
+
+
+def options(**properties) -> dict:
+    return {"QZ_TEST_JAVA_OPTIONS": " ".join(f"-Dtest.{k.replace('_', '.')}={v}"
+                                             for k, v in properties.items())}
+
+
+def first_instance(app: App, wait_for_main: bool = True, env: dict | None = None,
+                   **properties) -> subprocess.Popen:
+    merged = dict(options(**properties), **(env or {}))
+    first = app.start("first", env=merged)
+    if wait_for_main:
+        app.wait_for_record("main-args")
+    return first
+
+
+def secondary(app: App) -> list[str]:
+    return [line for line in app.record() if line.startswith("secondary-args")]
+
+
+@pytest.mark.parametrize("arguments,delivered", [
+    ([], "secondary-args: []"),
+    (["x", "", "z"], "secondary-args: [x]"),
+    (["a", "two words", "Grüße"], "secondary-args: [a] [two words] [Gr\\u00FC\\u00DFe]"),
+], ids=["none", "empty middle", "several"])
+def test_arguments_reach_secondary_main(app, arguments, delivered):
+    configure(app)
+    first_instance(app)
+    result = app.run(*arguments)
+    assert (result.returncode, result.stdout) == (0, b"")
+    app.wait_for_record("secondary-done")
+    assert secondary(app) == [delivered]
+    # The forwarding launch created no VM of its own.
+    assert sum(line.startswith("create:") for line in app.record()) == 1
+
+
+def test_void_replies_before_and_int_after_secondary_main(tmp_path, app):
+    configure(app)
+    first_instance(app, secondary_ms=3000)
+    began = time.monotonic()
+    assert app.run("v").returncode == 0
+    assert time.monotonic() - began < 2.5
+    assert "secondary-done" not in app.record()
+
+    int_app = App(tmp_path / "int", app.executable)
+    configure(int_app, "test.SingleInt")
+    first_instance(int_app, secondary_ms=500, secondary_result=7)
+    assert int_app.run("i").returncode == 7
+    assert "secondary-done" in int_app.record()
+
+
+def test_first_instance_ending_ends_the_wait_with_its_exit_code(app):
+    configure(app, "test.SingleInt")
+    first = first_instance(app, wait_ms=2000, exit_code=3, secondary_ms=60000)
+    result = app.run("w")
+    first.wait(timeout=30)
+    assert first.returncode == 3
+    assert result.returncode == 3
+
+
+@pytest.mark.parametrize("value", ["Yes", "YES", "true", "1"])
+def test_only_exactly_yes_turns_the_mode_on(app, value):
+    configure(app, single=value)
+    first_instance(app)
+    result = app.run("second", env=options(wait_ms=0))
+    assert result.returncode == 0
+    assert sum(line.startswith("main-args") for line in app.record()) == 2
+    assert secondary(app) == []
+
+
+def test_a_copy_at_another_path_is_an_instance_of_its_own(tmp_path, app):
+    configure(app)
+    first_instance(app)
+    copy = App(tmp_path / "copy", app.executable)
+    configure(copy)
+    result = copy.run("c", env=options(wait_ms=0))
+    assert result.returncode == 0
+    assert "main-args: 1" in copy.record()
+    assert secondary(app) == [] and secondary(copy) == []
+
+
+def test_arguments_must_fit_the_shared_block(app):
+    configure(app)
+    first_instance(app)
+    # 518 units and two zero units fill the 1040 bytes exactly.
+    assert app.run("x" * 518).returncode == 0
+    assert app.run("x" * 519).returncode == MINUS_ONE
+    app.wait_for_record("secondary-done")
+    assert secondary(app) == [f"secondary-args: [{'x' * 518}]"]
+
+
+def test_launch_while_the_first_is_before_main_waits_and_is_served(app):
+    configure(app)
+    first_instance(app, wait_for_main=False, env={"QZ_TEST_CREATE_DELAY_MS": "1500"})
+    app.wait_for_record("library:")  # past its start-up, still creating its VM
+    result = app.run("early", timeout=30)
+    assert result.returncode == 0
+    app.wait_for_record("secondary-done")
+    assert secondary(app) == ["secondary-args: [early]"]
+
+
+def test_two_launches_at_once_one_serves_the_other(app):
+    configure(app)
+    launches = {"one": app.start("one"), "two": app.start("two")}
+    app.wait_for_record("secondary-done")
+    [delivered] = secondary(app)
+    forwarded = delivered[len("secondary-args: ["):-1]
+    assert forwarded in launches
+    assert launches[forwarded].wait(timeout=30) == 0
+    assert [line for line in app.record() if line.startswith("main-args")] == ["main-args: 1"]
+
+
+def test_concurrent_launches_each_deliver_their_own_arguments(app):
+    configure(app)
+    first_instance(app)
+    with ThreadPoolExecutor(max_workers=20) as pool:
+        results = list(pool.map(lambda i: app.run(f"n{i}", timeout=120), range(20)))
+    assert [r.returncode for r in results] == [0] * 20
+    deadline = time.monotonic() + 30
+    while app.record().count("secondary-done") < 20 and time.monotonic() < deadline:
+        time.sleep(0.1)
+    assert sorted(secondary(app)) == sorted(f"secondary-args: [n{i}]" for i in range(20))

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "modes/service_status.h"
+
+namespace {
+struct Seen {
+    uint32_t state, checkPoint, waitHint;
+    bool operator==(const Seen& other) const {
+        return state == other.state && checkPoint == other.checkPoint && waitHint == other.waitHint;
+    }
+};
+Seen Of(const ServiceStatus& status) {
+    return {status.currentState, status.checkPoint, status.waitHint};
+}
+}  // namespace
+
+TEST(ServiceStatus, StartStopAndExit) {
+    ServiceStatus status = RunningStatus();
+    EXPECT_EQ(status.serviceType, 0x10u);
+    EXPECT_EQ(status.controlsAccepted, 5u);
+    EXPECT_TRUE(Of(status) == (Seen{kServiceRunning, 0, 0}));
+    // Interrogation and other controls re-report; stop and shutdown stop.
+    EXPECT_FALSE(IsStopControl(4));
+    EXPECT_FALSE(IsStopControl(2));
+    EXPECT_TRUE(IsStopControl(1));
+    EXPECT_TRUE(IsStopControl(5));
+    EXPECT_FALSE(AdvanceStopPending(status));  // not stopping: nothing to renew
+
+    EnterStopPending(status);
+    EXPECT_TRUE(Of(status) == (Seen{kServiceStopPending, 0, 3000}));
+    EXPECT_TRUE(AdvanceStopPending(status));
+    EXPECT_TRUE(AdvanceStopPending(status));
+    EXPECT_TRUE(Of(status) == (Seen{kServiceStopPending, 2, 3000}));
+    EnterStopped(status);
+    EXPECT_EQ(status.currentState, kServiceStopped);
+    EXPECT_FALSE(AdvanceStopPending(status));  // a late renewal never reopens a stopped service
+
+    EXPECT_TRUE(ExitReportsStopped(0));
+    EXPECT_FALSE(ExitReportsStopped(2));
+}
