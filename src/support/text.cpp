@@ -58,20 +58,24 @@ void SplitList(std::u16string_view text, std::u16string_view separator, StringLi
     }
 }
 
-int32_t FormatDecimal(int32_t value, char16_t* buffer) {
-    // Widened first so that the most negative value has a positive magnitude.
-    int64_t magnitude = value < 0 ? -int64_t{value} : int64_t{value};
-    char16_t digits[11];
+int32_t FormatUnsignedDecimal(uint64_t value, char16_t* buffer) {
+    char16_t digits[20];
     int32_t count = 0;
     do {
-        digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+        digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
     int32_t written = 0;
-    if (value < 0) buffer[written++] = u'-';
     while (count > 0) buffer[written++] = digits[--count];
     buffer[written] = u'\0';
     return written;
+}
+
+int32_t FormatDecimal(int32_t value, char16_t* buffer) {
+    if (value >= 0) return FormatUnsignedDecimal(static_cast<uint64_t>(value), buffer);
+    // Widened first so that the most negative value has a positive magnitude.
+    buffer[0] = u'-';
+    return 1 + FormatUnsignedDecimal(static_cast<uint64_t>(-int64_t{value}), buffer + 1);
 }
 
 WideString Format(std::u16string_view pattern, std::initializer_list<FormatArg> args) {

@@ -26,6 +26,8 @@ void SplitList(std::u16string_view text, std::u16string_view separator, StringLi
 // Writes value in decimal and a terminating zero into buffer (at least 12 units); returns the
 // number of units before the zero.
 int32_t FormatDecimal(int32_t value, char16_t* buffer);
+// The same for an unsigned 64-bit value (a buffer of at least 21 units).
+int32_t FormatUnsignedDecimal(uint64_t value, char16_t* buffer);
 
 // One argument of Format: UTF-16 text for "%s" or a signed 32-bit integer for "%d".
 class FormatArg {

@@ -5,6 +5,7 @@
 
 #include "launch/launcher.h"
 #include "support/environment.h"
+#include "support/text.h"
 
 namespace {
 constexpr size_t kNone = std::u16string_view::npos;
@@ -22,17 +23,6 @@ uint64_t SaturatingMultiply(uint64_t a, uint64_t b) {
     return a * b;
 }
 
-WideString DecimalText(uint64_t value) {
-    char16_t digits[24];
-    int32_t count = 0;
-    do {
-        digits[count++] = static_cast<char16_t>(u'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    WideString text;
-    while (count > 0) text.Append(digits[--count]);
-    return text;
-}
 
 bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
 }  // namespace
@@ -111,8 +101,10 @@ void ExpandMemorySize(WideString& token, const MemoryFigures& memory) {
     const uint64_t minimum = SaturatingMultiply(numbers[1], 1024);
     if (numbers[2] != 0 && size > maximum) size = maximum;
     if (minimum > size) size = minimum;
+    char16_t digits[24];
     WideString expanded(text.substr(0, start));
-    expanded.Append(DecimalText(size)).Append(u'K');
+    expanded.Append(std::u16string_view(digits, static_cast<size_t>(FormatUnsignedDecimal(size, digits))))
+        .Append(u'K');
     token = std::move(expanded);
 }
 
