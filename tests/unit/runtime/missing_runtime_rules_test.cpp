@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/wide_printer.h"
+#include "runtime/missing_runtime_rules.h"
+
+namespace {
+JavaVersion Minimum(const char16_t* text) {
+    JavaVersion version;
+    ParseJavaVersion(text, kVersionFillMinimum, version);
+    return version;
+}
+JavaVersion Maximum(const char16_t* text) {
+    JavaVersion version;
+    ParseJavaVersion(text, kVersionFillMaximum, version);
+    return version;
+}
+}  // namespace
+
+TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
+    const JavaVersion any = JavaVersion::NoUpperBound();
+    struct Case {
+        JavaVersion minimum, maximum;
+        const char16_t* phrase;
+    } cases[] = {
+        {JavaVersion::NoLowerBound(), any, u"latest version"},
+        {JavaVersion::NoLowerBound(), JavaVersion::NoLowerBound(), u"latest version"},
+        {JavaVersion::NoLowerBound(), Maximum(u"1.8"), u"maximum version 1.8"},
+        {Minimum(u"1.8"), any, u"minimum version 1.8"},
+        {Minimum(u"1.8"), Minimum(u"1.8"), u"version 1.8 is required"},
+        // 1.8.0.0 and 1.8.65535.65535 differ in their filled parts.
+        {Minimum(u"1.8"), Maximum(u"1.8"), u"version between 1.8 and 1.8"},
+        {Minimum(u"1.7"), Maximum(u"1.8"), u"version between 1.7 and 1.8"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VersionPhrase(c.minimum, c.maximum), WideString(c.phrase));
+    EXPECT_EQ(RuntimeNotFoundMessage(1, Minimum(u"1.8"), any),
+              WideString(u"The Java Runtime Environment (JRE) was not found. Please  download and "
+                         u"install a JRE with a server JVM (minimum version 1.8) from:"));
+    for (int32_t jvmType : {0, 2})
+        EXPECT_EQ(RuntimeNotFoundMessage(jvmType, JavaVersion::NoLowerBound(), any),
+                  WideString(u"The Java Runtime Environment (JRE) was not found. Please  download "
+                             u"and install a JRE (latest version) from:"));
+}
+
+TEST(MissingRuntimeDialog, BrowsedFolderAndPlacement) {
+    EXPECT_EQ(BrowsedFolder(u"C:\\jre"), WideString(u"C:\\jre\\"));
+    EXPECT_EQ(BrowsedFolder(u"D:\\"), WideString(u"D:\\"));
+    EXPECT_EQ(BrowsedFolder(u""), WideString());
+
+    const ScreenRect dialog{0, 0, 300, 200};
+    const ScreenRect work{0, 0, 1000, 800};
+    struct Case {
+        ScreenRect target;
+        int32_t left, top;
+    } cases[] = {
+        {work, 350, 300},                   // the work area itself
+        {{900, 700, 1100, 900}, 700, 600},  // pushed back at the right and bottom
+        {{-100, -50, 100, 50}, 0, 0},       // pushed back at the left and top
+        {{101, 0, 200, 100}, 0, 0},         // odd centres are cut to whole pixels
+    };
+    for (const Case& c : cases) {
+        const ScreenRect placed = CenteredPosition(dialog, c.target, work);
+        EXPECT_EQ(placed.left, c.left);
+        EXPECT_EQ(placed.top, c.top);
+        EXPECT_EQ(placed.right - placed.left, 300);
+        EXPECT_EQ(placed.bottom - placed.top, 200);
+    }
+    // Larger than the work area: the left and top edges win.
+    const ScreenRect big = CenteredPosition({0, 0, 1200, 900}, work, work);
+    EXPECT_EQ(big.left, 0);
+    EXPECT_EQ(big.top, 0);
+}
+
+TEST(HyperLink, BrowserColourValues) {
+    struct Case {
+        std::u16string text;
+        bool parsed;
+        uint32_t colour;
+    } cases[] = {
+        {u"0,128,0", true, 0x008000},
+        {u"255,0,0", true, 0x0000FF},
+        {u"256,1,513", true, 0x010100},  // each number cut to its low 8 bits
+        {u"0,128", false, 0},
+        {u"0,128,", false, 0},
+        {u"0,1,2,3", false, 0},
+        {u"a,b,c", false, 0},
+        {u"99,99,999", true, 0xE76363},     // 20 bytes with its zero
+        {u"0099,099,999", false, 0},        // 26 bytes: longer than 24
+    };
+    for (const Case& c : cases) {
+        uint32_t colour = 0xDEAD;
+        const uint32_t bytes = static_cast<uint32_t>((c.text.size() + 1) * 2);
+        const bool parsed = ParseLinkColour(c.text.c_str(), bytes, true, colour);
+        EXPECT_EQ(parsed, c.parsed) << testing::PrintToString(c.text);
+        if (parsed) EXPECT_EQ(colour, c.colour);
+    }
+    uint32_t colour = 0;
+    const std::u16string green = u"0,128,0";
+    EXPECT_FALSE(ParseLinkColour(green.c_str(), 14, true, colour));   // no terminating zero
+    EXPECT_FALSE(ParseLinkColour(green.c_str(), 16, false, colour));  // not a string value
+}
+
+TEST(HyperLink, MarkupParts) {
+    const LinkParts parts = SplitLinkMarkup(u"Get it <a>here</A> now");
+    EXPECT_EQ(parts.before, WideString(u"Get it "));
+    EXPECT_EQ(parts.link, WideString(u"here"));
+    EXPECT_EQ(parts.after, WideString(u" now"));
+    const LinkParts plain = SplitLinkMarkup(u"https://adoptium.net/ <A>");
+    EXPECT_EQ(plain.link, WideString(u"https://adoptium.net/ <A>"));
+    EXPECT_TRUE(plain.before.IsEmpty() && plain.after.IsEmpty());
+}
