@@ -4,7 +4,7 @@ BUILD  := build
 CMAKE  := cmake -G Ninja -Wno-dev
 CONFIG := MinSizeRel
 
-.PHONY: all dist demo test deps native win64 win32 clean
+.PHONY: all dist demo test deps native win64 win32 clean screenshot
 
 all: deps
 	@$(MAKE) --no-print-directory dist
@@ -35,10 +35,15 @@ demo: deps
 	@$(MAKE) --no-print-directory dist
 	@scripts/demo.sh
 
+# The picture of the missing-runtime dialog in docs/images/, taken on a virtual display.
+screenshot: deps
+	@$(MAKE) --no-print-directory dist
+	@scripts/make-screenshot.sh
+
 # Every tier: native unit tests (sanitizers), Windows tests of both builds under Wine, and the
 # end-to-end tests of the deliverables. A fresh Wine prefix per run.
 test: deps
-	rm -rf $(BUILD)/wineprefix $(BUILD)/wineprefix.lock
+	rm -rf $(BUILD)/wineprefix $(BUILD)/wineprefix.lock $(BUILD)/wineprefix-gui $(BUILD)/wineprefix-gui.lock
 	$(MAKE) --no-print-directory dist native
 	ctest --test-dir $(BUILD)/native --output-on-failure -j2
 	ctest --test-dir $(BUILD)/win64 --output-on-failure -j2

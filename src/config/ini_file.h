@@ -18,6 +18,7 @@ public:
     virtual void GetString(const WideString& section, const WideString& key, WideString& out);
     // Appends every non-empty section name, in file order.
     virtual void GetSectionNames(StringList& names);
+    // Writes one value; a file that does not exist yet is created as UTF-16 first.
     virtual bool SetString(const WideString& section, const WideString& key,
                            const WideString& value);
     virtual bool DeleteProfileFile();

@@ -41,6 +41,16 @@ void IniFile::GetSectionNames(StringList& names) {
 }
 
 bool IniFile::SetString(const WideString& section, const WideString& key, const WideString& value) {
+    // The system creates a missing file in the ANSI code page, where a folder name it cannot
+    // spell would be saved with "?": a new file starts as UTF-16 with its byte-order mark.
+    UniqueFile created(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (created) {
+        static const unsigned char kByteOrderMark[] = {0xFF, 0xFE};
+        DWORD written = 0;
+        WriteFile(created.get(), kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
+        created.reset();
+    }
     return WritePrivateProfileStringW(W(section), W(key), W(value), W(path)) != FALSE;
 }
 

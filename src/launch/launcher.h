@@ -56,6 +56,13 @@ public:
     // Registered runtimes of one registry view, filtered, ranked and chosen; the chosen home
     // (ending in "\") and runtimeVersion on success. The other view sets relaunchInPair.
     bool SearchRegistry(bool otherView, WideString& home);
+    // No runtime found: the missing-runtime dialog. OK makes the browsed folder's library the
+    // runtime and saves the folder; Cancel, or a dialog that cannot be shown (the message is then
+    // printed), fails the selection.
+    bool AskForRuntime();
+    // "JRE Path" for the next start: the per-user file in console mode, the file beside the
+    // executable in service mode, and the pair's file too. Failures are ignored.
+    void SaveRuntimeFolder(const WideString& folder);
     // runtimeLibraryPath := the full path of a VM library found by the selection.
     void StoreRuntimeLibrary(const WideString& library);
     // Sets relaunchInPair when "Pair Product" is set and runtimeLibraryPath is built for the

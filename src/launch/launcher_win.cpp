@@ -97,8 +97,10 @@ int32_t Launcher::Run() {
 int32_t Launcher::WaitForPrimaryInstance() {
     const auto* block = static_cast<const InstanceBlock*>(instanceBlock.get());
     if (!block) return 0;
-    UniqueHandle primary(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, block->ownerProcessId));
+    UniqueHandle primary(
+        OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, block->ownerProcessId));
     if (!primary) return 0;
+    HANDLE primaryHandle = primary.get();
     for (;;) {
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) &&
@@ -108,6 +110,7 @@ int32_t Launcher::WaitForPrimaryInstance() {
         DWORD exitCode = 0;
         if (!GetExitCodeProcess(primary.get(), &exitCode)) return 0;
         if (exitCode != STILL_ACTIVE) return static_cast<int32_t>(exitCode);
-        Sleep(100);
+        // Wakes for the reply or the first instance's end at once, else after 100 ms.
+        MsgWaitForMultipleObjects(1, &primaryHandle, FALSE, 100, QS_ALLPOSTMESSAGE);
     }
 }

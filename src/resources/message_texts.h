@@ -38,6 +38,9 @@
 #define QZ_TEXT_233 "The Pair Product %s is this executable itself: the launch is not handed over."
 #define QZ_TEXT_234 "The Pair Product %s is not started: this executable was itself started by a hand-over, and a launch is handed over only once."
 
+/* The page the missing-runtime dialog links to: free, current Java runtimes of several vendors. */
+#define QZ_RUNTIME_DOWNLOAD_PAGE "https://adoptium.net/"
+
 /* X-macro list for the native string table. */
 #define QZ_MESSAGE_TEXTS(X)                                                                      \
     X(202, QZ_TEXT_202) X(203, QZ_TEXT_203) X(204, QZ_TEXT_204) X(205, QZ_TEXT_205)              \

@@ -1,5 +1,10 @@
+#include "config/ini_file.h"
 #include "launch/launcher.h"
+#include "launch/messages.h"
+#include "runtime/missing_runtime_dialog_win.h"
+#include "runtime/missing_runtime_rules.h"
 #include "runtime/runtime_paths.h"
+#include "resources/message_texts.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/dll_win.h"
 #include "support/paths.h"
@@ -66,8 +71,44 @@ bool Launcher::SelectRuntime() {
             return true;
         }
     }
-    // The missing-runtime dialog joins here; until then no runtime means no launch.
-    return false;
+    return AskForRuntime();
+}
+
+bool Launcher::AskForRuntime() {
+    const WideString message = RuntimeNotFoundMessage(jvmType, minimumVersion, maximumVersion);
+    // Where no dialog can be shown the message goes to standard output, with the address the
+    // dialog would link to. A service's window station shows nothing to anybody: a dialog there
+    // could never be answered, and the service start would hang.
+    const auto report = [&] { PrintError(message + u" " + WideString(u"" QZ_RUNTIME_DOWNLOAD_PAGE)); };
+    if (!WindowStationVisible()) {
+        report();
+        return false;
+    }
+    MissingRuntimeDialog dialog(message, jvmType);
+    const int32_t result = dialog.Show();
+    if (result == MissingRuntimeDialog::kNotShown) report();
+    if (result != MissingRuntimeDialog::kConfirmed) return false;
+    StoreRuntimeLibrary(dialog.LibraryPath());
+    CheckArchitecture();
+    SaveRuntimeFolder(dialog.Folder());
+    return true;
+}
+
+void Launcher::SaveRuntimeFolder(const WideString& folder) {
+    WideString configurationFile;
+    if (!GetConfigurationFilePath(configurationFile)) return;
+    const auto save = [&](const WideString& file) {
+        if (!file.IsEmpty()) IniFile(file).SetString(u"Java Runtime Environment", u"JRE Path", folder);
+    };
+    if (serviceMode) {
+        // A service reads only the file beside the executable.
+        save(configurationFile);
+        WideString pairFile;
+        if (GetPairConfigurationFilePath(pairFile)) save(pairFile);
+        return;
+    }
+    save(GetPerUserConfigurationFilePath(true));
+    if (!pairProduct.IsEmpty()) save(GetPairPerUserConfigurationFilePath());
 }
 
 void Launcher::CheckArchitecture() {

@@ -118,7 +118,10 @@ TEST(IniFile, WriteReadBackAndDelete) {
     ini.GetString(u"Java Runtime Environment", u"JRE Path", value);
     EXPECT_EQ(value, WideString(u"C:\\Java\\jre\\"));
     EXPECT_EQ(ini.ReadFirstBytes(bytes), 0u);
-    EXPECT_EQ(bytes[0], '[');
+    // A new file is UTF-16: its byte-order mark, then "[".
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+    EXPECT_EQ(bytes[2], '[');
     EXPECT_TRUE(ini.DeleteProfileFile());
     EXPECT_FALSE(ini.DeleteProfileFile());
 }

@@ -1,0 +1,184 @@
+"""The missing-runtime dialog, driven as a user drives it: on a display (Xvfb), in a Wine prefix of
+its own whose desktop runs on that display. A small driver program finds the dialog by its title,
+reads its controls and presses its buttons."""
+
+import os
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+from conftest import App, BUILD, RUN_WINE, RUNTIMES, end_processes_in
+
+DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
+TITLE = "JRE Not Found"
+MINUS_ONE = 255
+PLAIN = ("The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
+         "({phrase}) from:")
+SERVER = ("The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
+          "with a server JVM ({phrase}) from:")
+
+
+class Gui:
+    """An X display and the Wine prefix whose desktop shows on it."""
+
+    def __init__(self, root: Path):
+        self.prefix = BUILD / "wineprefix-gui"
+        self.display = next(f":{n}" for n in range(90, 200)
+                            if not Path(f"/tmp/.X11-unix/X{n}").exists()
+                            and not Path(f"/tmp/.X{n}-lock").exists())
+        self.server = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24",
+                                        "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if Path(f"/tmp/.X11-unix/X{self.display[1:]}").exists():
+                break
+            time.sleep(0.05)
+        self.env = {"DISPLAY": self.display, "QZ_WINEPREFIX": str(self.prefix)}
+        # Without a window manager Wine draws the caption and the close box itself.
+        self.wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
+                  "/f")
+        self.c_drive = self.prefix / "drive_c"
+        self.appdata = self.c_drive / "users" / os.environ.get("USER", "root") / "AppData" / "Roaming"
+
+    def wine(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
+        return subprocess.run([str(RUN_WINE), *args], env=dict(os.environ, **self.env),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check,
+                              timeout=120)
+
+    def drive(self, *args: str) -> dict[str, str]:
+        """The driver's report as a dictionary: title, message, link, path, ok, ..."""
+        result = self.wine(str(DRIVER), *args, check=False)
+        assert result.returncode == 0, result.stdout + result.stderr
+        lines = result.stdout.decode("utf-8").splitlines()
+        return dict(line.split(": ", 1) for line in lines if ": " in line)
+
+    def close(self):
+        subprocess.run([str(RUN_WINE), "wineserver", "-k"], env=dict(os.environ, **self.env),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.server.kill()
+        self.server.wait()
+
+
+@pytest.fixture(scope="module")
+def gui(tmp_path_factory):
+    gui = Gui(tmp_path_factory.mktemp("gui"))
+    yield gui
+    gui.close()
+
+
+@pytest.fixture
+def case(request, gui, executable, tmp_path):
+    """An executable without any runtime, and a folder on drive C: for runtimes to browse to."""
+    app = App(tmp_path / "app", executable)
+    product = f"Quorvane Dialog {request.node.name}"[:60].replace("[", "-").replace("]", "")
+    folders = gui.c_drive / f"qz-{tmp_path.name}"
+    folders.mkdir()
+    yield app, product, folders
+    end_processes_in(tmp_path)
+    end_processes_in(folders)
+    shutil.rmtree(folders, ignore_errors=True)
+    shutil.rmtree(gui.appdata / product, ignore_errors=True)
+
+
+def ini(app: App, product: str, extra: str = "", application: str = "") -> None:
+    app.write_ini(f"[Product Information]\nProduct Name={product}\nProduct Code=code\n"
+                  f"[Java Runtime Environment]\nMain Class=test.Echo\n{extra}"
+                  f"[Application]\n{application}" + app.class_path_section)
+
+
+def start(gui: Gui, app: App) -> subprocess.Popen:
+    return subprocess.Popen([str(RUN_WINE), str(app.exe)], cwd=app.folder,
+                            env=dict(app._environment(None), **gui.env),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def runtime_on_c(folders: Path, executable: str, name: str, kind: str = "client") -> str:
+    """A copy of a test runtime in a folder of drive C:; its Windows path."""
+    shutil.copytree(RUNTIMES[executable] / kind, folders / name)
+    return f"C:\\{folders.name}\\{name}"
+
+
+def test_message_cancel_and_close_save_nothing(gui, case, executable):
+    app, product, folders = case
+    ini(app, product, "Minimum Version=1.8\nJVM Type=server\n")
+    launch = start(gui, app)
+    shown = gui.drive("show", TITLE)
+    assert shown["message"] == SERVER.format(phrase="minimum version 1.8")
+    assert shown["link"] == "https://adoptium.net/"
+    assert (shown["path"], shown["ok"]) == ("", "disabled")
+    # The folder browser opens with its title; cancelling it changes nothing.
+    browsed = gui.drive("browse-cancel", TITLE)
+    assert "Browse for JRE folder" in browsed["browser"]
+    assert (browsed["path"], browsed["ok"]) == ("", "disabled")
+    gui.drive("close", TITLE)
+    assert launch.wait(timeout=30) == MINUS_ONE
+    assert launch.stdout.read() == b""
+    assert not (gui.appdata / product).exists()
+
+    launch = start(gui, app)
+    gui.drive("click", TITLE, "2")  # Cancel
+    assert launch.wait(timeout=30) == MINUS_ONE
+
+
+def test_a_folder_without_the_wanted_vm_leaves_ok_disabled(gui, case, executable):
+    app, product, folders = case
+    client_only = runtime_on_c(folders, executable, "client-only")
+    ini(app, product, "JVM Type=server\n")
+    launch = start(gui, app)
+    browsed = gui.drive("browse", TITLE, client_only)
+    assert browsed["path"] == client_only
+    assert browsed["ok"] == "disabled"
+    gui.drive("click", TITLE, "1")  # a disabled OK does nothing
+    gui.drive("click", TITLE, "2")
+    assert launch.wait(timeout=30) == MINUS_ONE
+
+
+@pytest.mark.parametrize("folder_name", ["rt", "Приложение-rt"], ids=["plain", "cyrillic"])
+def test_ok_runs_main_and_the_folder_is_remembered(gui, case, executable, folder_name):
+    app, product, folders = case
+    chosen = runtime_on_c(folders, executable, folder_name)
+    ini(app, product, application=f"Pair Product=C:\\{folders.name}\\twin\\twin.exe\n")
+    launch = start(gui, app)
+    browsed = gui.drive("browse", TITLE, chosen)
+    assert (browsed["path"], browsed["ok"]) == (chosen, "enabled")
+    gui.drive("click", TITLE, "1")
+    assert launch.wait(timeout=30) == 0
+    assert launch.stdout.read() == b"args: 0\r\n"
+    # Saved for this user, for this executable and for its pair, whole in any script.
+    for name in (app.exe.stem, "twin"):
+        saved = (gui.appdata / product / "code" / f"{name}.ini").read_bytes()
+        assert saved.startswith(b"\xff\xfe")
+        assert f"JRE Path={chosen}\\".encode("utf-16-le") in saved
+    # The next start needs no dialog.
+    again = subprocess.run([str(RUN_WINE), str(app.exe), "x"], cwd=app.folder, timeout=60,
+                           env=dict(app._environment(None), **gui.env), stdout=subprocess.PIPE)
+    assert (again.returncode, again.stdout) == (0, b"args: 1\r\nx\r\n")
+
+
+def test_service_mode_saves_beside_the_executable(gui, case, executable):
+    app, product, folders = case
+    chosen = runtime_on_c(folders, executable, "rt")
+    ini(app, product, application="Application Type=service\n")
+    launch = start(gui, app)
+    gui.drive("browse", TITLE, chosen)
+    gui.drive("click", TITLE, "1")
+    launch.wait(timeout=30)  # then the dispatcher, which a console start does not reach
+    assert f"JRE Path={chosen}\\" in app.ini.read_bytes().decode("ascii", "replace")
+    assert not (gui.appdata / product).exists()
+
+
+def test_link_colour_follows_the_browser_setting(gui, case):
+    app, product, folders = case
+    key = "HKCU\\Software\\Microsoft\\Internet Explorer\\Settings"
+    gui.wine("reg", "add", key, "/v", "Anchor Color", "/d", "0,128,0", "/f")
+    try:
+        ini(app, product)
+        launch = start(gui, app)
+        assert gui.drive("colour", TITLE, "205")["colour"] == "0,128,0"
+        gui.drive("click", TITLE, "2")
+        assert launch.wait(timeout=30) == MINUS_ONE
+    finally:
+        gui.wine("reg", "delete", key, "/v", "Anchor Color", "/f", check=False)
