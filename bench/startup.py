@@ -6,6 +6,10 @@
    looks up JNI_CreateJavaVM. Alternated, median of --runs starts each, reported as a ratio.
 2. Class-path scaling: the launcher with "[Class Path] Class Path=\\lib\\*.jar" and 0, 100, 1000
    and 10000 empty jar files in lib\\, rotated, median of --runs starts each.
+3. Single-instance round trip: with "[Application] Single Instance=yes" and test.Single running as
+   the first instance, a second launch of the same executable (one argument, forwarded to the
+   void secondaryMain) from spawning to its exit, alternated with the bare executable; median of
+   --runs launches each, reported as a ratio.
 
 Every start runs Wine's loader directly (/usr/lib/wine/wine64, /usr/lib/wine/wine): the `wine`
 script in front of it costs tens of milliseconds per start. The prefix is build/bench/wineprefix,
@@ -44,6 +48,7 @@ class Arch:
         self.launcher = DIST / launcher
         self.bare = WORK / bare
         self.runtime = runtimes / "full"
+        self.client_runtime = runtimes / "client"
 
 
 ARCHES = {
@@ -55,7 +60,12 @@ ARCHES = {
 JAR_COUNTS = [0, 100, 1000, 10000]
 OVERHEAD_TARGET = 1.10
 CLASSPATH_TARGET_MS = 50.0
+SINGLE_INSTANCE_TARGET = 1.20
 START_TIMEOUT_SECONDS = 120  # a start that takes longer has hung
+# How long the first instance may take to reach main, and the record to show every forwarded call.
+FIRST_INSTANCE_SECONDS = 60
+RECORD_SETTLE_SECONDS = 15
+SECOND_LAUNCH_ARGUMENT = "bench"
 
 
 class BenchError(Exception):
@@ -68,6 +78,11 @@ class StartTimedOut(Exception):
 
 def on_alarm(signum, frame):
     raise StartTimedOut()
+
+
+def on_terminate(signum, frame):
+    """SIGTERM and SIGHUP end the run through the `finally` blocks, which end the first instance."""
+    raise SystemExit(128 + signum)
 
 
 def windows_path(path: Path) -> str:
@@ -115,12 +130,15 @@ def ensure_server(env: dict):
 
 
 class Program:
-    """One thing to start: a Wine loader, an executable, its arguments and its folder."""
+    """One thing to start: a Wine loader, an executable, its arguments, its folder and what it
+    adds to the shared environment."""
 
-    def __init__(self, label: str, loader: str, exe: Path, args: list, cwd: Path):
+    def __init__(self, label: str, loader: str, exe: Path, args: list, cwd: Path,
+                 extra_env: dict | None = None):
         self.label = label
         self.command = [loader, str(exe), *args]
         self.cwd = cwd
+        self.extra_env = extra_env or {}
         self.samples_ms: list[float] = []
 
     def start(self, env: dict, capture: bool = False) -> subprocess.CompletedProcess:
@@ -132,6 +150,8 @@ class Program:
         """Wall time of one start in ms. The wait blocks in waitpid: subprocess's own timeout
         would poll with sleeps that double from 0.5 ms and round every start up to 16, 32, 64 or
         115 ms. A hung start is ended by the alarm instead."""
+        if self.extra_env:
+            env = dict(env, **self.extra_env)
         begin = time.perf_counter_ns()
         process = subprocess.Popen(self.command, cwd=self.cwd, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -201,13 +221,16 @@ def fill_lib(folder: Path, count: int):
         (lib / f"lib{number:05d}.jar").touch()
 
 
+def read_record(record: Path) -> list:
+    return record.read_text(encoding="utf-8").splitlines() if record.exists() else []
+
+
 def recorded_start(program: Program, env: dict) -> tuple[subprocess.CompletedProcess, list]:
     """One start with the test runtime's record on: the result and the record's lines."""
     record = WORK / "run" / "record.txt"
     record.unlink(missing_ok=True)
     result = program.start(dict(env, QZ_TEST_RECORD=windows_path(record)), capture=True)
-    lines = record.read_text(encoding="utf-8").splitlines() if record.exists() else []
-    return result, lines
+    return result, read_record(record)
 
 
 def check_launcher_run(program: Program, env: dict) -> tuple[str, list]:
@@ -276,6 +299,135 @@ def class_path_scaling(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
     return {"arch": arch, "programs": dict(zip(JAR_COUNTS, programs)), "seen": seen}
 
 
+def processes_started_from(folder: Path) -> list:
+    """Processes whose command line names folder: the Wine loader shows the Linux path until the
+    executable runs, then the Windows path (Z:\\...). Compared without regard to case."""
+    needles = [str(folder).lower().encode() + b"/", windows_path(folder).lower().encode() + b"\\"]
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit() or int(entry.name) == os.getpid():
+            continue
+        try:
+            command_line = (entry / "cmdline").read_bytes().lower()
+        except OSError:
+            continue
+        if any(needle in command_line for needle in needles):
+            found.append(int(entry.name))
+    return found
+
+
+def end_processes_started_from(folder: Path):
+    """Kills every process started from folder, until none is left (at most about 5 s)."""
+    for _ in range(50):
+        running = processes_started_from(folder)
+        if not running:
+            return
+        for pid in running:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        time.sleep(0.1)
+    raise BenchError(f"processes started from {folder} are still running: {running}")
+
+
+def single_instance_folder(arch: Arch) -> tuple[Path, Path, Path]:
+    """A folder with a copy of the launcher and a single-instance INI for test.Single; returns
+    (folder, exe, record file)."""
+    folder = WORK / "run" / f"single-{arch.bits}"
+    # A first instance left behind by an earlier run that was killed would serve our launches.
+    end_processes_started_from(folder)
+    folder.mkdir(parents=True, exist_ok=True)
+    exe = folder / arch.launcher.name
+    shutil.copyfile(arch.launcher, exe)
+    write_ini(exe.with_suffix(".ini"), [
+        "[Java Runtime Environment]", "Main Class=test.Single",
+        f"JRE Path={windows_path(arch.client_runtime)}", "",
+        "[Class Path]", f"Class Path={windows_path(folder / 'app.jar')}", "",
+        "[Application]", "Single Instance=yes"])
+    record = folder / "record.txt"
+    record.unlink(missing_ok=True)
+    return folder, exe, record
+
+
+def wait_for_main(first: subprocess.Popen, record: Path, label: str) -> list:
+    """Waits until the first instance has recorded main-args; returns the record."""
+    deadline = time.monotonic() + FIRST_INSTANCE_SECONDS
+    while True:
+        lines = read_record(record)
+        if any(line.startswith("main-args: ") for line in lines):
+            return lines
+        if first.poll() is not None:
+            raise BenchError(f"{label}: the first instance ended with exit code "
+                             f"{first.returncode} before main; record {lines}")
+        if time.monotonic() > deadline:
+            raise BenchError(f"{label}: no main-args within {FIRST_INSTANCE_SECONDS} s; "
+                             f"record {lines}")
+        time.sleep(0.02)
+
+
+def check_forwarded(record: Path, expected: int, label: str) -> list:
+    """Waits until the record shows `expected` calls of secondaryMain with the launches' argument
+    and checks that only the first instance created a VM and ran main; returns the record."""
+    delivered = f"secondary-args: [{SECOND_LAUNCH_ARGUMENT}]"
+    deadline = time.monotonic() + RECORD_SETTLE_SECONDS
+    while True:
+        lines = read_record(record)
+        calls = [line for line in lines if line.startswith("secondary-args")]
+        if len(calls) >= expected or time.monotonic() > deadline:
+            break
+        time.sleep(0.05)
+    libraries = sum(line.startswith("library:") for line in lines)
+    creates = sum(line.startswith("create:") for line in lines)
+    mains = sum(line.startswith("main-args") for line in lines)
+    if calls != [delivered] * expected or (libraries, creates, mains) != (1, 1, 1):
+        raise BenchError(f"{label}: expected {expected} × '{delivered}' and one 'library:', "
+                         f"'create:' and 'main-args' (the first instance's); got {len(calls)} "
+                         f"secondary calls ({sorted(set(calls))}), {libraries} 'library:', "
+                         f"{creates} 'create:', {mains} 'main-args'")
+    return lines
+
+
+def single_instance_round_trip(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
+    folder, exe, record = single_instance_folder(arch)
+    label = f"{exe.name} single instance"
+    ensure_server(env)
+    first_env = dict(env, QZ_TEST_RECORD=windows_path(record),
+                     QZ_TEST_JAVA_OPTIONS="-Dtest.wait.ms=600000")
+    # The timed launches write to the same record (only a launch that loads the runtime would) and
+    # get test.wait.ms=0: one that runs main itself instead of forwarding ends at once with
+    # test.Single's exit code 7, which stops the run. The bare start gets neither: jvm.dll would
+    # write a record line on every load.
+    second_env = {"QZ_TEST_RECORD": windows_path(record),
+                  "QZ_TEST_JAVA_OPTIONS": "-Dtest.wait.ms=0"}
+    first = subprocess.Popen([arch.loader, str(exe)], cwd=folder, env=first_env,
+                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    try:
+        lines = wait_for_main(first, record, label)
+        libraries = [line[len("library: "):] for line in lines if line.startswith("library: ")]
+        if len(libraries) != 1:
+            raise BenchError(f"{label}: expected one 'library:' line in {lines}")
+        jvm = unix_path(libraries[0])
+        if not jvm.is_file():
+            raise BenchError(f"the first instance loaded {libraries[0]}, which is not {jvm}")
+        second = Program(f"{exe.name} second launch", arch.loader, exe, [SECOND_LAUNCH_ARGUMENT],
+                         folder, extra_env=second_env)
+        bare = Program(f"{arch.bare.name}", arch.loader, arch.bare, [windows_path(jvm)], WORK)
+        measure([second, bare], runs, warmup, env)
+        if first.poll() is not None:
+            raise BenchError(f"{label}: the first instance ended with exit code "
+                             f"{first.returncode} during the run")
+        check_forwarded(record, warmup + runs, label)
+    finally:
+        if first.poll() is None:
+            first.kill()
+        first.wait()
+        end_processes_started_from(folder)
+    return {"arch": arch, "jvm": jvm, "second": second, "bare": bare,
+            "calls": warmup + runs, "ratio": second.median / bare.median}
+
+
 def ms(value: float) -> str:
     return f"{value:.1f}"
 
@@ -312,6 +464,30 @@ def classpath_table(results: list) -> list:
                          f"| {'' if count == 0 else ms(added)} "
                          f"| {'' if count == 0 else ms(added * 1000 / count)} |")
     return lines
+
+
+def single_instance_table(results: list) -> list:
+    lines = ["| executable | bare start: median ms (IQR) | second launch: median ms (IQR) "
+             "| second − bare ms | ratio | target ≤ 1.20 |",
+             "|---|---|---|---|---|---|"]
+    for r in results:
+        bare, second = r["bare"], r["second"]
+        lines.append(f"| {r['arch'].launcher.name} ({r['arch'].bits}-bit) "
+                     f"| {ms(bare.median)} ({spread(bare)}) "
+                     f"| {ms(second.median)} ({spread(second)}) "
+                     f"| {ms(second.median - bare.median)} | {r['ratio']:.3f} "
+                     f"| {'met' if r['ratio'] <= SINGLE_INSTANCE_TARGET else 'not met'} |")
+    return lines
+
+
+def single_instance_spread(r: dict) -> str:
+    """The fastest launches and how many were 100 ms or more over the bare median: a round trip
+    that waits in steps shows up as two clusters, which the median alone hides."""
+    second, bare = r["second"], r["bare"]
+    slow = sum(sample >= bare.median + 100 for sample in second.samples_ms)
+    return (f"- {r['arch'].launcher.name}: fastest second launch {ms(min(second.samples_ms))} ms, "
+            f"fastest bare start {ms(min(bare.samples_ms))} ms; {slow} of "
+            f"{len(second.samples_ms)} second launches took 100 ms or more over the bare median")
 
 
 def classpath_verdicts(results: list) -> list:
@@ -359,7 +535,10 @@ def main() -> int:
     parser.add_argument("--warmup", type=int, default=3, help="unmeasured starts of each first")
     parser.add_argument("--arch", type=int, choices=[64, 32], action="append",
                         help="only this architecture (repeatable); both by default")
-    parser.add_argument("--skip-classpath", action="store_true", help="start-up overhead only")
+    parser.add_argument("--skip-classpath", action="store_true",
+                        help="no class-path scaling")
+    parser.add_argument("--skip-single-instance", action="store_true",
+                        help="no single-instance round trip")
     parser.add_argument("--output", type=Path, default=WORK / "results.md",
                         help="where the Markdown is written besides standard output")
     options = parser.parse_args()
@@ -369,7 +548,7 @@ def main() -> int:
 
     missing = [path for arch in arches
                for path in (arch.launcher, arch.bare, arch.runtime / "bin" / "java.dll",
-                            Path(arch.loader))]
+                            arch.client_runtime / "bin" / "java.dll", Path(arch.loader))]
     missing = [path for path in missing if not path.is_file()]
     if missing or shutil.which("wine") is None or shutil.which(WINESERVER) is None:
         print("bench: missing " + ", ".join(map(str, missing or ["wine"]))
@@ -377,6 +556,8 @@ def main() -> int:
         return 2
 
     signal.signal(signal.SIGALRM, on_alarm)
+    signal.signal(signal.SIGTERM, on_terminate)
+    signal.signal(signal.SIGHUP, on_terminate)
     env = wine_environment()
     ensure_prefix(env)
     began = time.monotonic()
@@ -385,6 +566,8 @@ def main() -> int:
         startup = [startup_overhead(arch, options.runs, options.warmup, env) for arch in arches]
         scaling = [] if options.skip_classpath else [
             class_path_scaling(arch, options.runs, options.warmup, env) for arch in arches]
+        single = [] if options.skip_single_instance else [
+            single_instance_round_trip(arch, options.runs, options.warmup, env) for arch in arches]
     except (BenchError, subprocess.TimeoutExpired) as error:
         print(f"bench: {error}", file=sys.stderr)
         return 1
@@ -403,6 +586,17 @@ def main() -> int:
                 "`[Class Path]` `Class Path=\\lib\\*.jar`, with that many empty jar files in "
                 "lib\\ beside the executable.", "", *classpath_table(scaling), "",
                 *classpath_verdicts(scaling)]
+    if single:
+        out += ["", "## Single-instance round trip", "",
+                "`[Application]` `Single Instance=yes`, test.Single running as the first instance "
+                "(client runtime); a second launch of the same executable with one argument, which "
+                "it forwards to the void secondaryMain, from spawning to its exit. The bare "
+                "executable loads the jvm.dll the first instance loaded.", "",
+                *single_instance_table(single), ""]
+        out += [f"- {r['arch'].launcher.name}: {r['jvm']}; secondaryMain called {r['calls']} "
+                f"times with [{SECOND_LAUNCH_ARGUMENT}], one VM; the second launches loaded no "
+                f"jvm.dll" for r in single]
+        out += [single_instance_spread(r) for r in single]
     text = "\n".join(out) + "\n"
     print(text, end="")
     options.output.parent.mkdir(parents=True, exist_ok=True)
