@@ -3,6 +3,9 @@
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "support/file_finder_win.h"
+#include "support/handles_win.h"
+#include "support/trace.h"
+#include "support/wide_win.h"
 #include "support/text.h"
 
 namespace {
@@ -11,9 +14,29 @@ const WideString kJavaRuntimeEnvironment(u"Java Runtime Environment");
 const WideString kApplication(u"Application");
 }  // namespace
 
+namespace {
+// For the trace: what became of a configuration file. The system's profile functions read an
+// absent or unreadable file as empty, so this is the only place that tells them apart.
+void TraceConfigurationFile(const char16_t* role, const WideString& path) {
+    if (!TraceEnabled()) return;
+    UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD error = file ? 0 : GetLastError();
+    if (error == 0) {
+        Trace(u"%s %s: read", {role, path});
+    } else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        Trace(u"%s %s: absent", {role, path});
+    } else {
+        Trace(u"%s %s: present but unreadable, %s (error %d)",
+              {role, path, SystemErrorText(error), static_cast<int32_t>(error)});
+    }
+}
+}  // namespace
+
 bool Launcher::ReadSettings() {
     WideString configurationFile;
     if (!GetConfigurationFilePath(configurationFile)) return false;
+    TraceConfigurationFile(u"configuration file", configurationFile);
 
     IniFile plain(configurationFile);
     plain.GetString(kProductInformation, u"Product Code", productCode);
@@ -38,6 +61,7 @@ bool Launcher::ReadSettings() {
     // lacks the key): it holds the folder the user chose when no runtime was found.
     const WideString perUserFile = serviceMode ? WideString() : GetPerUserConfigurationFilePath(false);
     FileFinder finder;
+    if (!perUserFile.IsEmpty()) TraceConfigurationFile(u"per-user file", perUserFile);
     if (!perUserFile.IsEmpty() && finder.FindFirst(perUserFile)) {
         IniFile(perUserFile).GetString(kJavaRuntimeEnvironment, u"JRE Path", configuredRuntimePath);
     } else {

@@ -7,6 +7,7 @@
 #include "modes/single_instance.h"
 #include "support/handles.h"
 #include "support/paths.h"
+#include "support/trace.h"
 #include "support/wide_win.h"
 
 namespace {
@@ -84,14 +85,30 @@ int32_t Launcher::RelaunchInPair() {
 }
 
 int32_t Launcher::Run() {
-    if (relaunchInPair) return RelaunchInPair();
-    if (singleInstance && !isPrimaryInstance) return WaitForPrimaryInstance();
+    if (relaunchInPair) {
+        const int32_t code = RelaunchInPair();
+        Trace(u"exit code %d: the launch was handed over to Pair Product %s", {code, pairProduct});
+        return code;
+    }
+    if (singleInstance && !isPrimaryInstance) {
+        const int32_t code = WaitForPrimaryInstance();
+        Trace(u"exit code %d: the running instance's reply (or its exit code)", {code});
+        return code;
+    }
 
     PrepareRuntimeEnvironment();
-    if (!LoadVmLibrary(runtimeLibraryPath)) return -1;
+    if (!LoadVmLibrary(runtimeLibraryPath)) {
+        Trace(u"exit code -1: the VM library could not be loaded");
+        return -1;
+    }
     // Without a class path the VM still starts: the program may come from the runtime itself.
     AssembleLaunchConfiguration();
-    return StartRunThread() == 0 ? 0 : -1;
+    if (StartRunThread() == 0) {
+        Trace(u"exit code 0: main returned and its thread left the VM");
+        return 0;
+    }
+    Trace(u"exit code -1: the VM, the main class or main failed (see above)");
+    return -1;
 }
 
 int32_t Launcher::WaitForPrimaryInstance() {

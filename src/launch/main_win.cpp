@@ -3,6 +3,7 @@
 #include "launch/launcher.h"
 #include "modes/service_host_win.h"
 #include "support/fatal.h"
+#include "support/trace.h"
 
 // The C runtime's argc and argv are not used: the command line is split by the launcher's own
 // rule (launch/command_line.h).
@@ -16,7 +17,9 @@ int main() {
     // Selects the language of the string table for every message that follows.
     SetThreadLocale(GetSystemDefaultLCID());
     int exitCode = -1;
-    if (launcher.Initialize()) {
+    if (!launcher.Initialize()) {
+        Trace(u"exit code -1: the launch ended during start-up (see above)");
+    } else {
         if (!launcher.serviceMode) {
             exitCode = launcher.Run();
         } else if (definition.Form(launcher)) {
@@ -24,6 +27,10 @@ int main() {
             launcher.exitListener = &runner;
             // The run step happens on the service's own thread; this one serves the controls.
             exitCode = static_cast<int>(host.Dispatch());
+            Trace(exitCode == 0 ? u"exit code 0: the service stopped"
+                                : u"exit code %d: the service dispatcher could not start (not "
+                                  u"started by the service control manager)",
+                  {exitCode});
         }
     }
     return exitCode;

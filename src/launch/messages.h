@@ -59,6 +59,10 @@ void ReportErrorCode(const WideString& format, const WideString& text, int32_t c
 // Message 202 with the reason string `reasonId` and the Windows error code of the failed call.
 void ReportWindowsError(int32_t reasonId, uint32_t errorCode);
 
+// The system's text for a Windows error code, without its line break; empty when it has none.
+// (messages_win.cpp)
+WideString SystemErrorText(uint32_t errorCode);
+
 // Prints a complete text as the line "Error: <text> \n" on standard output.
 void PrintError(std::u16string_view text);
 

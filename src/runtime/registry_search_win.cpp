@@ -3,6 +3,7 @@
 #include "runtime/runtime_paths.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/handles_win.h"
+#include "support/trace.h"
 #include "support/wide_win.h"
 
 namespace {
@@ -36,36 +37,71 @@ WideString ReadJavaHome(HKEY key) {
     return text;
 }
 
+// A version bound as a person reads it.
+WideString BoundText(const JavaVersion& bound) {
+    return Unbounded(bound) ? WideString(u"any") : VersionText(bound);
+}
+
+const char16_t* ViewName(bool otherView) {
+    return (sizeof(void*) == 8) != otherView ? u"64-bit view" : u"32-bit view";
+}
+
 void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
                        CandidateList& candidates) {
     const RuntimeRegistryKey& registryKey = RuntimeRegistryKeyAt(index);
     const REGSAM view = ViewFlag(otherView);
+    const char16_t* viewName = ViewName(otherView);
     UniqueKey key = OpenKey(registryKey.path, view);
-    if (!key) return;
+    if (!key) {
+        Trace(u"registry %s HKLM\\%s: not present", {viewName, registryKey.path});
+        return;
+    }
     for (DWORD subkey = 0;; ++subkey) {
         wchar_t name[520];
         DWORD nameLength = 520;
         if (RegEnumKeyExW(key.get(), subkey, name, &nameLength, nullptr, nullptr, nullptr,
                           nullptr) != ERROR_SUCCESS)
             break;
+        const WideString where = WideString(registryKey.path) + U(name);
         RuntimeCandidate candidate;
         ParseJavaVersion(std::u16string_view(U(name), nameLength), kVersionFillMinimum,
                          candidate.version);
-        if (!WithinBounds(candidate.version, launcher.minimumVersion, launcher.maximumVersion))
+        if (!WithinBounds(candidate.version, launcher.minimumVersion, launcher.maximumVersion)) {
+            Trace(u"registry %s HKLM\\%s: passed over, version %s outside Minimum Version %s "
+                  u"and Maximum Version %s",
+                  {viewName, where, VersionText(candidate.version),
+                   BoundText(launcher.minimumVersion), BoundText(launcher.maximumVersion)});
             continue;
-        UniqueKey versionKey = OpenKey(WideString(registryKey.path) + U(name), view);
+        }
+        UniqueKey versionKey = OpenKey(where, view);
         if (!versionKey) continue;
-        candidate.home = CandidateHome(ReadJavaHome(versionKey.get()), registryKey.developmentKit);
-        if (candidate.home.IsEmpty()) continue;
-        const WideString library =
-            FindVmLibrary(candidate.home, KeyVmType(index, launcher.jvmType), candidate.server);
+        const WideString javaHome = ReadJavaHome(versionKey.get());
+        candidate.home = CandidateHome(javaHome, registryKey.developmentKit);
+        if (candidate.home.IsEmpty()) {
+            Trace(u"registry %s HKLM\\%s: passed over, JavaHome \"%s\" is not a full path",
+                  {viewName, where, javaHome});
+            continue;
+        }
+        const int32_t vmType = KeyVmType(index, launcher.jvmType);
+        const WideString library = FindVmLibrary(candidate.home, vmType, candidate.server);
+        if (library.IsEmpty()) {
+            Trace(u"registry %s HKLM\\%s: passed over, no VM library: tried %s",
+                  {viewName, where, TriedVmLibraries(candidate.home, vmType)});
+            continue;
+        }
         // A library that this view's launcher could not load (no file, no image, another
         // machine) must not hide an older runtime that works.
         uint16_t machine = 0;
-        if (library.IsEmpty() || !ReadVmLibraryMachine(library, machine) ||
-            machine != VmMachineOfView(otherView, sizeof(void*) == 8))
+        if (!ReadVmLibraryMachine(library, machine) ||
+            machine != VmMachineOfView(otherView, sizeof(void*) == 8)) {
+            Trace(u"registry %s HKLM\\%s: passed over, %s is not a loadable image for this view",
+                  {viewName, where, library});
             continue;
+        }
         candidate.favoured = KeyFavoured(index, launcher);
+        Trace(u"registry %s HKLM\\%s: candidate %s at %s%s",
+              {viewName, where, VersionText(candidate.version), candidate.home,
+               candidate.favoured ? u" (favoured)" : u""});
         // A candidate that cannot be stored is dropped.
         candidates.Append(std::move(candidate));
     }
@@ -76,13 +112,31 @@ bool Launcher::SearchRegistry(bool otherView, WideString& home) {
     if (otherView && pairProduct.IsEmpty()) return false;
     CandidateList candidates;
     for (int32_t index = 0; index < kRuntimeRegistryKeyCount; ++index) {
-        if (KeySearched(index, *this)) CollectCandidates(*this, index, otherView, candidates);
+        if (KeySearched(index, *this)) {
+            CollectCandidates(*this, index, otherView, candidates);
+        } else {
+            Trace(u"registry %s HKLM\\%s: not searched (JVM Source, VM Provider)",
+                  {ViewName(otherView), RuntimeRegistryKeyAt(index).path});
+        }
     }
     if (candidates.IsEmpty()) return false;
     SortCandidates(candidates, jvmType, anyKindAccepted);
-    const RuntimeCandidate& chosen = candidates[ChooseCandidate(candidates, preferredVersions)];
+    const int32_t chosenIndex = ChooseCandidate(candidates, preferredVersions);
+    if (TraceEnabled()) {
+        for (int32_t i = 0; i < candidates.Count(); ++i)
+            Trace(u"ranked %d: %s at %s", {i + 1, VersionText(candidates[i].version), candidates[i].home});
+        Trace(chosenIndex == 0 && preferredVersions.IsEmpty()
+                  ? u"chosen: ranked 1 (no Preferred versions)"
+                  : u"chosen: ranked %d (Preferred versions)",
+              {chosenIndex + 1});
+    }
+    const RuntimeCandidate& chosen = candidates[chosenIndex];
     runtimeVersion = chosen.version;
-    if (otherView) relaunchInPair = true;
+    if (otherView) {
+        relaunchInPair = true;
+        Trace(u"the chosen runtime is of the other view: the launch goes to Pair Product %s",
+              {pairProduct});
+    }
     home = chosen.home;
     return true;
 }

@@ -8,6 +8,7 @@
 #include "runtime/vm_library_lookup.h"
 #include "support/dll_win.h"
 #include "support/paths.h"
+#include "support/trace.h"
 
 namespace {
 bool IsRuntimeFolder(const WideString& folder) { return PathExists(folder + u"bin\\java.dll"); }
@@ -40,37 +41,62 @@ void Launcher::StoreRuntimeLibrary(const WideString& library) {
     // Relative, drive-relative and doubled-separator forms of "JRE Path" are resolved once here,
     // so that the library loaded and the paths published to the Java program are one full path.
     if (!FullPathName(library, runtimeLibraryPath)) runtimeLibraryPath = library;
+    Trace(u"chosen VM library: %s", {runtimeLibraryPath});
 }
 
-bool Launcher::SelectRuntime() {
+namespace {
+// The VM library of a folder, and for the trace what was looked for when there is none.
+WideString LookUpVmLibrary(const WideString& folder, int32_t vmType, const char16_t* source) {
     bool server = false;
+    WideString library = FindVmLibrary(folder, vmType, server);
+    if (TraceEnabled()) {
+        if (!library.IsEmpty()) {
+            Trace(u"%s %s: VM library %s", {source, folder, library});
+        } else {
+            Trace(u"%s %s: passed over, no VM library: tried %s", {source, folder,
+                                                                  TriedVmLibraries(folder, vmType)});
+        }
+    }
+    return library;
+}
+}  // namespace
+
+bool Launcher::SelectRuntime() {
     if (!configuredRuntimePath.IsEmpty()) {
         const WideString library =
-            FindVmLibrary(WithTrailingSeparator(configuredRuntimePath), jvmType, server);
+            LookUpVmLibrary(WithTrailingSeparator(configuredRuntimePath), jvmType, u"JRE Path");
         if (!library.IsEmpty()) {
             StoreRuntimeLibrary(library);
             CheckArchitecture();
             return true;
         }
+    } else {
+        Trace(u"JRE Path: not set");
     }
     WideString folder;
     // Without a shipped runtime there is no folder to look in: the VM library paths would
     // otherwise be taken relative to whatever directory the user started from.
     if (FindShippedRuntime(folder) && !folder.IsEmpty()) {
-        const WideString library = FindVmLibrary(folder, jvmType, server);
+        const WideString library = LookUpVmLibrary(folder, jvmType, u"shipped runtime");
         if (!library.IsEmpty()) {
             StoreRuntimeLibrary(library);
             return true;
         }
+    } else {
+        Trace(u"shipped runtime: none (no bin\\java.dll beside the executable or in its %s)",
+              {ShippedRuntimeFolderName()});
     }
     WideString home;
     if (SearchRegistry(false, home) || (!pairProduct.IsEmpty() && SearchRegistry(true, home))) {
-        const WideString library = FindVmLibrary(home, jvmType, server);
+        const WideString library = LookUpVmLibrary(home, jvmType, u"registered runtime");
         if (!library.IsEmpty()) {
             StoreRuntimeLibrary(library);
             return true;
         }
+    } else if (pairProduct.IsEmpty()) {
+        Trace(u"registry, other view: not searched (no Pair Product)");
     }
+    Trace(u"no runtime found: asking the user");
     return AskForRuntime();
 }
 
@@ -87,7 +113,12 @@ bool Launcher::AskForRuntime() {
     MissingRuntimeDialog dialog(message, jvmType);
     const int32_t result = dialog.Show();
     if (result == MissingRuntimeDialog::kNotShown) report();
-    if (result != MissingRuntimeDialog::kConfirmed) return false;
+    if (result != MissingRuntimeDialog::kConfirmed) {
+        Trace(result == MissingRuntimeDialog::kCancelled ? u"dialog: cancelled"
+                                                         : u"dialog: could not be shown");
+        return false;
+    }
+    Trace(u"dialog: folder %s chosen", {dialog.Folder()});
     StoreRuntimeLibrary(dialog.LibraryPath());
     CheckArchitecture();
     SaveRuntimeFolder(dialog.Folder());
@@ -113,7 +144,14 @@ void Launcher::SaveRuntimeFolder(const WideString& folder) {
 
 void Launcher::CheckArchitecture() {
     relaunchInPair = false;
-    if (pairProduct.IsEmpty()) return;
+    if (pairProduct.IsEmpty()) {
+        uint16_t machine = 0;
+        if (TraceEnabled() && ReadVmLibraryMachine(runtimeLibraryPath, machine) &&
+            IsForeignMachine(machine, sizeof(void*) == 8))
+            Trace(u"%s is built for the other processor and there is no Pair Product: it will not load",
+                  {runtimeLibraryPath});
+        return;
+    }
     UniqueFile file(CreateFileW(W(runtimeLibraryPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
@@ -135,6 +173,8 @@ void Launcher::CheckArchitecture() {
     const PIMAGE_NT_HEADERS headers = imageNtHeader(const_cast<unsigned char*>(data));
     if (reinterpret_cast<const unsigned char*>(headers) != data + headersOffset) return;
     relaunchInPair = IsForeignMachine(PeMachine(data, headersOffset), sizeof(void*) == 8);
+    if (relaunchInPair) Trace(u"%s is built for the other processor: the launch goes to Pair Product %s",
+                              {runtimeLibraryPath, pairProduct});
 }
 
 void Launcher::UseExecutableFolderAsWorkingDirectory() {

@@ -16,6 +16,15 @@ std::vector<VmLibraryCandidate> VmLibraryCandidates(int32_t vmType) {
     return candidates;
 }
 
+WideString TriedVmLibraries(const WideString& folder, int32_t vmType) {
+    WideString tried;
+    for (const VmLibraryCandidate& candidate : VmLibraryCandidates(vmType)) {
+        if (!tried.IsEmpty()) tried.Append(u", ");
+        tried.Append(folder).Append(candidate.subPath);
+    }
+    return tried;
+}
+
 WideString WithTrailingSeparator(const WideString& folder) {
     // A run of final separators counts as one, so that the library path stays as short as the
     // folder it names.

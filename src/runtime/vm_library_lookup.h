@@ -17,6 +17,9 @@ std::vector<VmLibraryCandidate> VmLibraryCandidates(int32_t vmType);
 // server is set for the server VM and left alone otherwise. (vm_library_lookup_win.cpp)
 WideString FindVmLibrary(const WideString& folder, int32_t vmType, bool& server);
 
+// The paths FindVmLibrary tries, joined by ", " (for the trace).
+WideString TriedVmLibraries(const WideString& folder, int32_t vmType);
+
 // folder ending in exactly one "\": one is added when it has none, a run of them becomes one.
 WideString WithTrailingSeparator(const WideString& folder);
 

@@ -1,6 +1,7 @@
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "modes/ready_signal.h"
+#include "support/trace.h"
 #include "support/utf8.h"
 #include "vmhost/idle.h"
 #include "vmhost/java_objects.h"
@@ -63,9 +64,16 @@ namespace {
 // the caller detaches the thread next, and its environment is gone after that.
 bool RunMain(Launcher& launcher, JNIEnv* env) {
     jclass mainType = LoadThroughLauncherHelper(launcher, env);
-    if (!mainType) {
+    if (mainType) {
+        Trace(u"main class %s: loaded by the JDK's launcher helper", {launcher.mainClass});
+    } else {
+        Trace(launcher.findClassFromBootLoader
+                  ? u"main class %s: not through the JDK's launcher helper, trying FindClass"
+                  : u"main class %s: the VM has no launcher helper, trying FindClass",
+              {launcher.mainClass});
         mainType = LoadThroughFindClass(launcher, env);
         if (!mainType) return false;
+        Trace(u"main class %s: loaded by FindClass", {launcher.mainClass});
     }
     LocalRef mainTypeRef(env, mainType);
 

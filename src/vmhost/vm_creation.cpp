@@ -2,6 +2,7 @@
 
 #include "launch/launcher.h"
 #include "launch/messages.h"
+#include "support/trace.h"
 #include "vmhost/vm_hooks.h"
 
 namespace {
@@ -19,8 +20,12 @@ bool Launcher::CreateJavaVm() {
     // The option texts stay owned by vmOptions; the array lives only for the call.
     std::vector<JavaVMOption> options;
     options.reserve(static_cast<size_t>(vmOptions.Count()) + 2);
-    for (const NarrowString& text : vmOptions)
+    for (const NarrowString& text : vmOptions) {
         options.push_back({const_cast<char*>(text.c_str()), nullptr});
+        Trace(u"VM option: %s", {FromNarrow(text.Std())});
+    }
+    Trace(u"VM option: abort (the launcher's hook)");
+    Trace(u"VM option: exit (the launcher's hook)");
     static char abortOption[] = "abort";
     static char exitOption[] = "exit";
     options.push_back({abortOption, reinterpret_cast<void*>(&VmAbortHook)});

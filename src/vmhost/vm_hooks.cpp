@@ -1,8 +1,10 @@
 #include "vmhost/vm_hooks.h"
 
 #include "launch/launcher.h"
+#include "support/trace.h"
 
 void JNICALL VmExitHook(jint code) {
+    Trace(u"exit code %d: the program ended the VM (System.exit)", {static_cast<int32_t>(code)});
     Launcher* launcher = Launcher::Current();
     if (launcher && launcher->exitListener) launcher->exitListener->OnExit(static_cast<int>(code));
 }

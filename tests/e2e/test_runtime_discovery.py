@@ -2,6 +2,7 @@
 runtimes registered in the registry of either view, and the hand-over to the twin executable."""
 
 import os
+import re
 import shutil
 from pathlib import Path
 
@@ -280,3 +281,54 @@ def test_published_runtime_paths_are_full_and_normalised(app, drive_r, jre_path,
     assert record[0] == "library: " + library.format(app=folder)
     assert f"env: QZ_JVM_PATH={library.format(app=folder)}" in record
     assert f"env: QZ_JVM_HOME={home.format(app=folder)}" in record
+
+
+def test_trace_tells_why_each_candidate_was_taken_or_passed_over(tmp_path, app, registry):
+    bits = OWN_BITS[app.executable]
+    twin = App(tmp_path / "twin", TWIN[app.executable])
+    registry.add(JRE, "11", broken_runtime(tmp_path / "text", "text", twin.runtime("full")), bits=bits)
+    registry.add(JRE, "1.5", runtime_copy(tmp_path / "old", app.runtime("client")), bits=bits)
+    registry.add(JRE, "9", "rt", bits=bits)
+    (tmp_path / "empty" / "bin").mkdir(parents=True)
+    registry.add(JRE, "10", tmp_path / "empty", bits=bits)
+    registry.add(JRE, "1.8", runtime_copy(tmp_path / "good", app.runtime("client")), bits=bits)
+    write_main_ini(app, **{"Minimum Version": "1.6"})
+    result = app.run("a", env={"QZ_TRACE": "1"})
+    assert result.returncode == 0, result.stderr
+    trace = result.stderr.decode("utf-8").replace("\r\n", "\n")
+    view = f"registry {bits}-bit view HKLM\\{JRE}"
+    empty, good = windows_path(tmp_path / "empty"), windows_path(tmp_path / "good")
+    for line in [
+        f"trace: configuration file {windows_path(app.ini)}: read",
+        "trace: JRE Path: not set",
+        f"trace: {view}\\11: passed over, {windows_path(tmp_path / 'text')}\\bin\\client\\jvm.dll "
+        "is not a loadable image for this view",
+        f"trace: {view}\\1.5: passed over, version 1.5 outside Minimum Version 1.6 and Maximum "
+        "Version any",
+        f'trace: {view}\\9: passed over, JavaHome "rt" is not a full path',
+        f"trace: {view}\\10: passed over, no VM library: tried {empty}\\bin\\client\\jvm.dll, "
+        f"{empty}\\bin\\classic\\jvm.dll, {empty}\\bin\\hotspot\\jvm.dll, "
+        f"{empty}\\bin\\server\\jvm.dll, {empty}\\bin\\jrockit\\jvm.dll",
+        f"trace: {view}\\1.8: candidate 1.8 at {good}\\ (favoured)",
+        f"trace: ranked 1: 1.8 at {good}\\",
+        "trace: chosen: ranked 1 (no Preferred versions)",
+        f"trace: chosen VM library: {good}\\bin\\client\\jvm.dll",
+        f"trace: VM option: -Djava.class.path={windows_path(app.folder)}\\app.jar;",
+        "trace: main class test/Echo: loaded by the JDK's launcher helper",
+        "trace: exit code 0: main returned and its thread left the VM",
+    ]:
+        assert line + "\n" in trace, line
+    # Off, nothing of it: the program's own standard error only.
+    assert app.run("a").stderr == b"stderr: echo\r\n"
+
+
+def test_trace_to_a_file_names_an_unreadable_configuration(tmp_path, app):
+    trace_file = tmp_path / "trace.txt"
+    app.ini.mkdir()  # present, but no file the profile functions can read
+    result = app.run(env={"QZ_TRACE": windows_path(trace_file)})
+    assert result.returncode == MINUS_ONE
+    assert result.stderr == b""
+    trace = trace_file.read_bytes().decode("utf-8")
+    assert re.search(re.escape(f"trace: configuration file {windows_path(app.ini)}: present but "
+                               "unreadable, ") + r"[^\r\n]+ \(error 5\)\r\n", trace), trace
+    assert trace.endswith("trace: exit code -1: the launch ended during start-up (see above)\r\n")
