@@ -2,6 +2,7 @@
 #include "config/settings.h"
 #include "launch/launcher.h"
 #include "launch/messages.h"
+#include "runtime/registry_search.h"
 #include "support/file_finder_win.h"
 #include "support/handles_win.h"
 #include "support/trace.h"
@@ -69,6 +70,7 @@ bool Launcher::ReadSettings() {
     }
 
     jvmType = JvmTypeSetting(read(kJavaRuntimeEnvironment, u"JVM Type"));
+    searchModernSources = SearchesModernSources(read(kJavaRuntimeEnvironment, u"Runtime Search"));
     ApplyJvmSource(read(kJavaRuntimeEnvironment, u"JVM Source"), *this);
     ApplyVmProvider(read(kJavaRuntimeEnvironment, u"VM Provider"), *this);
 

@@ -5,6 +5,7 @@
 
 #include "launch/exit_listener.h"
 #include "runtime/java_version.h"
+#include "runtime/registry_search.h"
 #include "support/handles.h"
 #include "support/string_list.h"
 #include "support/wide_string.h"
@@ -56,6 +57,12 @@ public:
     // Registered runtimes of one registry view, filtered, ranked and chosen; the chosen home
     // (ending in "\") and runtimeVersion on success. The other view sets relaunchInPair.
     bool SearchRegistry(bool otherView, WideString& home);
+    // After the registry: JAVA_HOME, then the vendors' install folders (each subfolder a runtime,
+    // its version from its "release" file); ranked as registered runtimes are. A runtime of the
+    // other processor counts only with "Pair Product", and then hands the launch over.
+    bool SearchInstallFolders();
+    bool ConsiderInstallFolder(const WideString& folder, const char16_t* source,
+                               List<RuntimeCandidate, 134217727>& candidates);
     // No runtime found: the missing-runtime dialog. OK makes the browsed folder's library the
     // runtime and saves the folder; Cancel, or a dialog that cannot be shown (the message is then
     // printed), fails the selection.
@@ -159,6 +166,7 @@ public:
     UniqueHandle argumentsTakenEvent;
     uint32_t instanceMessage = 0;  // the registered message, as this process registered it
     bool relaunchInPair = false;
+    bool searchModernSources = true;  // "Runtime Search" is not "classic"
     bool startedByHandOver = false;  // this process is the pair a launch was handed over to
     // VM entry points resolved from the VM library; the last one may stay null.
     CreateJavaVmFunction createJavaVm = nullptr;

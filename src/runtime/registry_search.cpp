@@ -6,6 +6,7 @@
 #include "runtime/vm_library_lookup.h"
 #include "support/paths.h"
 #include "support/fatal.h"
+#include "support/text.h"
 
 namespace {
 constexpr RuntimeRegistryKey kKeys[kRuntimeRegistryKeyCount] = {
@@ -58,6 +59,15 @@ bool KeyFavoured(int32_t index, const Launcher& launcher) {
     return KindWanted(index, launcher) && VendorFavoured(index, launcher);
 }
 
+bool ModernKeySearched(bool developmentKit, const Launcher& l) {
+    const bool kindAccepted = l.anyKindAccepted || (developmentKit ? l.jdkWanted : l.jreWanted);
+    return kindAccepted && (l.sunAccepted || l.sunFavored);
+}
+
+bool ModernKeyFavoured(bool developmentKit, const Launcher& l) {
+    return (developmentKit ? l.jdkWanted : l.jreWanted) && l.sunFavored;
+}
+
 int32_t KeyVmType(int32_t index, int32_t jvmType) {
     return (index == 1 && jvmType == 2) ? 0 : jvmType;
 }
@@ -90,3 +100,25 @@ int32_t ChooseCandidate(const CandidateList& sorted, const StringList& preferred
     }
     return 0;
 }
+
+bool ReleaseFileVersion(std::string_view content, JavaVersion& version) {
+    constexpr std::string_view kKey = "JAVA_VERSION=";
+    size_t line = 0;
+    while (line < content.size()) {
+        size_t end = content.find('\n', line);
+        if (end == std::string_view::npos) end = content.size();
+        std::string_view text = content.substr(line, end - line);
+        if (text.substr(0, kKey.size()) == kKey) {
+            text.remove_prefix(kKey.size());
+            while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.remove_suffix(1);
+            if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+                text = text.substr(1, text.size() - 2);
+            const WideString value = FromNarrow(text);
+            return ParseJavaVersion(value, kVersionFillMinimum, version);
+        }
+        line = end + 1;
+    }
+    return false;
+}
+
+bool SearchesModernSources(const WideString& setting) { return !EqualsNoCase(setting, u"classic"); }

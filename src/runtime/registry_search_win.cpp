@@ -3,6 +3,7 @@
 #include "runtime/runtime_paths.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/handles_win.h"
+#include "support/paths.h"
 #include "support/trace.h"
 #include "support/wide_win.h"
 
@@ -13,25 +14,25 @@ REGSAM ViewFlag(bool otherView) {
     return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
-UniqueKey OpenKey(const WideString& path, REGSAM view) {
+UniqueKey OpenKey(const WideString& path, REGSAM view, HKEY root = HKEY_LOCAL_MACHINE) {
     UniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, W(path), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS)
-        key.reset();
+    if (RegOpenKeyExW(root, W(path), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS)
+        key.release();
     return key;
 }
 
-// "JavaHome" up to its first zero unit; empty when it is missing, unreadable or empty.
-WideString ReadJavaHome(HKEY key) {
+// A string value up to its first zero unit; empty when it is missing, unreadable or empty.
+WideString ReadJavaHome(HKEY key, const wchar_t* name = L"JavaHome") {
     DWORD bytes = 0;
-    if (RegQueryValueExW(key, L"JavaHome", nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
         bytes == 0)
         return WideString();
     // Room for a terminating zero that the stored value may lack.
     WideString text;
     char16_t* buffer = text.Buffer(static_cast<int32_t>(bytes / sizeof(char16_t) + 1));
     DWORD read = bytes;
-    if (RegQueryValueExW(key, L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
-                         &read) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &read) !=
+        ERROR_SUCCESS)
         return WideString();
     text.TruncateAtZero();
     return text;
@@ -106,6 +107,119 @@ void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
         candidates.Append(std::move(candidate));
     }
 }
+// The keys current vendors' installers write, searched after the keys of old in the same view,
+// per machine and then per user. Their homes hold bin\server\jvm.dll directly.
+struct ModernRegistryKey {
+    const char16_t* path;
+    bool msiLayout;  // <version>\<VM>\MSI holds the home as "Path" (the Adoptium installer's)
+    bool developmentKit;
+};
+constexpr ModernRegistryKey kModernKeys[] = {
+    {u"Software\\JavaSoft\\JDK\\", false, true},
+    {u"Software\\JavaSoft\\JRE\\", false, false},
+    {u"Software\\Eclipse Adoptium\\JDK\\", true, true},
+    {u"Software\\Eclipse Adoptium\\JRE\\", true, false},
+    {u"Software\\Eclipse Foundation\\JDK\\", true, true},
+    {u"Software\\Eclipse Foundation\\JRE\\", true, false},
+    {u"Software\\AdoptOpenJDK\\JDK\\", true, true},
+    {u"Software\\AdoptOpenJDK\\JRE\\", true, false},
+    {u"Software\\Microsoft\\JDK\\", true, true},
+};
+
+// Subkey names of a key, in listing order.
+void SubkeyNames(HKEY key, StringList& names) {
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[520];
+        DWORD length = 520;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        if (!names.Append(WideString(U(name), static_cast<int32_t>(length)))) return;
+    }
+}
+
+void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaVersion& version,
+                        const WideString& value, bool developmentKit, bool otherView,
+                        CandidateList& candidates) {
+    const char16_t* viewName = ViewName(otherView);
+    RuntimeCandidate candidate;
+    candidate.version = version;
+    candidate.home = CandidateHome(value, false);
+    if (candidate.home.IsEmpty()) {
+        Trace(u"registry %s %s: passed over, home \"%s\" is not a full path", {viewName, where, value});
+        return;
+    }
+    for (const RuntimeCandidate& found : candidates) {
+        if (SamePath(found.home, candidate.home)) {
+            Trace(u"registry %s %s: passed over, duplicate of %s", {viewName, where, found.home});
+            return;
+        }
+    }
+    const WideString library = FindVmLibrary(candidate.home, launcher.jvmType, candidate.server);
+    uint16_t machine = 0;
+    if (library.IsEmpty()) {
+        Trace(u"registry %s %s: passed over, no VM library: tried %s",
+              {viewName, where, TriedVmLibraries(candidate.home, launcher.jvmType)});
+        return;
+    }
+    if (!ReadVmLibraryMachine(library, machine) ||
+        machine != VmMachineOfView(otherView, sizeof(void*) == 8)) {
+        Trace(u"registry %s %s: passed over, %s is not a loadable image for this view",
+              {viewName, where, library});
+        return;
+    }
+    candidate.favoured = ModernKeyFavoured(developmentKit, launcher);
+    Trace(u"registry %s %s: candidate %s at %s%s",
+          {viewName, where, VersionText(candidate.version), candidate.home,
+           candidate.favoured ? u" (favoured)" : u""});
+    candidates.Append(std::move(candidate));
+}
+
+void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& candidates) {
+    const REGSAM view = ViewFlag(otherView);
+    const struct {
+        HKEY root;
+        const char16_t* name;
+    } roots[] = {{HKEY_LOCAL_MACHINE, u"HKLM"}, {HKEY_CURRENT_USER, u"HKCU"}};
+    for (const auto& root : roots) {
+        for (const ModernRegistryKey& modern : kModernKeys) {
+            if (!ModernKeySearched(modern.developmentKit, launcher)) continue;
+            UniqueKey key = OpenKey(modern.path, view, root.root);
+            if (!key) continue;
+            StringList versions;
+            SubkeyNames(key.get(), versions);
+            for (const WideString& name : versions) {
+                const WideString where = WideString(root.name) + u"\\" + modern.path + name;
+                JavaVersion version;
+                ParseJavaVersion(name, kVersionFillMinimum, version);
+                if (!WithinBounds(version, launcher.minimumVersion, launcher.maximumVersion)) {
+                    Trace(u"registry %s %s: passed over, version %s outside Minimum Version %s "
+                          u"and Maximum Version %s",
+                          {ViewName(otherView), where, VersionText(version),
+                           BoundText(launcher.minimumVersion), BoundText(launcher.maximumVersion)});
+                    continue;
+                }
+                UniqueKey versionKey = OpenKey(WideString(modern.path) + name, view, root.root);
+                if (!versionKey) continue;
+                if (!modern.msiLayout) {
+                    ConsiderModernHome(launcher, where, version, ReadJavaHome(versionKey.get()),
+                                       modern.developmentKit, otherView, candidates);
+                    continue;
+                }
+                StringList machines;
+                SubkeyNames(versionKey.get(), machines);
+                for (const WideString& vm : machines) {
+                    UniqueKey msi = OpenKey(WideString(modern.path) + name + u"\\" + vm + u"\\MSI",
+                                            view, root.root);
+                    if (!msi) continue;
+                    ConsiderModernHome(launcher, where + u"\\" + vm + u"\\MSI", version,
+                                       ReadJavaHome(msi.get(), L"Path"), modern.developmentKit,
+                                       otherView, candidates);
+                }
+            }
+        }
+    }
+}
 }  // namespace
 
 bool Launcher::SearchRegistry(bool otherView, WideString& home) {
@@ -119,6 +233,7 @@ bool Launcher::SearchRegistry(bool otherView, WideString& home) {
                   {ViewName(otherView), RuntimeRegistryKeyAt(index).path});
         }
     }
+    if (searchModernSources) CollectModernCandidates(*this, otherView, candidates);
     if (candidates.IsEmpty()) return false;
     SortCandidates(candidates, jvmType, anyKindAccepted);
     const int32_t chosenIndex = ChooseCandidate(candidates, preferredVersions);

@@ -3,10 +3,13 @@
 #include "launch/messages.h"
 #include "runtime/missing_runtime_dialog_win.h"
 #include "runtime/missing_runtime_rules.h"
+#include "runtime/registry_search.h"
 #include "runtime/runtime_paths.h"
 #include "resources/message_texts.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/dll_win.h"
+#include "support/environment.h"
+#include "support/handles_win.h"
 #include "support/paths.h"
 #include "support/trace.h"
 
@@ -96,8 +99,142 @@ bool Launcher::SelectRuntime() {
     } else if (pairProduct.IsEmpty()) {
         Trace(u"registry, other view: not searched (no Pair Product)");
     }
+    if (!searchModernSources) {
+        Trace(u"JAVA_HOME and install folders: not searched (Runtime Search=classic)");
+    } else if (SearchInstallFolders()) {
+        return true;
+    }
     Trace(u"no runtime found: asking the user");
     return AskForRuntime();
+}
+
+namespace {
+// The version a runtime's "release" file names; false when there is no readable one.
+bool ReadReleaseVersion(const WideString& folder, JavaVersion& version) {
+    UniqueFile file(CreateFileW(W(folder + u"release"), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char content[16384];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), content, sizeof content, &read, nullptr)) return false;
+    return ReleaseFileVersion(std::string_view(content, read), version);
+}
+
+// The subfolders of a folder, each ending in "\".
+void Subfolders(const WideString& folder, StringList& subfolders) {
+    WIN32_FIND_DATAW found;
+    UniqueFind find(FindFirstFileW(W(folder + u"*"), &found));
+    if (!find) return;
+    do {
+        const std::u16string_view name(U(found.cFileName));
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == u"." || name == u"..")
+            continue;
+        if (!subfolders.Append(folder + name + u"\\")) return;
+    } while (FindNextFileW(find.get(), &found));
+}
+}  // namespace
+
+bool Launcher::ConsiderInstallFolder(const WideString& folder, const char16_t* source,
+                                     CandidateList& candidates) {
+    RuntimeCandidate candidate;
+    candidate.home = folder;
+    const bool bounded = !Unbounded(minimumVersion) || !Unbounded(maximumVersion);
+    if (!ReadReleaseVersion(folder, candidate.version)) {
+        if (bounded) {
+            Trace(u"%s %s: passed over, no readable version in its release file while a version "
+                  u"bound is set",
+                  {source, folder});
+            return false;
+        }
+    } else if (!WithinBounds(candidate.version, minimumVersion, maximumVersion)) {
+        Trace(u"%s %s: passed over, version %s outside the version bounds",
+              {source, folder, VersionText(candidate.version)});
+        return false;
+    }
+    const WideString library = FindVmLibrary(folder, jvmType, candidate.server);
+    if (library.IsEmpty()) {
+        Trace(u"%s %s: passed over, no VM library: tried %s",
+              {source, folder, TriedVmLibraries(folder, jvmType)});
+        return false;
+    }
+    uint16_t machine = 0;
+    if (!ReadVmLibraryMachine(library, machine)) {
+        Trace(u"%s %s: passed over, %s is not a loadable image", {source, folder, library});
+        return false;
+    }
+    candidate.foreign = IsForeignMachine(machine, sizeof(void*) == 8);
+    if (candidate.foreign && pairProduct.IsEmpty()) {
+        Trace(u"%s %s: passed over, %s is built for the other processor and there is no Pair "
+              u"Product",
+              {source, folder, library});
+        return false;
+    }
+    for (const RuntimeCandidate& found : candidates) {
+        if (SamePath(found.home, folder)) {
+            Trace(u"%s %s: passed over, duplicate of %s", {source, folder, found.home});
+            return false;
+        }
+    }
+    candidate.favoured = true;
+    Trace(u"%s %s: candidate %s%s", {source, folder, VersionText(candidate.version),
+                                    candidate.foreign ? u" (other processor)" : u""});
+    return candidates.Append(std::move(candidate));
+}
+
+bool Launcher::SearchInstallFolders() {
+    CandidateList candidates;
+    const WideString javaHome = ReadEnvironmentVariable(u"JAVA_HOME");
+    if (javaHome.IsEmpty()) {
+        Trace(u"JAVA_HOME: not set");
+    } else if (!IsFullyQualifiedPath(javaHome)) {
+        Trace(u"JAVA_HOME \"%s\": passed over, not a full path", {javaHome});
+    } else {
+        // A Java 8 development kit keeps its runtime in jre\.
+        const WideString home = WithTrailingSeparator(javaHome);
+        if (!ConsiderInstallFolder(home, u"JAVA_HOME", candidates))
+            ConsiderInstallFolder(home + u"jre\\", u"JAVA_HOME", candidates);
+    }
+    if (candidates.IsEmpty()) {
+        static const char16_t* const kVendorFolders[] = {
+            u"Java", u"Eclipse Adoptium", u"Microsoft", u"Zulu", u"BellSoft",
+            u"Amazon Corretto", u"SapMachine\\JDK", u"Semeru"};
+        StringList bases;
+        const bool build64 = sizeof(void*) == 8;
+        const WideString own = ReadEnvironmentVariable(build64 ? u"ProgramFiles" : u"ProgramFiles(x86)");
+        const WideString other = ReadEnvironmentVariable(build64 ? u"ProgramFiles(x86)" : u"ProgramW6432");
+        const WideString localPrograms = ReadEnvironmentVariable(u"LOCALAPPDATA");
+        for (const char16_t* vendor : kVendorFolders) {
+            if (IsFullyQualifiedPath(own)) bases.Append(WithTrailingSeparator(own) + vendor + u"\\");
+        }
+        if (IsFullyQualifiedPath(localPrograms))
+            bases.Append(WithTrailingSeparator(localPrograms) + u"Programs\\Eclipse Adoptium\\");
+        // The other processor's folders count only when its twin can take the launch.
+        if (!pairProduct.IsEmpty() && IsFullyQualifiedPath(other) && !SamePath(other, own)) {
+            for (const char16_t* vendor : kVendorFolders)
+                bases.Append(WithTrailingSeparator(other) + vendor + u"\\");
+        } else if (pairProduct.IsEmpty()) {
+            Trace(u"install folders of the other processor in %s: not searched (no Pair Product)",
+                  {other});
+        }
+        for (const WideString& base : bases) {
+            StringList folders;
+            Subfolders(base, folders);
+            for (const WideString& folder : folders)
+                ConsiderInstallFolder(folder, u"install folder", candidates);
+        }
+    }
+    if (candidates.IsEmpty()) return false;
+    SortCandidates(candidates, jvmType, anyKindAccepted);
+    const RuntimeCandidate& chosen = candidates[ChooseCandidate(candidates, preferredVersions)];
+    bool server = false;
+    StoreRuntimeLibrary(FindVmLibrary(chosen.home, jvmType, server));
+    runtimeVersion = chosen.version;
+    relaunchInPair = chosen.foreign;
+    if (relaunchInPair)
+        Trace(u"the chosen runtime is built for the other processor: the launch goes to Pair "
+              u"Product %s",
+              {pairProduct});
+    return true;
 }
 
 bool Launcher::AskForRuntime() {

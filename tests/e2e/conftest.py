@@ -16,6 +16,7 @@ BUILD = Path(os.environ.get("QZ_BUILD", ROOT / "build"))
 # The test runtimes are built for each architecture; a launcher can only load its own.
 RUNTIMES = {"quorvane64.exe": BUILD / "win64" / "runtimes", "quorvane.exe": BUILD / "win32" / "runtimes"}
 SPAWN = BUILD / "win64" / "tests" / "spawn.exe"
+REGISTRY_CLEAN = BUILD / "win64" / "tests" / "registry_clean.exe"
 RUN_WINE = ROOT / "tests" / "wine" / "run-wine.sh"
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
@@ -26,7 +27,7 @@ def tools():
     # A missing tool fails every test loudly; nothing is skipped.
     if shutil.which("wine") is None:
         pytest.fail("wine is not installed: run `make deps` (or scripts/install-deps.sh)")
-    for path in [*(DIST / name for name in EXECUTABLES), SPAWN,
+    for path in [*(DIST / name for name in EXECUTABLES), SPAWN, REGISTRY_CLEAN,
                  *(folder / "full" / "bin" / "java.dll" for folder in RUNTIMES.values())]:
         if not path.is_file():
             pytest.fail(f"{path} is missing: run `make` first")
@@ -164,7 +165,8 @@ class Registry:
     """Runtimes registered under HKEY_LOCAL_MACHINE in the 64-bit or the 32-bit view. Every test
     starts and ends without any vendor key."""
 
-    ROOTS = ["Software\\JavaSoft", "Software\\JRockit", "Software\\IBM"]
+    ROOTS = ["Software\\JavaSoft", "Software\\JRockit", "Software\\IBM", "Software\\Eclipse Adoptium",
+             "Software\\Eclipse Foundation", "Software\\AdoptOpenJDK", "Software\\Microsoft\\JDK"]
 
     def __init__(self, folder: Path):
         self.folder = folder
@@ -178,17 +180,17 @@ class Registry:
         wine("reg", "import", windows_path(reg_file), f"/reg:{bits}")
 
     def clear(self):
-        # One cmd for all six deletions: Wine's reg import cannot remove keys.
-        deletions = [f'reg delete HKLM\\{root} /f /reg:{bits} >nul 2>nul'
-                     for bits in (64, 32) for root in self.ROOTS]
-        wine("cmd", "/c", " & ".join(deletions), check=False)
+        """Removes every vendor key, per machine and per user, in both views."""
+        wine(str(REGISTRY_CLEAN), *self.ROOTS, check=False)
 
-    def add(self, key: str, version: str, java_home: Path | str | None, bits: int = 64):
-        """key is the vendor key below HKLM, e.g. Software\\JavaSoft\\Java Runtime Environment."""
+    def add(self, key: str, version: str, java_home: Path | str | None, bits: int = 64,
+            hive: str = "HKEY_LOCAL_MACHINE", value: str = "JavaHome", below: str = ""):
+        """key is the vendor key below the hive, e.g. Software\\JavaSoft\\Java Runtime Environment;
+        below is a path under the version subkey that holds the value (hotspot\\MSI)."""
         home = java_home if isinstance(java_home, str) or java_home is None else windows_path(java_home)
-        lines = [f"[HKEY_LOCAL_MACHINE\\{key}\\{version}]"]
+        lines = [f"[{hive}\\{key}\\{version}{chr(92) + below if below else ''}]"]
         if home is not None:
-            lines.append('"JavaHome"="' + home.replace("\\", "\\\\") + '"')
+            lines.append(f'"{value}"="' + home.replace("\\", "\\\\") + '"')
         self._import(lines, bits)
 
 

@@ -132,3 +132,49 @@ TEST(RegistrySearch, HomesAndVmTypes) {
     EXPECT_EQ(KeyVmType(0, 2), 2);
     EXPECT_EQ(KeyVmType(1, 1), 1);
 }
+
+TEST(ModernSources, ReleaseFileVersions) {
+    struct Case {
+        const char* content;
+        bool found;
+        JavaVersion version;
+    } cases[] = {
+        {"IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"17.0.9\"\nOS_NAME=\"Windows\"\n", true,
+         {17, 0, 9, 0}},
+        {"JAVA_VERSION=\"1.8.0_392\"\r\n", true, {1, 8, 0, 392}},
+        {"JAVA_VERSION=21\r\n", true, {21, 0, 0, 0}},
+        {"JAVA_VERSION_DATE=\"2023-10-17\"\nJAVA_VERSION=\"11.0.21\"", true, {11, 0, 21, 0}},
+        {"IMPLEMENTOR=\"x\"\n", false, {}},
+        {"JAVA_VERSION=\"unknown\"\n", false, {}},
+        {"", false, {}},
+        {"\x01\x02garbage JAVA_VERSION=\"9\"", false, {}},  // not at a line's start
+    };
+    for (const Case& c : cases) {
+        JavaVersion version;
+        EXPECT_EQ(ReleaseFileVersion(c.content, version), c.found) << c.content;
+        if (c.found) EXPECT_EQ(version, c.version) << c.content;
+    }
+}
+
+TEST(ModernSources, RuntimeSearchSwitch) {
+    EXPECT_TRUE(SearchesModernSources(u""));
+    EXPECT_TRUE(SearchesModernSources(u"all"));
+    EXPECT_FALSE(SearchesModernSources(u"classic"));
+    EXPECT_FALSE(SearchesModernSources(u"Classic"));
+}
+
+TEST(ModernSources, VersionsOfSubkeyNames) {
+    struct Case {
+        const char16_t* name;
+        JavaVersion version;
+    } cases[] = {
+        {u"17", {17, 0, 0, 0}},          {u"17.0.9", {17, 0, 9, 0}},
+        {u"17.0.9.9", {17, 0, 9, 9}},    {u"21.0.1.12", {21, 0, 1, 12}},
+        {u"zulu-17", {17, 0, 0, 0}},     {u"1.8.0_392", {1, 8, 0, 392}},
+    };
+    for (const Case& c : cases) {
+        JavaVersion version;
+        EXPECT_TRUE(ParseJavaVersion(c.name, kVersionFillMinimum, version));
+        EXPECT_EQ(version, c.version) << testing::PrintToString(std::u16string(c.name));
+    }
+}
