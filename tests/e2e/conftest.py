@@ -126,8 +126,9 @@ class App:
 
 
 def processes_in(folder: Path) -> list[int]:
-    """Processes whose command line names a file in folder (Wine shows Windows paths)."""
-    needle = windows_path(folder).lower().encode()
+    """Processes whose command line names a file in folder. Wine shows the Windows path for some
+    programs and the POSIX one for others (the 32-bit loader's), so both count."""
+    needles = [windows_path(folder).lower().encode(), str(folder).lower().encode()]
     found = []
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit() or int(entry.name) == os.getpid():
@@ -136,7 +137,7 @@ def processes_in(folder: Path) -> list[int]:
             command_line = (entry / "cmdline").read_bytes().lower()
         except OSError:
             continue
-        if needle in command_line:
+        if any(needle in command_line for needle in needles):
             found.append(int(entry.name))
     return found
 
