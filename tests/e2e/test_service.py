@@ -15,8 +15,13 @@ STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
 
 
 def control(*args: str, check: bool = True) -> str:
-    result = subprocess.run([str(RUN_WINE), str(SERVICE_CONTROL), *args], stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=60)
+    for _ in range(3):
+        result = subprocess.run([str(RUN_WINE), str(SERVICE_CONTROL), *args],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        # Wine's loader now and then fails to start a program while a service starts or stops;
+        # that is no answer of the service control manager, so the tool is started again.
+        if b"ShellExecuteEx failed" not in result.stdout:
+            break
     if check:
         assert result.returncode == 0, (args, result.returncode, result.stderr)
     return result.stdout.decode()
