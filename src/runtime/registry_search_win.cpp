@@ -47,6 +47,27 @@ const char16_t* ViewName(bool otherView) {
     return (sizeof(void*) == 8) != otherView ? u"64-bit view" : u"32-bit view";
 }
 
+// The VM library of a registered home when this view's launcher could load it: a library that
+// is no file, no image or of another machine must not hide an older runtime that works. Traces
+// the verdict for `where` (hive and key).
+bool LoadableLibrary(const char16_t* viewName, const WideString& where, const WideString& home,
+                     int32_t vmType, bool otherView, bool& server) {
+    const WideString library = FindVmLibrary(home, vmType, server);
+    if (library.IsEmpty()) {
+        Trace(u"registry %s %s: passed over, no VM library: tried %s",
+              {viewName, where, TriedVmLibraries(home, vmType)});
+        return false;
+    }
+    uint16_t machine = 0;
+    if (!ReadVmLibraryMachine(library, machine) ||
+        machine != VmMachineOfView(otherView, sizeof(void*) == 8)) {
+        Trace(u"registry %s %s: passed over, %s is not a loadable image for this view",
+              {viewName, where, library});
+        return false;
+    }
+    return true;
+}
+
 void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
                        CandidateList& candidates) {
     const RuntimeRegistryKey& registryKey = RuntimeRegistryKeyAt(index);
@@ -83,22 +104,9 @@ void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
                   {viewName, where, javaHome});
             continue;
         }
-        const int32_t vmType = KeyVmType(index, launcher.jvmType);
-        const WideString library = FindVmLibrary(candidate.home, vmType, candidate.server);
-        if (library.IsEmpty()) {
-            Trace(u"registry %s HKLM\\%s: passed over, no VM library: tried %s",
-                  {viewName, where, TriedVmLibraries(candidate.home, vmType)});
+        if (!LoadableLibrary(viewName, u"HKLM\\" + where, candidate.home,
+                             KeyVmType(index, launcher.jvmType), otherView, candidate.server))
             continue;
-        }
-        // A library that this view's launcher could not load (no file, no image, another
-        // machine) must not hide an older runtime that works.
-        uint16_t machine = 0;
-        if (!ReadVmLibraryMachine(library, machine) ||
-            machine != VmMachineOfView(otherView, sizeof(void*) == 8)) {
-            Trace(u"registry %s HKLM\\%s: passed over, %s is not a loadable image for this view",
-                  {viewName, where, library});
-            continue;
-        }
         candidate.favoured = KeyFavoured(index, launcher);
         Trace(u"registry %s HKLM\\%s: candidate %s at %s%s",
               {viewName, where, VersionText(candidate.version), candidate.home,
@@ -155,19 +163,9 @@ void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaV
             return;
         }
     }
-    const WideString library = FindVmLibrary(candidate.home, launcher.jvmType, candidate.server);
-    uint16_t machine = 0;
-    if (library.IsEmpty()) {
-        Trace(u"registry %s %s: passed over, no VM library: tried %s",
-              {viewName, where, TriedVmLibraries(candidate.home, launcher.jvmType)});
+    if (!LoadableLibrary(viewName, where, candidate.home, launcher.jvmType, otherView,
+                         candidate.server))
         return;
-    }
-    if (!ReadVmLibraryMachine(library, machine) ||
-        machine != VmMachineOfView(otherView, sizeof(void*) == 8)) {
-        Trace(u"registry %s %s: passed over, %s is not a loadable image for this view",
-              {viewName, where, library});
-        return;
-    }
     candidate.favoured = ModernKeyFavoured(developmentKit, launcher);
     Trace(u"registry %s %s: candidate %s at %s%s",
           {viewName, where, VersionText(candidate.version), candidate.home,
