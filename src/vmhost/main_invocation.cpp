@@ -7,9 +7,17 @@
 #include "vmhost/java_objects.h"
 
 namespace {
+// Which main the JDK's launcher helper validated. Since JDK 25 a program may declare main without
+// the String[] and as an instance method; the helper then says which one through two static
+// fields. Runtimes before that have neither field and only the static main(String[]).
+struct MainKind {
+    bool isStatic = true;
+    bool takesArguments = true;
+};
+
 // The JDK's own launcher helper: it loads the class the way the java command does (and reports
-// like it on standard error). null when this VM has no such route.
-jclass CallLauncherHelper(Launcher& launcher, JNIEnv* env) {
+// like it on standard error), and tells which main it found. null when this VM has no such route.
+jclass CallLauncherHelper(Launcher& launcher, JNIEnv* env, MainKind& kind) {
     if (!launcher.findClassFromBootLoader) return nullptr;
     LocalRef helper(env, launcher.findClassFromBootLoader(env, "sun/launcher/LauncherHelper"));
     if (!helper) return nullptr;
@@ -21,17 +29,30 @@ jclass CallLauncherHelper(Launcher& launcher, JNIEnv* env) {
     dotted.ReplaceUnit(u'/', u'.');
     LocalRef name(env, NewJavaString(env, dotted));
     if (!name) return nullptr;
-    return static_cast<jclass>(env->CallStaticObjectMethod(helperType, checkAndLoadMain, JNI_TRUE,
-                                                           static_cast<jint>(1), name.get()));
+    const auto mainType = static_cast<jclass>(env->CallStaticObjectMethod(
+        helperType, checkAndLoadMain, JNI_TRUE, static_cast<jint>(1), name.get()));
+    if (!mainType || env->ExceptionCheck()) return mainType;
+
+    jfieldID isStatic = env->GetStaticFieldID(helperType, "isStaticMain", "Z");
+    jfieldID noArguments = isStatic ? env->GetStaticFieldID(helperType, "noArgMain", "Z") : nullptr;
+    if (!isStatic || !noArguments) {
+        // An older runtime: its lookup failure must not stay pending into the call of main.
+        env->ExceptionClear();
+        return mainType;
+    }
+    kind.isStatic = env->GetStaticBooleanField(helperType, isStatic) != JNI_FALSE;
+    kind.takesArguments = env->GetStaticBooleanField(helperType, noArguments) == JNI_FALSE;
+    return mainType;
 }
 
 // Any failure on the helper route falls through to the class route without a message, and that
 // route must start without the exception the failure may have left pending.
-jclass LoadThroughLauncherHelper(Launcher& launcher, JNIEnv* env) {
-    jclass loaded = CallLauncherHelper(launcher, env);
+jclass LoadThroughLauncherHelper(Launcher& launcher, JNIEnv* env, MainKind& kind) {
+    jclass loaded = CallLauncherHelper(launcher, env, kind);
     if (!env->ExceptionCheck()) return loaded;
     env->ExceptionClear();
     if (loaded) env->DeleteLocalRef(loaded);
+    kind = MainKind();
     return nullptr;
 }
 
@@ -57,13 +78,71 @@ jclass LoadThroughFindClass(Launcher& launcher, JNIEnv* env) {
     }
     return mainClass;
 }
-}  // namespace
 
-namespace {
+const char* MainSignature(const MainKind& kind) {
+    return kind.takesArguments ? "([Ljava/lang/String;)V" : "()V";
+}
+
+const char16_t* MainDescription(const MainKind& kind) {
+    if (kind.isStatic) return kind.takesArguments ? u"static main(String[])" : u"static main()";
+    return kind.takesArguments ? u"main(String[]) of a new instance" : u"main() of a new instance";
+}
+
+// Calls main of the kind given; an instance main runs on a new object of the class, made through
+// its no-argument constructor as the java command makes it. An exception from the constructor
+// stays pending like one from main. False when the method cannot be found.
+bool CallMain(Launcher& launcher, JNIEnv* env, jclass mainType, const MainKind& kind) {
+    jmethodID mainMethod = kind.isStatic
+                               ? env->GetStaticMethodID(mainType, "main", MainSignature(kind))
+                               : env->GetMethodID(mainType, "main", MainSignature(kind));
+    if (!mainMethod) {
+        // A real VM always has its NoSuchMethodError pending here; the launcher's own line
+        // follows the VM's print so the user sees both.
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        PrintError(LoadMessage(kMsgMainMethodMissing));
+        return false;
+    }
+    jmethodID constructor = nullptr;
+    if (!kind.isStatic) {
+        constructor = env->GetMethodID(mainType, "<init>", "()V");
+        if (!constructor) {
+            if (env->ExceptionCheck()) env->ExceptionDescribe();
+            PrintError(LoadMessage(kMsgMainMethodMissing));
+            return false;
+        }
+    }
+    LocalRef argumentArray(env, kind.takesArguments ? NewStringArray(env, launcher.arguments)
+                                                    : nullptr);
+    if (kind.takesArguments && !argumentArray) {
+        env->ExceptionDescribe();
+        return false;
+    }
+    Trace(u"main class %s: calling %s", {launcher.mainClass, MainDescription(kind)});
+
+    SignalReady(launcher.startedEvent);
+    if (kind.isStatic) {
+        if (kind.takesArguments) {
+            env->CallStaticVoidMethod(mainType, mainMethod, argumentArray.get());
+        } else {
+            env->CallStaticVoidMethod(mainType, mainMethod);
+        }
+        return true;
+    }
+    LocalRef instance(env, env->NewObject(mainType, constructor));
+    if (!instance) return true;  // the constructor threw
+    if (kind.takesArguments) {
+        env->CallVoidMethod(instance.get(), mainMethod, argumentArray.get());
+    } else {
+        env->CallVoidMethod(instance.get(), mainMethod);
+    }
+    return true;
+}
+
 // Loads the main class and runs main. Every local reference is released before it returns:
 // the caller detaches the thread next, and its environment is gone after that.
 bool RunMain(Launcher& launcher, JNIEnv* env) {
-    jclass mainType = LoadThroughLauncherHelper(launcher, env);
+    MainKind kind;
+    jclass mainType = LoadThroughLauncherHelper(launcher, env, kind);
     if (mainType) {
         Trace(u"main class %s: loaded by the JDK's launcher helper", {launcher.mainClass});
     } else {
@@ -76,23 +155,7 @@ bool RunMain(Launcher& launcher, JNIEnv* env) {
         Trace(u"main class %s: loaded by FindClass", {launcher.mainClass});
     }
     LocalRef mainTypeRef(env, mainType);
-
-    jmethodID mainMethod = env->GetStaticMethodID(mainType, "main", "([Ljava/lang/String;)V");
-    if (!mainMethod) {
-        // A real VM always has its NoSuchMethodError pending here; the launcher's own line
-        // follows the VM's print so the user sees both.
-        if (env->ExceptionCheck()) env->ExceptionDescribe();
-        PrintError(LoadMessage(kMsgMainMethodMissing));
-        return false;
-    }
-    LocalRef argumentArray(env, NewStringArray(env, launcher.arguments));
-    if (!argumentArray) {
-        env->ExceptionDescribe();
-        return false;
-    }
-
-    SignalReady(launcher.startedEvent);
-    env->CallStaticVoidMethod(mainType, mainMethod, argumentArray.get());
+    if (!CallMain(launcher, env, mainType, kind)) return false;
 
     LocalRef thrown(env, env->ExceptionOccurred());
     if (thrown && launcher.failureCheck) {

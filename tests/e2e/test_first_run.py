@@ -106,6 +106,30 @@ def test_class_route_without_the_boot_loader_export(app, main_class, stdout, std
     assert not value(app.record(), "leak")
 
 
+# The mains of JDK 25: the launcher helper names the kind it validated, and the launcher calls
+# that one. A runtime before 25 knows only the static main(String[]) and refuses the others.
+@pytest.mark.parametrize("feature,main_class,code,stdout,calls", [
+    ("25", "test.InstanceMain", 0, b"instance main, args: 2\r\na b\r\nc\r\n",
+     ["new: test/InstanceMain", "main-args: 2"]),
+    ("25", "test.NoArgMain", 0, b"instance main()\r\n", ["new: test/NoArgMain", "main-args: none"]),
+    ("25", "test.StaticNoArgMain", 0, b"static main()\r\n", ["main-args: none"]),
+    ("25", "test.Echo", 0, b"args: 2\r\na b\r\nc\r\n", ["main-args: 2"]),
+    ("21", "test.Echo", 0, b"args: 2\r\na b\r\nc\r\n", ["main-args: 2"]),
+    ("21", "test.InstanceMain", 1, b"", []),
+], ids=["instance main(String[])", "instance main()", "static main()", "static main on 25",
+        "static main before 25", "instance main before 25"])
+def test_jdk25_mains(app, feature, main_class, code, stdout, calls):
+    app.configure(main_class)
+    result = app.run("a b", "c", env={"QZ_TEST_JAVA_FEATURE": feature})
+    assert result.returncode == code, result.stderr
+    assert result.stdout == stdout
+    record = app.record()
+    assert [line for line in record if line.startswith(("new:", "main-args:"))] == calls
+    if code:
+        assert result.stderr.startswith(b"Error: Main method not found in class test.InstanceMain")
+    assert not value(record, "fatal")
+
+
 def test_library_without_create_entry(app):
     app.configure("test.Echo", runtime="nocreate")
     result = app.run()

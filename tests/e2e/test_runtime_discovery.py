@@ -315,6 +315,7 @@ def test_trace_tells_why_each_candidate_was_taken_or_passed_over(tmp_path, app, 
         f"trace: chosen VM library: {good}\\bin\\client\\jvm.dll",
         f"trace: VM option: -Djava.class.path={windows_path(app.folder)}\\app.jar;",
         "trace: main class test/Echo: loaded by the JDK's launcher helper",
+        "trace: main class test/Echo: calling static main(String[])",
         "trace: exit code 0: main returned and its thread left the VM",
     ]:
         assert line + "\n" in trace, line

@@ -110,6 +110,41 @@ TEST_F(StartedVmTest, MainReceivesItsArgumentsExactlyOnEitherRoute) {
     }
 }
 
+// The main methods that JDK 25 added, through the launcher helper as the java command runs them;
+// the class route keeps asking for a static main(String[]). Runs only on VMs of JDK 25 and later.
+TEST_F(StartedVmTest, Jdk25MainsOfEveryKindRunOnTheHelperRoute) {
+    struct Case {
+        Route route;
+        const char16_t* mainClass;
+        bool returned;
+        const char* out;
+        const char* err;  // a part of standard error, or "" for none at all
+    } cases[] = {
+        {Route::kLauncherHelper, u"jnitest/InstanceMain", true, "instance argc=2\n[a b]\n[c]\n",
+         ""},
+        {Route::kLauncherHelper, u"jnitest/InstanceNoArgMain", true, "instance main()\n", ""},
+        {Route::kLauncherHelper, u"jnitest/StaticNoArgMain", true, "static main()\n", ""},
+        {Route::kLauncherHelper, u"jnitest/ConstructorThrows", true, "",
+         "java.lang.IllegalStateException: constructor refused"},
+        {Route::kFindClass, u"jnitest/InstanceMain", false,
+         "Error: No main method found in specified class.\r\n \r\n", "NoSuchMethodError"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(EncodeUtf8(c.mainClass));
+        SCOPED_TRACE(RouteName(c.route));
+        Prepare(*launcher_, c.route, c.mainClass, {u"a b", u"c"});
+        const MainRun run = InvokeMain(*launcher_);
+        EXPECT_EQ(run.returned, c.returned);
+        EXPECT_EQ(run.detached, c.returned);  // a failed run leaves detaching to its caller
+        EXPECT_EQ(run.out, c.out);
+        if (*c.err) {
+            EXPECT_TRUE(Contains(run.err, c.err)) << run.err;
+        } else {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+}
+
 TEST_F(StartedVmTest, MainThatThrowsStillEndsTheRunAndKeepsItsException) {
     for (bool failureCheck : {false, true}) {
         SCOPED_TRACE(failureCheck ? "with failure check" : "without failure check");

@@ -392,6 +392,7 @@ const ClassDef kClasses[] = {
     {"java/lang/NoClassDefFoundError", "java/lang/LinkageError"},
     {"java/lang/IncompatibleClassChangeError", "java/lang/LinkageError"},
     {"java/lang/NoSuchMethodError", "java/lang/IncompatibleClassChangeError"},
+    {"java/lang/NoSuchFieldError", "java/lang/IncompatibleClassChangeError"},
     {"java/io/IOException", "java/lang/Exception"},
     {"java/io/FileNotFoundException", "java/io/IOException"},
     {"java/io/OutputStream", "java/lang/Object"},
@@ -408,6 +409,9 @@ const ClassDef kClasses[] = {
     {"test/NoMain", "java/lang/Object"},
     {"test/Single", "java/lang/Object"},
     {"test/SingleInt", "java/lang/Object"},
+    {"test/InstanceMain", "java/lang/Object"},
+    {"test/NoArgMain", "java/lang/Object"},
+    {"test/StaticNoArgMain", "java/lang/Object"},
 };
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -619,6 +623,45 @@ Object* ThrowablePrintStackTrace(ThreadEnv* env, Object* self, const Arg* args) 
 
 const Method* FindMethod(const Class* cls, const char* name, const char* sig, bool isStatic);
 
+// The Java feature release this runtime plays (QZ_TEST_JAVA_FEATURE, default 21). From 25 on,
+// LauncherHelper accepts the mains of JDK 25 and says which one it found in two static fields.
+long JavaFeature() {
+    static const long feature = EnvNumber(L"QZ_TEST_JAVA_FEATURE", 21);
+    return feature;
+}
+
+struct StaticField {
+    const char* owner;
+    const char* name;
+    const char* sig;
+    long sinceFeature;
+    jboolean value;
+};
+
+StaticField staticFields[] = {
+    {"sun/launcher/LauncherHelper", "isStaticMain", "Z", 25, JNI_FALSE},
+    {"sun/launcher/LauncherHelper", "noArgMain", "Z", 25, JNI_FALSE},
+};
+
+void SetStaticField(const char* name, bool value) {
+    for (StaticField& field : staticFields) {
+        if (std::strcmp(field.name, name) == 0) field.value = value ? JNI_TRUE : JNI_FALSE;
+    }
+}
+
+// The main that the java command of this feature release picks: before 25 only the static
+// main(String[]); from 25 on, main(String[]) before main(), each static or not.
+const Method* ValidatedMain(const Class* cls) {
+    const bool modern = JavaFeature() >= 25;
+    for (const char* sig : {kMainSig, "()V"}) {
+        for (bool isStatic : {true, false}) {
+            if (!modern && (!isStatic || std::strcmp(sig, kMainSig) != 0)) continue;
+            if (const Method* main = FindMethod(cls, "main", sig, isStatic)) return main;
+        }
+    }
+    return nullptr;
+}
+
 // LauncherHelper.checkAndLoadMain(printToStderr, mode, name): HotSpot's messages and exit.
 Object* CheckAndLoadMain(ThreadEnv* env, Object*, const Arg* args) {
     auto* name = dynamic_cast<JString*>(args[2].object);
@@ -638,13 +681,16 @@ Object* CheckAndLoadMain(ThreadEnv* env, Object*, const Arg* args) {
         PrintLine(out, "Caused by: java.lang.ClassNotFoundException: " + dotted);
         ExitVm(1);
     }
-    if (!FindMethod(cls, "main", kMainSig, true)) {
+    const Method* main = ValidatedMain(cls);
+    if (!main) {
         PrintLine(out, "Error: Main method not found in class " + dotted +
                            ", please define the main method as:");
         PrintLine(out, "   public static void main(String[] args)");
         PrintLine(out, "or a JavaFX application class must extend javafx.application.Application");
         ExitVm(1);
     }
+    SetStaticField("isStaticMain", main->isStatic);
+    SetStaticField("noArgMain", std::strcmp(main->sig, "()V") == 0);
     return cls;
 }
 
@@ -778,6 +824,39 @@ Object* SingleStop(ThreadEnv*, Object*, const Arg*) {
     return nullptr;
 }
 
+// test/InstanceMain (an instance main(String[])), test/NoArgMain (an instance main()) and
+// test/StaticNoArgMain (a static main()): the mains of JDK 25.
+Object* InstanceMainInit(ThreadEnv*, Object*, const Arg*) {
+    Record("new: test/InstanceMain");
+    return Make<Object>("test/InstanceMain");
+}
+
+Object* InstanceMainMain(ThreadEnv* env, Object*, const Arg* args) {
+    std::vector<std::wstring> argv;
+    if (MainArgs(env, "test/InstanceMain", args, argv)) {
+        PrintLine(vm.out, "instance main, args: " + std::to_string(argv.size()));
+        for (const std::wstring& arg : argv) PrintLine(vm.out, Utf8(arg));
+    }
+    return nullptr;
+}
+
+Object* NoArgMainInit(ThreadEnv*, Object*, const Arg*) {
+    Record("new: test/NoArgMain");
+    return Make<Object>("test/NoArgMain");
+}
+
+Object* NoArgMainMain(ThreadEnv*, Object*, const Arg*) {
+    Record("main-args: none");
+    PrintLine(vm.out, "instance main()");
+    return nullptr;
+}
+
+Object* StaticNoArgMainMain(ThreadEnv*, Object*, const Arg*) {
+    Record("main-args: none");
+    PrintLine(vm.out, "static main()");
+    return nullptr;
+}
+
 const Method kMethods[] = {
     {"java/lang/String", "<init>", "([C)V", false, StringInit},
     {"java/io/FileOutputStream", "<init>", "(Ljava/lang/String;Z)V", false, FileOutputStreamInit},
@@ -802,6 +881,11 @@ const Method kMethods[] = {
     {"test/Single", "stop", "()V", true, SingleStop},
     {"test/SingleInt", "main", kMainSig, true, SingleMain},
     {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, SingleIntSecondaryMain},
+    {"test/InstanceMain", "<init>", "()V", false, InstanceMainInit},
+    {"test/InstanceMain", "main", kMainSig, false, InstanceMainMain},
+    {"test/NoArgMain", "<init>", "()V", false, NoArgMainInit},
+    {"test/NoArgMain", "main", "()V", false, NoArgMainMain},
+    {"test/StaticNoArgMain", "main", "()V", true, StaticNoArgMainMain},
 };
 
 // Methods are inherited (static ones too, as in HotSpot); constructors are not.
@@ -971,7 +1055,7 @@ QZ_CALLS(NewObject, jclass, jobject, CallKind::Constructor, true, r)
 
 jint JNICALL JniGetVersion(JNIEnv* env) {
     Enter(env, "GetVersion");
-    return 0x00150000;  // plays a Java 21 runtime
+    return JavaFeature() >= 25 ? 0x00180000 : 0x00150000;  // JNI 24 since JDK 24, else JNI 21
 }
 
 // FindClass sees the JDK's and the application's classes, but not the launcher helper, which the
@@ -1053,6 +1137,34 @@ jmethodID JNICALL JniGetMethodID(JNIEnv* env, jclass cls, const char* name, cons
 
 jmethodID JNICALL JniGetStaticMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
     return GetMethod(env, "GetStaticMethodID", cls, name, sig, true);
+}
+
+jfieldID JNICALL JniGetStaticFieldID(JNIEnv* jni, jclass clazz, const char* name, const char* sig) {
+    ThreadEnv* env = Enter(jni, "GetStaticFieldID");
+    Class* cls = Need<Class>(clazz, "GetStaticFieldID", "a class");
+    if (!name || !sig) JniFatal("GetStaticFieldID", "with a null name or signature");
+    for (StaticField& field : staticFields) {
+        if (cls->name == field.owner && std::strcmp(field.name, name) == 0 &&
+            std::strcmp(field.sig, sig) == 0 && JavaFeature() >= field.sinceFeature) {
+            return reinterpret_cast<jfieldID>(&field);
+        }
+    }
+    ThrowJava(env, "java/lang/NoSuchFieldError", FromUtf8(name));
+    return nullptr;
+}
+
+jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id) {
+    Enter(jni, "GetStaticBooleanField");
+    Class* cls = Need<Class>(clazz, "GetStaticBooleanField", "a class");
+    auto* field = reinterpret_cast<StaticField*>(id);
+    if (field < std::begin(staticFields) || field >= std::end(staticFields)) {
+        JniFatal("GetStaticBooleanField", "with an invalid field ID");
+    }
+    if (cls->name != field->owner || std::strcmp(field->sig, "Z") != 0) {
+        JniFatal("GetStaticBooleanField", std::string("with the field ID of ") + field->name +
+                                              " for class " + cls->name);
+    }
+    return field->value;
 }
 
 jstring JNICALL JniNewString(JNIEnv* env, const jchar* chars, jsize length) {
@@ -1215,7 +1327,7 @@ JNINativeInterface_ MakeJniTable() {
     QZ_SET(GetVersion) QZ_SET(FindClass) QZ_SET(Throw) QZ_SET(ExceptionOccurred)
     QZ_SET(ExceptionDescribe) QZ_SET(ExceptionClear) QZ_SET(ExceptionCheck) QZ_SET(NewGlobalRef)
     QZ_SET(DeleteGlobalRef) QZ_SET(DeleteLocalRef) QZ_SET(GetObjectClass) QZ_SET(GetMethodID)
-    QZ_SET(GetStaticMethodID) QZ_SET(NewString) QZ_SET(GetStringLength) QZ_SET(GetStringChars)
+    QZ_SET(GetStaticMethodID) QZ_SET(GetStaticFieldID) QZ_SET(GetStaticBooleanField) QZ_SET(NewString) QZ_SET(GetStringLength) QZ_SET(GetStringChars)
     QZ_SET(ReleaseStringChars) QZ_SET(GetStringUTFChars) QZ_SET(ReleaseStringUTFChars)
     QZ_SET(GetArrayLength) QZ_SET(NewObjectArray) QZ_SET(GetObjectArrayElement)
     QZ_SET(SetObjectArrayElement) QZ_SET(NewCharArray) QZ_SET(SetCharArrayRegion)

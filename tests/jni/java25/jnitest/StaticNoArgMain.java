@@ -1,0 +1,9 @@
+package jnitest;
+
+// A static main() taking nothing.
+public class StaticNoArgMain {
+    static void main() {
+        System.out.print("static main()\n");
+        System.out.flush();
+    }
+}
