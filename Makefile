@@ -28,7 +28,8 @@ native: $(BUILD)/native/build.ninja
 
 dist: win64 win32
 	mkdir -p dist
-	cp $(BUILD)/win64/bin/quorvane64.exe $(BUILD)/win32/bin/quorvane.exe dist/
+	cp $(BUILD)/win64/bin/quorvane64.exe $(BUILD)/win64/bin/quorvane64w.exe \
+	   $(BUILD)/win32/bin/quorvane.exe $(BUILD)/win32/bin/quorvanew.exe dist/
 
 # The main job on a sample application, under Wine with the project's test runtime.
 demo: deps

@@ -12,11 +12,15 @@ bool ConfigurationFileOf(const WideString& executablePath, WideString& out) {
     return true;
 }
 
+WideString BaseNameOf(const WideString& path) {
+    WideString name = path.Mid(path.FindLastUnit(u'\\') + 1);
+    const int32_t dot = name.FindLastUnit(u'.');
+    return dot >= 0 ? name.Left(dot) : name;
+}
+
 PerUserPath ComposePerUserPath(const WideString& sourcePath, const WideString& appData,
                                const WideString& productName, const WideString& productCode) {
-    WideString baseName = sourcePath.Mid(sourcePath.FindLastUnit(u'\\') + 1);
-    const int32_t dot = baseName.FindLastUnit(u'.');
-    if (dot >= 0) baseName = baseName.Left(dot);
+    WideString baseName = BaseNameOf(sourcePath);
     baseName.Append(u".ini");
 
     WideString cleanedName;

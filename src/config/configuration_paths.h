@@ -7,6 +7,9 @@
 // The module path up to and including its last "\" (all of it when there is none).
 WideString ProgramFolderOf(const WideString& modulePath);
 
+// The file name of a path without its extension: "C:\\App\\quorvanew.exe" gives "quorvanew".
+WideString BaseNameOf(const WideString& path);
+
 // The path up to and including its last "." followed by "ini". The "." may lie in a folder name
 // when the file has no extension. false when there is no "." at all.
 bool ConfigurationFileOf(const WideString& executablePath, WideString& out);

@@ -7,3 +7,8 @@ void WriteStandardOutput(std::u16string_view text) {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     std::fflush(stdout);
 }
+
+// The native build has no windowless form: every error line is printed at once.
+void WriteErrorLine(std::u16string_view line) { WriteStandardOutput(line); }
+void ShowGatheredErrors() {}
+void KeepErrorsOffScreen() {}

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "launch/launcher.h"
+#include "launch/messages.h"
 #include "modes/service_host_win.h"
 #include "support/fatal.h"
 #include "support/trace.h"
@@ -17,7 +18,9 @@ int main() {
     // Selects the language of the string table for every message that follows.
     SetThreadLocale(GetSystemDefaultLCID());
     int exitCode = -1;
-    if (!launcher.Initialize()) {
+    const bool initialized = launcher.Initialize();
+    if (initialized && launcher.serviceMode) KeepErrorsOffScreen();
+    if (!initialized) {
         Trace(u"exit code -1: the launch ended during start-up (see above)");
     } else {
         if (!launcher.serviceMode) {
@@ -33,5 +36,6 @@ int main() {
                   {exitCode});
         }
     }
+    ShowGatheredErrors();
     return exitCode;
 }

@@ -39,7 +39,7 @@ void ReportWindowsError(int32_t reasonId, uint32_t errorCode) {
 void PrintError(std::u16string_view text) {
     WideString line(u"Error: ");
     line.Append(text).Append(u" \n");
-    WriteStandardOutput(line);
+    WriteErrorLine(line);
 }
 
 std::string EncodeForStream(std::u16string_view text) {

@@ -63,7 +63,7 @@ void ReportWindowsError(int32_t reasonId, uint32_t errorCode);
 // (messages_win.cpp)
 WideString SystemErrorText(uint32_t errorCode);
 
-// Prints a complete text as the line "Error: <text> \n" on standard output.
+// Prints a complete text as the error line "Error: <text> \n" (WriteErrorLine).
 void PrintError(std::u16string_view text);
 
 // The bytes of an error line as they reach a file or pipe: UTF-8, every "\n" written as "\r\n"
@@ -73,3 +73,13 @@ std::string EncodeForStream(std::u16string_view text);
 // Writes text to standard output: UTF-16 through the console when it is one, otherwise the bytes
 // of EncodeForStream. Failures are ignored. (console_output_win.cpp / _native.cpp)
 void WriteStandardOutput(std::u16string_view text);
+
+// Where error lines go. The console executables print each at once on standard output. The
+// windowless ones gather them and show them together in one message box, when Java's main is
+// about to start and when the process ends (ShowGatheredErrors); where no box can be shown (a
+// service, a window station nobody sees, a box that fails) they go to standard output instead.
+// (error_output_win.cpp / console_output_native.cpp)
+void WriteErrorLine(std::u16string_view line);
+void ShowGatheredErrors();
+// Service mode: never a message box.
+void KeepErrorsOffScreen();

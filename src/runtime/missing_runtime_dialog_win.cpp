@@ -44,15 +44,6 @@ void Centre(HWND dialog) {
 }
 }  // namespace
 
-bool WindowStationVisible() {
-    USEROBJECTFLAGS flags{};
-    DWORD needed = 0;
-    if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
-                                   &needed))
-        return true;  // unknown: let the dialog try
-    return (flags.dwFlags & WSF_VISIBLE) != 0;
-}
-
 MissingRuntimeDialog::MissingRuntimeDialog(WideString text, int32_t type)
     : message(std::move(text)), vmType(type) {}
 

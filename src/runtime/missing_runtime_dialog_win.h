@@ -39,6 +39,3 @@ private:
     WideString libraryPath;
     HyperLinkControl link;
 };
-
-// Whether this process's window station can show a window to somebody: a service's cannot.
-bool WindowStationVisible();

@@ -12,6 +12,7 @@
 #include "support/handles_win.h"
 #include "support/paths.h"
 #include "support/trace.h"
+#include "support/window_station_win.h"
 
 namespace {
 bool IsRuntimeFolder(const WideString& folder) { return PathExists(folder + u"bin\\java.dll"); }

@@ -119,6 +119,8 @@ bool CallMain(Launcher& launcher, JNIEnv* env, jclass mainType, const MainKind& 
     }
     Trace(u"main class %s: calling %s", {launcher.mainClass, MainDescription(kind)});
 
+    // The user sees what went wrong so far before the program's own windows appear.
+    ShowGatheredErrors();
     SignalReady(launcher.startedEvent);
     if (kind.isStatic) {
         if (kind.takesArguments) {

@@ -15,10 +15,15 @@ DIST = Path(os.environ.get("QZ_DIST", ROOT / "dist"))
 BUILD = Path(os.environ.get("QZ_BUILD", ROOT / "build"))
 # The test runtimes are built for each architecture; a launcher can only load its own.
 RUNTIMES = {"quorvane64.exe": BUILD / "win64" / "runtimes", "quorvane.exe": BUILD / "win32" / "runtimes"}
+# The windowless twins: same rules, error lines in a message box instead of on standard output.
+WINDOWLESS = {"quorvane64.exe": "quorvane64w.exe", "quorvane.exe": "quorvanew.exe"}
+RUNTIMES.update({windowless: RUNTIMES[console] for console, windowless in WINDOWLESS.items()})
 SPAWN = BUILD / "win64" / "tests" / "spawn.exe"
 REGISTRY_CLEAN = BUILD / "win64" / "tests" / "registry_clean.exe"
 RUN_WINE = ROOT / "tests" / "wine" / "run-wine.sh"
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
+ALL_EXECUTABLES = EXECUTABLES + list(WINDOWLESS.values())
+DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 
 
@@ -27,7 +32,7 @@ def tools():
     # A missing tool fails every test loudly; nothing is skipped.
     if shutil.which("wine") is None:
         pytest.fail("wine is not installed: run `make deps` (or scripts/install-deps.sh)")
-    for path in [*(DIST / name for name in EXECUTABLES), SPAWN, REGISTRY_CLEAN,
+    for path in [*(DIST / name for name in ALL_EXECUTABLES), SPAWN, REGISTRY_CLEAN, DRIVER,
                  *(folder / "full" / "bin" / "java.dll" for folder in RUNTIMES.values())]:
         if not path.is_file():
             pytest.fail(f"{path} is missing: run `make` first")
@@ -208,6 +213,68 @@ def executable(request) -> str:
     return request.param
 
 
+@pytest.fixture(params=ALL_EXECUTABLES)
+def any_executable(request) -> str:
+    """The console executables and their windowless twins."""
+    return request.param
+
+
 @pytest.fixture
 def app(tmp_path, executable) -> App:
     return App(tmp_path / "app", executable)
+
+
+@pytest.fixture
+def any_app(tmp_path, any_executable) -> App:
+    """An App of any of the four executables. Without a display for their message box, the
+    windowless ones print their error lines as the console ones do."""
+    return App(tmp_path / "app", any_executable)
+
+
+class Gui:
+    """An X display and the Wine prefix whose desktop shows on it."""
+
+    def __init__(self, root: Path):
+        self.prefix = BUILD / "wineprefix-gui"
+        self.display = next(f":{n}" for n in range(90, 200)
+                            if not Path(f"/tmp/.X11-unix/X{n}").exists()
+                            and not Path(f"/tmp/.X{n}-lock").exists())
+        self.server = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24",
+                                        "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if Path(f"/tmp/.X11-unix/X{self.display[1:]}").exists():
+                break
+            time.sleep(0.05)
+        self.env = {"DISPLAY": self.display, "QZ_WINEPREFIX": str(self.prefix)}
+        # Without a window manager Wine draws the caption and the close box itself.
+        self.wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
+                  "/f")
+        self.c_drive = self.prefix / "drive_c"
+        self.appdata = self.c_drive / "users" / os.environ.get("USER", "root") / "AppData" / "Roaming"
+
+    def wine(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
+        return subprocess.run([str(RUN_WINE), *args], env=dict(os.environ, **self.env),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check,
+                              timeout=120)
+
+    def drive(self, *args: str) -> dict[str, str]:
+        """The driver's report as a dictionary: title, message, link, path, ok, ..."""
+        result = self.wine(str(DRIVER), *args, check=False)
+        assert result.returncode == 0, result.stdout + result.stderr
+        lines = result.stdout.decode("utf-8").splitlines()
+        return dict(line.split(": ", 1) for line in lines if ": " in line)
+
+    def close(self):
+        subprocess.run([str(RUN_WINE), "wineserver", "-k"], env=dict(os.environ, **self.env),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.server.kill()
+        self.server.wait()
+
+
+
+@pytest.fixture(scope="session")
+def gui(tmp_path_factory):
+    gui = Gui(tmp_path_factory.mktemp("gui"))
+    yield gui
+    gui.close()

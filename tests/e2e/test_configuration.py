@@ -16,7 +16,8 @@ MINUS_ONE = 255  # Wine reports the exit code -1 as 255
     "[Java Runtime Environment]\nMain Class=\n",
     "[Java Runtime Environment+]\nJRE Path=x\n[Application]\nMain Class=com.example.App\n",
 ], ids=["no INI", "no key", "empty value", "key in another section"])
-def test_missing_main_class_is_one_error_line(app, ini):
+def test_missing_main_class_is_one_error_line(any_app, ini):
+    app = any_app
     if ini is not None:
         app.write_ini(ini)
     result = app.run("arg")

@@ -79,7 +79,8 @@ def test_vm_creation_on_the_run_thread(app):
      b"Caused by: java.lang.ClassNotFoundException: test.Missing"),
 ], ids=["returns", "throws", "System.exit", "creation fails", "unknown creation failure",
         "helper reports missing class"])
-def test_exit_codes_and_messages(app, main_class, env, code, stdout, stderr):
+def test_exit_codes_and_messages(any_app, main_class, env, code, stdout, stderr):
+    app = any_app
     app.configure(main_class)
     result = app.run(env=env)
     assert result.returncode == code

@@ -10,63 +10,14 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, BUILD, RUN_WINE, RUNTIMES, end_processes_in
+from conftest import App, Gui, RUN_WINE, RUNTIMES, end_processes_in
 
-DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 TITLE = "JRE Not Found"
 MINUS_ONE = 255
 PLAIN = ("The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
          "({phrase}) from:")
 SERVER = ("The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
           "with a server JVM ({phrase}) from:")
-
-
-class Gui:
-    """An X display and the Wine prefix whose desktop shows on it."""
-
-    def __init__(self, root: Path):
-        self.prefix = BUILD / "wineprefix-gui"
-        self.display = next(f":{n}" for n in range(90, 200)
-                            if not Path(f"/tmp/.X11-unix/X{n}").exists()
-                            and not Path(f"/tmp/.X{n}-lock").exists())
-        self.server = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24",
-                                        "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if Path(f"/tmp/.X11-unix/X{self.display[1:]}").exists():
-                break
-            time.sleep(0.05)
-        self.env = {"DISPLAY": self.display, "QZ_WINEPREFIX": str(self.prefix)}
-        # Without a window manager Wine draws the caption and the close box itself.
-        self.wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
-                  "/f")
-        self.c_drive = self.prefix / "drive_c"
-        self.appdata = self.c_drive / "users" / os.environ.get("USER", "root") / "AppData" / "Roaming"
-
-    def wine(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
-        return subprocess.run([str(RUN_WINE), *args], env=dict(os.environ, **self.env),
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check,
-                              timeout=120)
-
-    def drive(self, *args: str) -> dict[str, str]:
-        """The driver's report as a dictionary: title, message, link, path, ok, ..."""
-        result = self.wine(str(DRIVER), *args, check=False)
-        assert result.returncode == 0, result.stdout + result.stderr
-        lines = result.stdout.decode("utf-8").splitlines()
-        return dict(line.split(": ", 1) for line in lines if ": " in line)
-
-    def close(self):
-        subprocess.run([str(RUN_WINE), "wineserver", "-k"], env=dict(os.environ, **self.env),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.server.kill()
-        self.server.wait()
-
-
-@pytest.fixture(scope="module")
-def gui(tmp_path_factory):
-    gui = Gui(tmp_path_factory.mktemp("gui"))
-    yield gui
-    gui.close()
 
 
 @pytest.fixture

@@ -7,6 +7,7 @@
 //   browse-cancel TITLE    clicks Browse, prints the folder browser's text, cancels it
 //   colour TITLE ID        prints the colour of the darkest text pixel of a control (R,G,B)
 //   capture TITLE FILE     writes the window as a 24-bit BMP file
+//   box TITLE              prints a message box's texts and whether it shows an icon, then OK
 // Exit code 0, or 1 when the window (or a control) does not appear within 20 seconds.
 #include <windows.h>
 
@@ -198,6 +199,30 @@ int Capture(HWND dialog, const wchar_t* file) {
 }
 }  // namespace
 
+// A message box: its static texts (the icon's is empty), whether one of them shows an icon, then
+// its OK button.
+int Box(HWND box) {
+    bool icon = false;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        if (_wcsicmp(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+            SendMessageW(child, STM_GETICON, 0, 0) != 0)
+            icon = true;
+    }
+    // One report line: the text's line breaks as \n.
+    std::wstring texts;
+    for (wchar_t c : StaticTexts(box)) {
+        if (c == L'\n') texts += L"\\n";
+        else if (c != L'\r') texts += c;
+    }
+    Print("texts", texts);
+    std::printf("icon: %s\n", icon ? "yes" : "no");
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 120;
     const std::wstring command = argv[1];
@@ -221,6 +246,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"browse-cancel") result = Browse(dialog, nullptr);
     if (command == L"colour" && argc == 4) result = Colour(dialog, _wtoi(argv[3]));
     if (command == L"capture" && argc == 4) result = Capture(dialog, argv[3]);
+    if (command == L"box") result = Box(dialog);
     std::fflush(stdout);
     return result;
 }

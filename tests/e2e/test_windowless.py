@@ -1,0 +1,67 @@
+"""The windowless twins on a display: the error lines of a run come together in one message box,
+titled with the executable's base name and showing the error icon; a driver reads the box and
+presses OK, as a user would. Without a box to show, the lines reach standard output (the tests of
+exit codes and messages run all four executables)."""
+
+import subprocess
+
+import pytest
+
+from conftest import App, Gui, RUN_WINE, WINDOWLESS, end_processes_in, windows_path
+
+MINUS_ONE = 255
+CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
+
+
+@pytest.fixture(params=list(WINDOWLESS.values()))
+def windowless(request, tmp_path):
+    yield request.param
+    end_processes_in(tmp_path)
+
+
+def start(gui: Gui, app: App, env: dict | None = None) -> subprocess.Popen:
+    return subprocess.Popen([str(RUN_WINE), str(app.exe)], cwd=app.folder,
+                            env=dict(app._environment(env), **gui.env),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def runtime_ini(app: App, main_class: str, runtime: str, class_path: bool = True) -> None:
+    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
+                  f"JRE Path={windows_path(app.runtime(runtime))}\n"
+                  + (app.class_path_section if class_path else ""))
+
+
+@pytest.mark.parametrize("name", [None, "My App.v2.exe"], ids=["own name", "renamed"])
+def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, name):
+    app = App(tmp_path / "app", windowless, name=name)
+    # No class path (a line, and the run goes on), then a class the runtime cannot find.
+    runtime_ini(app, "test.Missing", "noboot", class_path=False)
+    launch = start(gui, app)
+    title = app.exe.stem
+    box = gui.drive("box", title)
+    assert box["icon"] == "yes"
+    # The lines as the console executables print them, "\n" standing for each line break.
+    assert (f"{CLASS_PATH_MISSING}\\nError: Could not find the main class test/Missing.\\n "
+            in box["texts"]), box["texts"]
+    assert launch.wait(timeout=30) == MINUS_ONE
+    assert launch.stdout.read() == b""
+
+
+def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
+    app = App(tmp_path / "app", windowless)
+    runtime_ini(app, "test.Echo", "full", class_path=False)
+    launch = start(gui, app)
+    box = gui.drive("box", app.exe.stem)
+    assert CLASS_PATH_MISSING in box["texts"]
+    # main starts only once the box is gone.
+    assert launch.wait(timeout=30) == 0
+    assert [line for line in app.record() if line.startswith("main-args")] == ["main-args: 0"]
+    assert launch.stdout.read() == b"args: 0\r\n"
+
+
+def test_no_box_when_nothing_went_wrong(gui, tmp_path, windowless):
+    app = App(tmp_path / "app", windowless)
+    app.configure("test.Exit")
+    launch = start(gui, app)
+    assert launch.wait(timeout=30) == 7
+    assert launch.stdout.read() == b""
