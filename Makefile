@@ -4,7 +4,7 @@ BUILD  := build
 CMAKE  := cmake -G Ninja -Wno-dev
 CONFIG := MinSizeRel
 
-.PHONY: all dist demo test deps native win64 win32 clean screenshot
+.PHONY: all dist demo test deps native win64 win32 clean screenshot release
 
 all: deps
 	@$(MAKE) --no-print-directory dist
@@ -31,6 +31,12 @@ dist: win64 win32
 	cp $(BUILD)/win64/bin/quorvane64.exe $(BUILD)/win64/bin/quorvane64w.exe \
 	   $(BUILD)/win32/bin/quorvane.exe $(BUILD)/win32/bin/quorvanew.exe dist/
 
+# dist/quorvane-<version>.zip: the four executables, the example configuration, README, docs,
+# licence and notices, with SHA256SUMS.
+release: deps
+	@$(MAKE) --no-print-directory dist
+	python3 scripts/make-release.py
+
 # The main job on a sample application, under Wine with the project's test runtime.
 demo: deps
 	@$(MAKE) --no-print-directory dist
@@ -45,7 +51,7 @@ screenshot: deps
 # end-to-end tests of the deliverables. A fresh Wine prefix per run.
 test: deps
 	rm -rf $(BUILD)/wineprefix $(BUILD)/wineprefix.lock $(BUILD)/wineprefix-gui $(BUILD)/wineprefix-gui.lock
-	$(MAKE) --no-print-directory dist native
+	$(MAKE) --no-print-directory release native
 	ctest --test-dir $(BUILD)/native --output-on-failure -j2
 	ctest --test-dir $(BUILD)/win64 --output-on-failure -j2
 	ctest --test-dir $(BUILD)/win32 --output-on-failure -j2

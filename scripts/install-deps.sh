@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ googletest openjdk-17-jdk-headless
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
           wine wine64 wine32:i386 python3 python3-pytest xvfb xauth
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev osslsigncode openssl)
 
 missing=()
 for package in "${packages[@]}"; do

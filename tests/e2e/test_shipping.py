@@ -1,18 +1,23 @@
-"""What a shipped executable carries: its version resource, read back as Explorer reads it, and
-paths beyond 260 units."""
+"""What a shipped executable carries: its version resource and icons, read back as Explorer reads
+them; paths beyond 260 units; and copies that users brand (icon and version strings replaced) and
+sign, which must still run main, read their own INI and show their messages."""
 
+import shutil
+import struct
 import subprocess
+import zlib
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, App, BUILD, ROOT, RUN_WINE, windows_path
+from conftest import ALL_EXECUTABLES, MAIN_CLASS_MISSING, App, BUILD, ROOT, RUN_WINE, windows_path
 
-VERSION_INFO = BUILD / "win64" / "tests" / "version_info.exe"
+TOOLS = BUILD / "win64" / "tests"
 VERSION = (ROOT / "VERSION").read_text().strip()
+MINUS_ONE = 255
 
 
-def version_info(path) -> dict[str, str]:
-    result = subprocess.run([str(RUN_WINE), str(VERSION_INFO), windows_path(path)],
+def resource_info(path) -> dict[str, str]:
+    result = subprocess.run([str(RUN_WINE), str(TOOLS / "resource_info.exe"), windows_path(path)],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
     assert result.returncode == 0, result.stderr
     lines = result.stdout.decode("utf-8").splitlines()
@@ -22,7 +27,7 @@ def version_info(path) -> dict[str, str]:
 @pytest.mark.parametrize("executable", ALL_EXECUTABLES)
 def test_version_resource_names_the_file_and_the_version(tmp_path, executable):
     app = App(tmp_path / "app", executable)
-    info = version_info(app.exe)
+    info = resource_info(app.exe)
     kind = "windowless" if executable.endswith("w.exe") else "console"
     processor = "x64" if "64" in executable else "x86"
     assert info == {
@@ -37,6 +42,7 @@ def test_version_resource_names_the_file_and_the_version(tmp_path, executable):
         "OriginalFilename": executable,
         "ProductName": "Quorvane",
         "ProductVersion": VERSION,
+        "Icons": "16x16 24x24 32x32 48x48 256x256",
     }
 
 
@@ -59,3 +65,82 @@ def test_class_path_folder_beyond_260_units(tmp_path, executable):
     options = [line for line in app.record() if line.startswith("option: -Djava.class.path=")]
     jars = sorted(f"{windows_path(deep)}\\{name}" for name in ["one.jar", "two.jar"])
     assert sorted(options[0].removeprefix("option: -Djava.class.path=").rstrip(";").split(";")) == jars
+
+
+def png(size: int, rgb: tuple) -> bytes:
+    rows = b"".join(b"\x00" + bytes(rgb + (255,)) * size for _ in range(size))
+
+    def chunk(kind: bytes, data: bytes) -> bytes:
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def icon_file(path, sizes) -> None:
+    """An .ico of PNG images, one per size, as a user's icon editor writes it."""
+    images = [png(size, (200, 40, size % 256)) for size in sizes]
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for size, image in zip(sizes, images):
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    path.write_bytes(struct.pack("<HHH", 0, 1, len(images)) + entries + b"".join(images))
+
+
+def brand(app: App, tmp_path) -> None:
+    icon = tmp_path / "acme.ico"
+    icon_file(icon, [16, 32, 256])
+    result = subprocess.run([str(RUN_WINE), str(TOOLS / "brand.exe"), windows_path(app.exe),
+                             windows_path(icon), "ProductName=Acme Tool",
+                             "FileDescription=Acme Tool", "CompanyName=Acme Ltd",
+                             "OriginalFilename=Acme Tool.exe", "FileVersion=4.2.0"],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+    assert result.returncode == 0, result.stderr
+    info = resource_info(app.exe)
+    assert (info["ProductName"], info["CompanyName"], info["FileVersion"], info["Icons"]) == (
+        "Acme Tool", "Acme Ltd", "4.2.0", "16x16 32x32 256x256")
+
+
+def still_works(app: App) -> None:
+    """Runs main from its own INI, then shows a message of its string table."""
+    app.configure("test.Echo")
+    result = app.run("x")
+    assert (result.returncode, result.stdout) == (0, b"args: 1\r\nx\r\n"), result.stderr
+    app.ini.unlink()
+    result = app.run()
+    assert (result.returncode, result.stdout) == (MINUS_ONE, MAIN_CLASS_MISSING)
+
+
+def test_branded_copy_still_works(tmp_path, executable):
+    app = App(tmp_path / "app", executable, name="Acme Tool.exe")
+    brand(app, tmp_path)
+    still_works(app)
+
+
+@pytest.fixture(scope="module")
+def certificate(tmp_path_factory):
+    """A throwaway code-signing certificate and its key."""
+    folder = tmp_path_factory.mktemp("certificate")
+    for tool in ["openssl", "osslsigncode"]:
+        assert shutil.which(tool), f"{tool} is not installed: run `make deps`"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                    "-keyout", folder / "key.pem", "-out", folder / "cert.pem", "-days", "2",
+                    "-subj", "/CN=Quorvane Test Signer", "-addext", "extendedKeyUsage=codeSigning"],
+                   check=True, capture_output=True)
+    return folder
+
+
+def test_branded_and_signed_copy_still_works(tmp_path, executable, certificate):
+    app = App(tmp_path / "app", executable, name="Acme Tool.exe")
+    brand(app, tmp_path)
+    unsigned = tmp_path / "unsigned.exe"
+    app.exe.rename(unsigned)
+    subprocess.run(["osslsigncode", "sign", "-certs", certificate / "cert.pem",
+                    "-key", certificate / "key.pem", "-n", "Acme Tool", "-h", "sha256",
+                    "-in", unsigned, "-out", app.exe], check=True, capture_output=True)
+    verified = subprocess.run(["osslsigncode", "verify", "-in", app.exe,
+                               "-CAfile", certificate / "cert.pem"], capture_output=True)
+    assert verified.returncode == 0, verified.stdout + verified.stderr
+    assert b"Signature verification: ok" in verified.stdout
+    still_works(app)

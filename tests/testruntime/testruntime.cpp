@@ -402,6 +402,7 @@ const ClassDef kClasses[] = {
     {"java/io/PrintStream", "java/io/FilterOutputStream"},
     {"sun/launcher/LauncherHelper", "java/lang/Object"},
     {"demo/Hello", "java/lang/Object"},
+    {"com/example/Main", "java/lang/Object"},
     {"test/Echo", "java/lang/Object"},
     {"test/Throws", "java/lang/Object"},
     {"test/Exit", "java/lang/Object"},
@@ -728,6 +729,15 @@ Object* HelloMain(ThreadEnv* env, Object*, const Arg* args) {
     return nullptr;
 }
 
+// The main class of the release's example configuration.
+Object* ExampleMain(ThreadEnv* env, Object*, const Arg* args) {
+    std::vector<std::wstring> argv;
+    if (MainArgs(env, "com/example/Main", args, argv)) {
+        PrintLine(vm.out, "Hello from com.example.Main, args: " + std::to_string(argv.size()));
+    }
+    return nullptr;
+}
+
 Object* EchoMain(ThreadEnv* env, Object*, const Arg* args) {
     std::vector<std::wstring> argv;
     if (MainArgs(env, "test/Echo", args, argv)) {
@@ -872,6 +882,7 @@ const Method kMethods[] = {
     {"sun/launcher/LauncherHelper", "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;",
      true, CheckAndLoadMain},
     {"demo/Hello", "main", kMainSig, true, HelloMain},
+    {"com/example/Main", "main", kMainSig, true, ExampleMain},
     {"test/Echo", "main", kMainSig, true, EchoMain},
     {"test/Throws", "main", kMainSig, true, ThrowsMain},
     {"test/Exit", "main", kMainSig, true, ExitMain},

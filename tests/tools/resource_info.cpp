@@ -1,6 +1,8 @@
 // Prints the version resource of an executable through the functions Explorer's Details tab
 // uses: the fixed file and product versions, then every string of the first translation, one
-// "Name: value" line each (UTF-8). Usage: version_info.exe FILE. Exit code 1 when it has none.
+// "Name: value" line each (UTF-8); then "Icons:" with the sizes of the images of icon group 1,
+// the one Explorer shows. Usage: resource_info.exe FILE. Exit code 1 when it has no version.
+#define UNICODE  // RT_ICON and friends as wide resource names
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +16,33 @@ std::string Utf8(const wchar_t* text) {
     WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
     out.resize(out.size() - 1);
     return out;
+}
+#pragma pack(push, 2)
+struct GroupEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+// "Icons: 16x16 32x32 256x256" (0 in a size field means 256).
+void PrintIcons(const wchar_t* file) {
+    HMODULE module = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
+    const auto* group = found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found)))
+                              : nullptr;
+    std::printf("Icons:");
+    if (group) {
+        const WORD count = *reinterpret_cast<const WORD*>(group + 4);
+        const auto* entries = reinterpret_cast<const GroupEntry*>(group + 6);
+        for (WORD i = 0; i < count; ++i) {
+            std::printf(" %dx%d", entries[i].width ? entries[i].width : 256,
+                        entries[i].height ? entries[i].height : 256);
+        }
+    }
+    std::printf("\n");
+    if (module) FreeLibrary(module);
 }
 }  // namespace
 
@@ -54,5 +83,6 @@ int wmain(int argc, wchar_t** argv) {
         if (VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) && value)
             std::printf("%s: %s\n", Utf8(name).c_str(), Utf8(value).c_str());
     }
+    PrintIcons(argv[1]);
     return 0;
 }

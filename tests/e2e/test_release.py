@@ -1,0 +1,71 @@
+"""The release zip as a user gets it: its files and checksums, an example configuration that
+names every key of the reference, and the example run beside an executable from the zip with
+only "JRE Path" pointed at a runtime."""
+
+import hashlib
+import re
+import shutil
+import zipfile
+
+import pytest
+
+from conftest import ALL_EXECUTABLES, DIST, ROOT, RUNTIMES, App, windows_path
+
+VERSION = (ROOT / "VERSION").read_text().strip()
+FOLDER = f"quorvane-{VERSION}"
+
+
+@pytest.fixture(scope="module")
+def unpacked(tmp_path_factory):
+    archive = DIST / f"{FOLDER}.zip"
+    assert archive.is_file(), f"{archive} is missing: run `make release`"
+    target = tmp_path_factory.mktemp("release")
+    with zipfile.ZipFile(archive) as opened:
+        assert opened.testzip() is None
+        opened.extractall(target)
+    return target / FOLDER
+
+
+def test_zip_holds_the_deliverables_and_their_checksums(unpacked):
+    names = {str(path.relative_to(unpacked)) for path in unpacked.rglob("*") if path.is_file()}
+    expected = {*ALL_EXECUTABLES, "examples/quorvane.ini", "README.md", "LICENSE",
+                "THIRD-PARTY-NOTICES.md", "SHA256SUMS", "docs/configuration.md",
+                "docs/shipping.md"}
+    assert expected <= names, expected - names
+    sums = dict(reversed(line.split("  ", 1)) for line in
+                (unpacked / "SHA256SUMS").read_text().splitlines())
+    assert set(sums) == names - {"SHA256SUMS"}
+    for name, digest in sums.items():
+        assert hashlib.sha256((unpacked / name).read_bytes()).hexdigest() == digest, name
+    for executable in ALL_EXECUTABLES:
+        assert (unpacked / executable).read_bytes() == (DIST / executable).read_bytes()
+
+
+def test_example_names_every_key_of_the_reference(unpacked):
+    reference = (unpacked / "docs" / "configuration.md").read_text()
+    keys = set(re.findall(r"^\| `([A-Za-z ]+)` \|", reference, re.MULTILINE))
+    assert len(keys) > 25
+    example = (unpacked / "examples" / "quorvane.ini").read_text("ascii")
+    written = set(re.findall(r"^;?([A-Za-z ]+)=", example, re.MULTILINE))
+    assert keys == written, keys ^ written
+
+
+@pytest.mark.parametrize("executable", ["quorvane64.exe", "quorvane.exe"])
+def test_example_runs_as_a_user_would(tmp_path, unpacked, executable):
+    app = App(tmp_path / "My Application", executable)
+    shutil.copyfile(unpacked / executable, app.exe)
+    (app.folder / "lib").mkdir()
+    for jar in ["app.jar", "lib/one.jar", "lib/two.jar"]:
+        (app.folder / jar).write_bytes(b"")
+    runtime = windows_path(RUNTIMES[executable] / "full")
+    example = (unpacked / "examples" / "quorvane.ini").read_bytes()
+    assert example.count(b";JRE Path=jre\r\n") == 1
+    app.ini.write_bytes(example.replace(b";JRE Path=jre\r\n", f"JRE Path={runtime}\r\n".encode()))
+    result = app.run("one", "two")
+    assert (result.returncode, result.stderr) == (0, b"")
+    assert result.stdout == b"Hello from com.example.Main, args: 2\r\n"
+    class_path = [line for line in app.record() if line.startswith("option: -Djava.class.path=")]
+    folder = windows_path(app.folder)
+    assert class_path[0].startswith(f"option: -Djava.class.path={folder}\\app.jar;")
+    assert sorted(class_path[0].rstrip(";").split(";")[1:]) == [f"{folder}\\lib\\one.jar",
+                                                                 f"{folder}\\lib\\two.jar"]
