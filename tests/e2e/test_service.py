@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from conftest import App, BUILD, RUN_WINE, end_processes_in, windows_path
+from conftest import App, BUILD, RUN_WINE, WINDOWLESS, end_processes_in, windows_path
 
 SERVICE_CONTROL = BUILD / "win64" / "tests" / "service_control.exe"
 STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
@@ -58,6 +58,15 @@ class Service:
 
 @pytest.fixture
 def service(tmp_path, executable):
+    yield from installed_service(tmp_path, executable)
+
+
+@pytest.fixture(params=list(WINDOWLESS.values()))
+def windowless_service(tmp_path, request):
+    yield from installed_service(tmp_path, request.param)
+
+
+def installed_service(tmp_path, executable):
     # The wineserver ends a service once no ordinary process is left: this one stays meanwhile.
     keeper = subprocess.Popen([str(RUN_WINE), "cmd.exe"], stdin=subprocess.PIPE,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -110,6 +119,18 @@ def test_clean_exit_of_the_program_reports_stopped(service):
     control("start", service.name)
     wait_for_state(service.name, STOPPED)
     assert "exit-hook: 0" in service.app.record()
+
+
+def test_windowless_service_runs_and_stops(windowless_service):
+    """The windowless executables serve the same controls as the console ones."""
+    service = windowless_service
+    service.install()
+    control("start", service.name)
+    service.app.wait_for_record("main-args")
+    assert state(service.name)[0] == RUNNING
+    control("control", service.name, "1")
+    wait_for_state(service.name, STOPPED)
+    assert "stop-called" in service.app.record()
 
 
 def test_interrogation_answers_with_the_state_unchanged(service):
