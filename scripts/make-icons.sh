@@ -16,9 +16,9 @@
 #     from the tile by a thin dark-teal outline.
 # The small layers (16, 24 px) use heavier strokes so the shapes do not fade.
 #
-# Each size is rendered to a PNG and the layers are packed into one ICO; the
-# 256 px layer is stored PNG-compressed inside the ICO, which keeps the files
-# small. Requires ImageMagick 6 (`convert`) and awk.
+# Each size is rendered to a PNG and the layers are packed into one ICO, every
+# layer PNG-compressed (scripts/pack-icon.py), which keeps the executables
+# small. Requires ImageMagick 6 (`convert`), awk and python3.
 #
 # Usage: scripts/make-icons.sh [output-dir]   (default: src/resources)
 
@@ -36,7 +36,7 @@ command -v convert >/dev/null 2>&1 || {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-sizes=(16 24 32 48 256)
+sizes=(16 32 48 256)
 
 # Palette.
 teal='#0E6B6B'      # tile
@@ -151,7 +151,7 @@ render() {
             "PNG32:$png"
         layers+=("$png")
     done
-    convert "${layers[@]}" "$out"
+    "$script_dir/pack-icon.py" "$out" "${layers[@]}"
     echo "wrote $out ($(wc -c <"$out") bytes)"
 }
 

@@ -17,6 +17,6 @@ void WriteStandardOutput(std::u16string_view text) {
         WriteConsoleW(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
         return;
     }
-    const std::string bytes = EncodeForStream(text);
+    const ByteString bytes = EncodeForStream(text);
     WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

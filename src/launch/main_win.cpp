@@ -3,13 +3,11 @@
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "modes/service_host_win.h"
-#include "support/fatal.h"
 #include "support/trace.h"
 
 // The C runtime's argc and argv are not used: the command line is split by the launcher's own
 // rule (launch/command_line.h).
 int main() {
-    InstallFatalHandlers();
     Launcher launcher;
     // Inert unless the configuration asks for service mode.
     ServiceDefinition definition;

@@ -42,9 +42,9 @@ void PrintError(std::u16string_view text) {
     WriteErrorLine(line);
 }
 
-std::string EncodeForStream(std::u16string_view text) {
-    std::string utf8 = EncodeUtf8(text);
-    std::string out;
+ByteString EncodeForStream(std::u16string_view text) {
+    ByteString utf8 = EncodeUtf8(text);
+    ByteString out;
     out.reserve(utf8.size() + 8);
     for (char c : utf8) {
         if (c == '\n') out += '\r';

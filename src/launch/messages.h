@@ -68,7 +68,7 @@ void PrintError(std::u16string_view text);
 
 // The bytes of an error line as they reach a file or pipe: UTF-8, every "\n" written as "\r\n"
 // (what a text-mode C runtime stream writes on Windows).
-std::string EncodeForStream(std::u16string_view text);
+ByteString EncodeForStream(std::u16string_view text);
 
 // Writes text to standard output: UTF-16 through the console when it is one, otherwise the bytes
 // of EncodeForStream. Failures are ignored. (console_output_win.cpp / _native.cpp)

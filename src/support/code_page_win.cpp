@@ -9,7 +9,7 @@ NarrowString ToNarrow(std::u16string_view text) {
     const int needed =
         WideCharToMultiByte(CP_THREAD_ACP, 0, W(text.data()), units, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return NarrowString();
-    std::string out(static_cast<size_t>(needed), '\0');
+    ByteString out(static_cast<size_t>(needed), '\0');
     const int written = WideCharToMultiByte(CP_THREAD_ACP, 0, W(text.data()), units, out.data(),
                                             needed, nullptr, nullptr);
     if (written <= 0) return NarrowString();

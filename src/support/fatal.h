@@ -5,6 +5,5 @@
 [[noreturn]] void FatalOutOfMemory();
 [[noreturn]] void FatalInvalidArgument();
 
-// Routes allocation failures of the standard library (operator new, container growth) into
-// FatalOutOfMemory, so that no std::bad_alloc ever travels through the launcher.
-void InstallFatalHandlers();
+// On Windows the launcher's own operator new and the standard library's failure hooks lead here
+// (cxx_runtime_win.cpp), so that no exception ever travels through it.

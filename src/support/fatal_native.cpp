@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <new>
 
 void FatalOutOfMemory() {
     std::fputs("fatal: out of memory\n", stderr);
@@ -13,9 +11,4 @@ void FatalOutOfMemory() {
 void FatalInvalidArgument() {
     std::fputs("fatal: invalid argument to a string operation\n", stderr);
     std::abort();
-}
-
-void InstallFatalHandlers() {
-    std::set_new_handler([] { FatalOutOfMemory(); });
-    std::set_terminate([] { std::abort(); });
 }

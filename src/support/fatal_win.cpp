@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <exception>
-#include <new>
-
 // Raised as a non-continuable exception so that a debugger or Windows Error Reporting sees the
 // real cause (the system's no-memory status) instead of an anonymous abort.
 void FatalOutOfMemory() {
@@ -16,11 +13,4 @@ void FatalInvalidArgument() {
     RaiseException(static_cast<DWORD>(STATUS_INVALID_PARAMETER), EXCEPTION_NONCONTINUABLE, 0,
                    nullptr);
     ExitProcess(static_cast<UINT>(STATUS_INVALID_PARAMETER));
-}
-
-void InstallFatalHandlers() {
-    std::set_new_handler([] { FatalOutOfMemory(); });
-    // The library throws std::length_error for impossible sizes; nothing catches it, so it lands
-    // here and ends the process the same way as an allocation failure.
-    std::set_terminate([] { FatalOutOfMemory(); });
 }

@@ -66,7 +66,7 @@ bool SamePath(const WideString& a, const WideString& b) {
 }
 
 WideString NarrowSafePath(const WideString& path) {
-    const auto survives = [](const WideString& text) { return FromNarrow(ToNarrow(text).Std()) == text; };
+    const auto survives = [](const WideString& text) { return FromNarrow(ToNarrow(text).View()) == text; };
     if (survives(path)) return path;
     const DWORD needed = GetShortPathNameW(W(path), nullptr, 0);
     if (needed == 0) return path;

@@ -45,6 +45,6 @@ void TraceLine(std::u16string_view text) {
         return;
     }
     // One write per line, so that lines of several threads stay whole.
-    const std::string bytes = EncodeUtf8(line);
+    const ByteString bytes = EncodeUtf8(line);
     WriteFile(target.output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 namespace {
-void Put(std::string& out, uint32_t cp) {
+void Put(ByteString& out, uint32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -32,8 +32,8 @@ void PutUtf16(std::u16string& out, uint32_t cp) {
 }
 }  // namespace
 
-std::string EncodeUtf8(std::u16string_view text) {
-    std::string out;
+ByteString EncodeUtf8(std::u16string_view text) {
+    ByteString out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t unit = text[i];

@@ -3,9 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "support/wide_string.h"
+
 // UTF-8 encoding of UTF-16 text; an unpaired surrogate becomes U+FFFD. Used for error lines
 // written to files and pipes, and as the native build's stand-in for the ANSI code page.
-std::string EncodeUtf8(std::u16string_view text);
+ByteString EncodeUtf8(std::u16string_view text);
 // Decoding of UTF-8; malformed sequences become U+FFFD.
 std::u16string DecodeUtf8(std::string_view text);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -66,17 +67,32 @@ private:
     std::u16string text_;
 };
 
+// Bytes, for UTF-8 and ANSI text. Its own allocator type makes it a string type of the launcher's
+// own, compiled with the launcher: the standard library's prebuilt std::string is built with
+// exceptions and would bring the C++ runtime's exception machinery into the executables.
+template <typename T>
+struct ByteAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = ByteAllocator<U>;
+    };
+    ByteAllocator() = default;
+    template <typename U>
+    ByteAllocator(const ByteAllocator<U>&) {}  // NOLINT
+};
+using ByteString = std::basic_string<char, std::char_traits<char>, ByteAllocator<char>>;
+
 // 8-bit text in the thread's ANSI code page; only what is handed to the Java VM.
 class NarrowString {
 public:
     NarrowString() = default;
     NarrowString(const char* text) : text_(text ? text : "") {}  // NOLINT
-    explicit NarrowString(std::string&& text) : text_(std::move(text)) {}
+    explicit NarrowString(ByteString&& text) : text_(std::move(text)) {}
 
     int32_t Length() const { return static_cast<int32_t>(text_.size()); }
     bool IsEmpty() const { return text_.empty(); }
     const char* c_str() const { return text_.c_str(); }
-    const std::string& Std() const { return text_; }
+    std::string_view View() const { return text_; }
     NarrowString& Append(std::string_view text);
 
     friend bool operator==(const NarrowString& a, const NarrowString& b) {
@@ -84,7 +100,7 @@ public:
     }
 
 private:
-    std::string text_;
+    ByteString text_;
 };
 
 // Conversions through the thread's ANSI code page (UTF-8 in the native build, which has no code

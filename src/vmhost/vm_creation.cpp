@@ -22,7 +22,7 @@ bool Launcher::CreateJavaVm() {
     options.reserve(static_cast<size_t>(vmOptions.Count()) + 2);
     for (const NarrowString& text : vmOptions) {
         options.push_back({const_cast<char*>(text.c_str()), nullptr});
-        Trace(u"VM option: %s", {FromNarrow(text.Std())});
+        Trace(u"VM option: %s", {FromNarrow(text.View())});
     }
     Trace(u"VM option: abort (the launcher's hook)");
     Trace(u"VM option: exit (the launcher's hook)");

@@ -42,7 +42,7 @@ def test_version_resource_names_the_file_and_the_version(tmp_path, executable):
         "OriginalFilename": executable,
         "ProductName": "Quorvane",
         "ProductVersion": VERSION,
-        "Icons": "16x16 24x24 32x32 48x48 256x256",
+        "Icons": "16x16 32x32 48x48 256x256",
     }
 
 
