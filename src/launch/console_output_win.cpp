@@ -6,7 +6,7 @@
 void WriteStandardOutput(std::u16string_view text) {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (output == nullptr || output == INVALID_HANDLE_VALUE) return;
-    std::u16string lines;
+    WideString lines;
     for (char16_t unit : text) {
         if (unit == u'\n') lines += u'\r';
         lines += unit;
@@ -14,7 +14,7 @@ void WriteStandardOutput(std::u16string_view text) {
     DWORD mode;
     DWORD written;
     if (GetConsoleMode(output, &mode)) {
-        WriteConsoleW(output, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+        WriteConsoleW(output, W(lines), static_cast<DWORD>(lines.Length()), &written, nullptr);
         return;
     }
     const ByteString bytes = EncodeForStream(text);

@@ -61,11 +61,14 @@ int32_t Launcher::RelaunchInPair() {
     SetEnvironmentVariableW(kHandOverMarker, L"1");
     // The pair gets this process's own command line, unchanged; CreateProcessW may write to its
     // command-line buffer, so it gets a copy.
-    std::u16string commandLine(U(GetCommandLineW()));
+    const std::u16string_view original(U(GetCommandLineW()));
+    WideString commandLine;
+    char16_t* writable = commandLine.Buffer(static_cast<int32_t>(original.size()));
+    original.copy(writable, original.size());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(W(pairProduct), W(commandLine.data()), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(W(pairProduct), W(writable), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
         // The application never ran: that is a failed launch, whether or not the caller waits.
         const DWORD error = GetLastError();

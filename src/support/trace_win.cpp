@@ -36,11 +36,11 @@ bool TraceEnabled() { return Target().enabled; }
 void TraceLine(std::u16string_view text) {
     const TraceTarget& target = Target();
     if (!target.output || target.output == INVALID_HANDLE_VALUE) return;
-    std::u16string line(u"trace: ");
-    line.append(text).append(u"\r\n");
+    WideString line(u"trace: ");
+    line.Append(text).Append(u"\r\n");
     DWORD written = 0;
     if (target.console) {
-        WriteConsoleW(target.output, line.data(), static_cast<DWORD>(line.size()), &written,
+        WriteConsoleW(target.output, W(line), static_cast<DWORD>(line.Length()), &written,
                       nullptr);
         return;
     }

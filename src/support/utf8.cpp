@@ -21,7 +21,7 @@ void Put(ByteString& out, uint32_t cp) {
     }
 }
 
-void PutUtf16(std::u16string& out, uint32_t cp) {
+void PutUtf16(WideString& out, uint32_t cp) {
     if (cp < 0x10000) {
         out += static_cast<char16_t>(cp);
     } else {
@@ -50,9 +50,9 @@ ByteString EncodeUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string DecodeUtf8(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
+WideString DecodeUtf8(std::string_view text) {
+    WideString out;
+    out.Reserve(static_cast<int32_t>(text.size() < 0x7FFFFFFE ? text.size() : 0));
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
@@ -88,9 +88,9 @@ std::u16string DecodeUtf8(std::string_view text) {
     return out;
 }
 
-std::u16string DecodeModifiedUtf8(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
+WideString DecodeModifiedUtf8(std::string_view text) {
+    WideString out;
+    out.Reserve(static_cast<int32_t>(text.size() < 0x7FFFFFFE ? text.size() : 0));
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
@@ -99,7 +99,7 @@ std::u16string DecodeModifiedUtf8(std::string_view text) {
             return i + k < text.size() && (at(k) & 0xC0) == 0x80;
         };
         if (lead < 0x80) {
-            out += lead;
+            out += static_cast<char16_t>(lead);
             i += 1;
         } else if ((lead >> 5) == 0x06 && continuation(1)) {
             out += static_cast<char16_t>(((lead & 0x1F) << 6) | (at(1) & 0x3F));

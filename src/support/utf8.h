@@ -9,8 +9,8 @@
 // written to files and pipes, and as the native build's stand-in for the ANSI code page.
 ByteString EncodeUtf8(std::u16string_view text);
 // Decoding of UTF-8; malformed sequences become U+FFFD.
-std::u16string DecodeUtf8(std::string_view text);
+WideString DecodeUtf8(std::string_view text);
 
 // Decoding of the JVM's modified UTF-8: supplementary characters arrive as two encoded
 // surrogates and the zero unit as C0 80. Malformed sequences become U+FFFD.
-std::u16string DecodeModifiedUtf8(std::string_view text);
+WideString DecodeModifiedUtf8(std::string_view text);

@@ -7,7 +7,9 @@
 
 // UTF-16 text with value semantics. Lengths and positions are code units and fit a signed
 // 32-bit integer; the buffer always carries a terminating zero so c_str() can go straight to a
-// system call. Invalid positions and allocation failures are fatal (support/fatal.h).
+// system call. Invalid positions and allocation failures are fatal (support/fatal.h). It keeps
+// its units in a plain buffer of its own: the launcher's strings need no more than that, and
+// the standard library's string would add several kilobytes of code to every executable.
 class WideString {
 public:
     WideString() = default;
@@ -15,13 +17,19 @@ public:
     WideString(const char16_t* units, int32_t count);
     WideString(char16_t unit, int32_t repeat);
     explicit WideString(std::u16string_view text);
-    explicit WideString(std::u16string&& text);
+    WideString(const WideString& other);
+    WideString(WideString&& other) noexcept;
+    WideString& operator=(const WideString& other);
+    WideString& operator=(WideString&& other) noexcept;
+    ~WideString();
 
-    int32_t Length() const { return static_cast<int32_t>(text_.size()); }
-    bool IsEmpty() const { return text_.empty(); }
-    const char16_t* c_str() const { return text_.c_str(); }
-    operator std::u16string_view() const { return text_; }  // NOLINT
-    const std::u16string& Std() const { return text_; }
+    int32_t Length() const { return length_; }
+    bool IsEmpty() const { return length_ == 0; }
+    const char16_t* c_str() const { return units_ ? units_ : u""; }
+    std::u16string_view View() const { return {c_str(), static_cast<size_t>(length_)}; }
+    operator std::u16string_view() const { return View(); }  // NOLINT
+    // A copy as a standard string, for the tests' comparisons.
+    std::u16string Std() const { return std::u16string(View()); }
 
     // Fatal outside 0..Length()-1.
     char16_t operator[](int32_t index) const;
@@ -54,17 +62,23 @@ public:
     void TruncateAtZero();
     // Resizes with zero units; the way to hand a writable buffer to a system call.
     char16_t* Buffer(int32_t units);
+    // Room for `units` without another allocation.
+    void Reserve(int32_t units);
 
-    void Clear() { text_.clear(); }
+    void Clear() { SetLength(0); }
 
-    friend bool operator==(const WideString& a, const WideString& b) { return a.text_ == b.text_; }
-    friend bool operator!=(const WideString& a, const WideString& b) { return a.text_ != b.text_; }
+    friend bool operator==(const WideString& a, const WideString& b) { return a.View() == b.View(); }
+    friend bool operator!=(const WideString& a, const WideString& b) { return a.View() != b.View(); }
     friend WideString operator+(WideString a, std::u16string_view b) { return a.Append(b); }
 
 private:
-    void CheckLength(size_t more) const;
+    // Fatal when the length would pass the 32-bit limit.
+    static int32_t Grown(int32_t length, size_t more);
+    void SetLength(int32_t length);
 
-    std::u16string text_;
+    char16_t* units_ = nullptr;
+    int32_t length_ = 0;
+    int32_t capacity_ = 0;  // units, without the terminating zero
 };
 
 // Bytes, for UTF-8 and ANSI text. Its own allocator type makes it a string type of the launcher's

@@ -66,8 +66,8 @@ TEST(WideStringDeathTest, InvalidPositionsAreFatal) {
 TEST(Conversion, NativeStandInRoundTripsThroughUtf8) {
     const std::u16string text = u"Gr\u00FC\u00DFe \u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600";
     const NarrowString narrow = ToNarrow(text);
-    EXPECT_EQ(narrow.Std(), "Gr\xC3\xBC\xC3\x9F" "e \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80");
-    EXPECT_EQ(FromNarrow(narrow.Std()), WideString(text));
+    EXPECT_EQ(narrow.View(), "Gr\xC3\xBC\xC3\x9F" "e \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80");
+    EXPECT_EQ(FromNarrow(narrow.View()), WideString(text));
     EXPECT_TRUE(ToNarrow(u"").IsEmpty());
     EXPECT_TRUE(FromNarrow("").IsEmpty());
 }
@@ -82,6 +82,29 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
         {"a\xFF" "b", u"a\uFFFDb"},
     };
-    for (const Case& c : cases) EXPECT_EQ(DecodeUtf8(c.bytes), c.expected);
+    for (const Case& c : cases) EXPECT_EQ(DecodeUtf8(c.bytes).Std(), c.expected);
     EXPECT_EQ(EncodeUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // unpaired surrogate
+}
+
+// The string keeps its own buffer: text taken from that same buffer must survive its growth.
+TEST(WideStringBuffer, OwnTextAsArgumentAndGrowth) {
+    WideString text(u"abc");
+    text.Append(text);
+    EXPECT_EQ(text, WideString(u"abcabc"));
+    text.Insert(1, std::u16string_view(text).substr(3, 2));
+    EXPECT_EQ(text, WideString(u"aabbcabc"));
+    text.Assign(std::u16string_view(text).substr(2, 3));
+    EXPECT_EQ(text, WideString(u"bbc"));
+    WideString grown;
+    for (int i = 0; i < 5000; ++i) grown.Append(static_cast<char16_t>(u'a' + i % 26));
+    EXPECT_EQ(grown.Length(), 5000);
+    EXPECT_EQ(grown[4999], u'a' + 4999 % 26);
+    EXPECT_EQ(grown.c_str()[5000], u'\0');
+    WideString moved(std::move(grown));
+    EXPECT_EQ(moved.Length(), 5000);
+    EXPECT_TRUE(grown.IsEmpty());  // NOLINT: a moved-from string is empty
+    EXPECT_EQ(grown.c_str()[0], u'\0');
+    char16_t* buffer = moved.Buffer(0);
+    EXPECT_EQ(buffer[0], u'\0');
+    EXPECT_TRUE(moved.IsEmpty());
 }
