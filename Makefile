@@ -4,7 +4,7 @@ BUILD  := build
 CMAKE  := cmake -G Ninja -Wno-dev
 CONFIG := MinSizeRel
 
-.PHONY: all dist demo test deps native win64 win32 clean screenshot release
+.PHONY: all dist demo test deps native win64 win32 clean screenshot release size-report
 
 all: deps
 	@$(MAKE) --no-print-directory dist
@@ -68,6 +68,13 @@ fuzz: $(BUILD)/native/build.ninja
 
 clean:
 	rm -rf $(BUILD) dist
+
+# Bytes per source in each deliverable (project, C++ runtime, C runtime, imports, resources),
+# from the linker's maps; docs/performance.md keeps the table.
+size-report: deps
+	@$(MAKE) --no-print-directory dist
+	@python3 scripts/size-report.py $(BUILD)/win64/bin/quorvane64.map $(BUILD)/win64/bin/quorvane64w.map \
+		$(BUILD)/win32/bin/quorvane.map $(BUILD)/win32/bin/quorvanew.map
 
 # Start-up benchmark under Wine (bench/README.md): the launchers in dist/ against a bare executable
 # of the same toolchain that only loads the same jvm.dll, and class-path scaling. Prints Markdown

@@ -1,5 +1,6 @@
 #include "runtime/registry_search.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "launch/launcher.h"
@@ -81,13 +82,40 @@ WideString CandidateHome(const WideString& javaHome, bool developmentKit) {
 }
 
 void SortCandidates(CandidateList& candidates, int32_t jvmType, bool anyKindAccepted) {
-    // Passes over neighbours, as many as there are candidates: a stable exchange sort.
-    for (int32_t pass = 0; pass < candidates.Count(); ++pass) {
-        for (int32_t i = 0; i + 1 < candidates.Count(); ++i) {
-            if (SecondComesFirst(candidates[i], candidates[i + 1], jvmType, anyKindAccepted))
-                std::swap(candidates[i], candidates[i + 1]);
+    // The three rules form one order (favoured first, then server first, then newer first), so a
+    // stable sort gives exactly what passes over neighbours would, ties staying in the order
+    // found, in n log n instead of n squared. A bottom-up merge sort of positions, then the
+    // candidates moved once into their places.
+    const int32_t count = candidates.Count();
+    if (count < 2) return;
+    auto* order = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * 2 * size_t(count)));
+    if (!order) FatalOutOfMemory();
+    int32_t* from = order;
+    int32_t* to = order + count;
+    for (int32_t i = 0; i < count; ++i) from[i] = i;
+    for (int32_t width = 1; width < count; width *= 2) {
+        for (int32_t left = 0; left < count; left += 2 * width) {
+            const int32_t middle = left + width < count ? left + width : count;
+            const int32_t right = middle + width < count ? middle + width : count;
+            int32_t a = left;
+            int32_t b = middle;
+            for (int32_t out = left; out < right; ++out) {
+                // The right run's head goes first only when it strictly comes first.
+                const bool takeRight = b < right && (a == middle ||
+                                                     SecondComesFirst(candidates[from[a]],
+                                                                      candidates[from[b]], jvmType,
+                                                                      anyKindAccepted));
+                to[out] = takeRight ? from[b++] : from[a++];
+            }
         }
+        std::swap(from, to);
     }
+    CandidateList sorted;
+    for (int32_t i = 0; i < count; ++i) {
+        if (!sorted.Append(std::move(candidates[from[i]]))) FatalOutOfMemory();
+    }
+    std::free(order);
+    candidates = std::move(sorted);
 }
 
 int32_t ChooseCandidate(const CandidateList& sorted, const StringList& preferredVersions) {

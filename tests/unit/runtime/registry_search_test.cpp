@@ -63,6 +63,43 @@ TEST(RegistrySearch, TiesKeepTheOrderFound) {
     EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.8\\", u"D:\\second\\"}));
 }
 
+// The ranking as first worded: passes over neighbours, exchanging a pair when the second comes
+// first. The sort must give exactly its order, ties included, for every mix of the three rules.
+TEST(RegistrySearch, SortGivesTheOrderOfPassesOverNeighbours) {
+    const char16_t* const versions[] = {u"1.6", u"1.7", u"1.8", u"1.8.0_60", u"11", u"17"};
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int round = 0; round < 300; ++round) {
+        const int32_t jvmType = round % 2 ? 2 : 0;
+        const bool anyKind = round % 3 != 0;
+        std::vector<RuntimeCandidate> found;
+        for (uint32_t i = 0, count = next() % 12; i < count; ++i) {
+            RuntimeCandidate candidate = Candidate(versions[next() % 6], next() % 2, next() % 2);
+            candidate.home = WideString(u"C:\\") + std::u16string(1, char16_t(u'a' + i)) + u"\\";
+            found.push_back(std::move(candidate));
+        }
+        std::vector<RuntimeCandidate> expected = found;
+        for (size_t pass = 0; pass < expected.size(); ++pass) {
+            for (size_t i = 0; i + 1 < expected.size(); ++i) {
+                const RuntimeCandidate& a = expected[i];
+                const RuntimeCandidate& b = expected[i + 1];
+                const bool secondFirst =
+                    anyKind && a.favoured != b.favoured ? b.favoured
+                    : jvmType == 2 && a.server != b.server
+                        ? b.server
+                        : CompareVersions(a.version, b.version) < 0;
+                if (secondFirst) std::swap(expected[i], expected[i + 1]);
+            }
+        }
+        CandidateList list;
+        for (RuntimeCandidate& candidate : found) list.Append(std::move(candidate));
+        SortCandidates(list, jvmType, anyKind);
+        std::vector<std::u16string> expectedHomes;
+        for (const RuntimeCandidate& candidate : expected) expectedHomes.push_back(candidate.home.Std());
+        EXPECT_EQ(Homes(list), expectedHomes) << "round " << round;
+    }
+}
+
 TEST(RegistrySearch, PreferredVersionsChoose) {
     const auto all = [] {
         return std::vector<RuntimeCandidate>{Candidate(u"1.8"), Candidate(u"1.7.0_80"),
