@@ -22,13 +22,18 @@ public:
     template <typename Function>
     Function Export(const char* name) const {
         return reinterpret_cast<Function>(
-            reinterpret_cast<void*>(GetProcAddress(module.get(), name)));
+            reinterpret_cast<void*>(GetProcAddress(Handle(), name)));
     }
 
-    // Leaves the library loaded for the rest of the process.
-    void Keep() { module.release(); }
-    bool IsLoaded() const { return module.valid(); }
+    // Leaves the library loaded for the rest of the process; its exports stay reachable.
+    void Keep() {
+        if (module.valid()) kept = module.release();
+    }
+    bool IsLoaded() const { return Handle() != nullptr; }
 
 private:
+    HMODULE Handle() const { return module.valid() ? module.get() : kept; }
+
     UniqueModule module;
+    HMODULE kept = nullptr;
 };

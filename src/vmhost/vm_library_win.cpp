@@ -12,6 +12,9 @@ bool Launcher::LoadVmLibrary(const WideString& vmLibraryPath) {
         PrintError(text);
         return false;
     }
+    // A VM library may start threads of its own when it loads, and a VM cannot be unloaded once
+    // it has run: whatever follows, the library stays for the life of the process.
+    library.Keep();
     createJavaVm = library.Export<CreateJavaVmFunction>("JNI_CreateJavaVM");
     if (!createJavaVm) {
         ReportWindowsError(kMsgCreateJavaVmMissing, GetLastError());
@@ -25,7 +28,5 @@ bool Launcher::LoadVmLibrary(const WideString& vmLibraryPath) {
     }
     findClassFromBootLoader =
         library.Export<FindClassFromBootLoaderFunction>("JVM_FindClassFromBootLoader");
-    // A VM cannot be unloaded once it has run; the library stays for the life of the process.
-    library.Keep();
     return true;
 }

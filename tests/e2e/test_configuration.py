@@ -26,28 +26,51 @@ def test_missing_main_class_is_one_error_line(any_app, ini):
     assert result.stderr == b""
 
 
-@pytest.mark.parametrize("ini", [
-    "[Java Runtime Environment]\nMain Class=com.example.App\n",
-    "[Java Runtime Environment]\nMain Class=\n[Java Runtime Environment+]\nMain Class=App\n",
+def runtime_line(app: App) -> str:
+    """"JRE Path" of a test runtime; the class path comes in a section of its own at the end."""
+    return f"JRE Path={windows_path(app.runtime('client'))}\n"
+
+
+def lookups(app: App) -> list[str]:
+    return [line for line in app.record() if line.startswith("lookup: ")]
+
+
+@pytest.mark.parametrize("plus", [
+    "",
+    "[Java Runtime Environment+]\nMain Class=test.Echo\n",
 ], ids=["section", "plus section"])
-def test_main_class_is_found(app, ini):
-    app.write_ini(ini)
-    assert MAIN_CLASS_MISSING not in app.run().stdout
+def test_main_class_is_found(app, plus):
+    main_class = "" if plus else "test.Echo"
+    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n" + runtime_line(app)
+                  + plus + app.class_path_section)
+    result = app.run()
+    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+    assert lookups(app) == ["lookup: LauncherHelper test.Echo"]
 
 
 def test_ini_takes_the_executables_own_name(tmp_path, executable):
     renamed = App(tmp_path / "renamed", executable, name="My App.v2.exe")
-    renamed.write_ini("[Java Runtime Environment]\nMain Class=com.example.App\n")
+    renamed.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n" + runtime_line(renamed)
+                      + renamed.class_path_section)
     assert renamed.ini.name == "My App.v2.ini"
-    (renamed.folder / executable.replace(".exe", ".ini")).write_text("[Java Runtime Environment]\n")
-    assert MAIN_CLASS_MISSING not in renamed.run().stdout
+    # The INI of the executable's original name is not read.
+    (renamed.folder / executable.replace(".exe", ".ini")).write_text(
+        "[Java Runtime Environment]\nMain Class=test.Exit\n")
+    result = renamed.run()
+    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+    assert lookups(renamed) == ["lookup: LauncherHelper test.Echo"]
 
 
 def test_folder_and_ini_with_non_ascii_names(tmp_path, executable):
     app = App(tmp_path / "Приложение Jäva", executable)
-    app.write_ini("[Java Runtime Environment]\nMain Class=com.example.Приложение\n",
-                  encoding="utf-16-le")
-    assert MAIN_CLASS_MISSING not in app.run().stdout
+    app.write_ini("[Java Runtime Environment]\nMain Class=com.example.Приложение\n"
+                  + runtime_line(app), encoding="utf-16-le")
+    result = app.run()
+    # The name reached the runtime whole; the test runtime has no such class.
+    assert result.returncode == 1
+    assert lookups(app) == ["lookup: LauncherHelper com.example.Приложение"]
+    assert result.stderr.startswith(
+        "Error: Could not find or load main class com.example.Приложение".encode())
 
 
 def test_plus_sections_supply_values_as_written(tmp_path, app):

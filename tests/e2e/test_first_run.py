@@ -136,6 +136,8 @@ def test_library_without_create_entry(app):
     result = app.run()
     assert result.returncode == MINUS_ONE
     assert result.stdout == b"Error: Windows exception: cannot find CreateJavaVM JNI (errno = 127).\r\n \r\n"
+    # A VM library, once loaded, stays for the life of the process, whatever failed after.
+    assert "unloaded" not in app.record()
 
 
 def test_library_that_does_not_load(app):

@@ -46,6 +46,59 @@ def test_version_resource_names_the_file_and_the_version(tmp_path, executable):
     }
 
 
+# Every message of the string table as the user must read it, written out here on purpose rather
+# than taken from the header that builds the resources.
+MESSAGES = {
+    202: r"Windows exception: %s (errno = %d).\n",
+    203: r"JNI exception: %s\nReason: %s.\n",
+    204: r"COM error: %s (errno = %d).\n",
+    205: r"JNI exception: %s.\n",
+    206: "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
+         "with a server JVM (%s) from:",
+    207: "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
+         "(%s) from:",
+    208: "failed to get the module path",
+    209: "Java Class Path was not specified in INI file.",
+    210: "Main class was not specified in INI file.",
+    211: r"Failed to load Main Class: %s.\n",
+    212: "cannot find CreateJavaVM JNI",
+    213: "failed to create the Java VM",
+    214: "Browse for JRE folder",
+    215: r"Could not find the main class %s.\n",
+    216: r"No main method found in specified class.\n",
+    217: "latest version",
+    218: "maximum version %s",
+    219: "minimum version %s",
+    220: "version %s is required",
+    221: "version between %s and %s",
+    222: r"Failed to load Java VM library: %s (errno = %d).\n",
+    223: "failed to initialize",
+    224: "failed to initialize module",
+    225: "unknown",
+    226: "thread detached from VM",
+    227: "JNI version error",
+    228: "not enough memory",
+    229: "VM already created",
+    230: "invalid arguments",
+    231: "(none)",
+    232: "Failed to start the Pair Product %s (errno = %d).",
+    233: "The Pair Product %s is this executable itself: the launch is not handed over.",
+    234: "The Pair Product %s is not started: this executable was itself started by a hand-over, "
+         "and a launch is handed over only once.",
+}
+
+
+@pytest.mark.parametrize("executable", ALL_EXECUTABLES)
+def test_string_table_holds_every_message_literally(tmp_path, executable):
+    app = App(tmp_path / "app", executable)
+    result = subprocess.run([str(RUN_WINE), str(TOOLS / "resource_info.exe"), "--strings",
+                             windows_path(app.exe), "202", "234"],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+    assert result.returncode == 0, result.stderr
+    texts = dict(line.split(": ", 1) for line in result.stdout.decode("utf-8").splitlines())
+    assert texts == {str(key): value for key, value in MESSAGES.items()}
+
+
 def test_class_path_folder_beyond_260_units(tmp_path, executable):
     """A wildcard class path in a folder whose path is over 300 units long. (The executable itself
     stays on a short path: Wine cannot start a program from a longer one.)"""

@@ -1567,7 +1567,9 @@ void RecordCreation(const JavaVMInitArgs* init) {
 // ---------------------------------------------------------------------------------------------
 // Exports
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // Unloaded while the process goes on (FreeLibrary), as opposed to the process ending.
+    if (reason == DLL_PROCESS_DETACH && !reserved) Record("unloaded");
     if (reason == DLL_PROCESS_ATTACH) {
         // The launcher loads the runtime on its first thread; creation compares against it.
         primaryThread = GetCurrentThreadId();

@@ -2,6 +2,9 @@
 // uses: the fixed file and product versions, then every string of the first translation, one
 // "Name: value" line each (UTF-8); then "Icons:" with the sizes of the images of icon group 1,
 // the one Explorer shows. Usage: resource_info.exe FILE. Exit code 1 when it has no version.
+// resource_info.exe --strings FILE FIRST LAST prints "<id>: <text>" for every string of the
+// file's string table from FIRST to LAST, as LoadStringW reads it, "\n" written as the two
+// characters \ and n (UTF-8; "<id>: (none)" for a missing one).
 #define UNICODE  // RT_ICON and friends as wide resource names
 #include <windows.h>
 
@@ -46,7 +49,27 @@ void PrintIcons(const wchar_t* file) {
 }
 }  // namespace
 
+int PrintStrings(const wchar_t* file, int first, int last) {
+    HMODULE module = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return 1;
+    for (int id = first; id <= last; ++id) {
+        const wchar_t* text = nullptr;
+        // Length 0 asks for a pointer into the resource itself: the text whole, however long.
+        const int length = LoadStringW(module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+        std::wstring escaped;
+        for (int i = 0; i < length; ++i) {
+            if (text[i] == L'\n') escaped += L"\\n";
+            else escaped += text[i];
+        }
+        std::printf("%d: %s\n", id, length > 0 ? Utf8(escaped.c_str()).c_str() : "(none)");
+    }
+    FreeLibrary(module);
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 5 && std::wstring(argv[1]) == L"--strings")
+        return PrintStrings(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
     if (argc != 2) return 120;
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(argv[1], &ignored);

@@ -62,12 +62,19 @@ TEST(CreateParentFolders, RelativeAndForwardSlashPaths) {
 
 TEST(CreateParentFolders, FailureUndoesOneLevelAndReportsTheError) {
     TempFolder folder;
-    // A file where a folder must go makes the third level fail.
-    CreateDirectoryW(W(folder / u"a"), nullptr);
-    TempFolder::WriteFile(folder / u"a\\block", "");
-    const uint32_t error = CreateParentFolders(folder / u"a\\block\\c\\f.txt");
-    EXPECT_NE(error, 0u);
-    EXPECT_TRUE(TempFolder::IsFolder(folder / u"a"));  // not empty: the system keeps it
+    // "x" and "x\y" are made; the name "bad?" is refused, so the level made just before it
+    // ("x\y", empty) is taken away again, and only that one.
+    const uint32_t error = CreateParentFolders(folder / u"x\\y\\bad?\\f.txt");
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_NAME));
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"x"));
+    EXPECT_FALSE(TempFolder::IsFolder(folder / u"x\\y"));
+    // A level that already existed and holds something stays: the system removes only empty
+    // folders.
+    CreateDirectoryW(W(folder / u"kept"), nullptr);
+    TempFolder::WriteFile(folder / u"kept\\file", "");
+    EXPECT_EQ(CreateParentFolders(folder / u"kept\\bad?\\f.txt"),
+              static_cast<uint32_t>(ERROR_INVALID_NAME));
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"kept"));
 }
 
 TEST(FileFinder, LongPatternsGetThePrefix) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -100,10 +102,21 @@ TEST(DefaultThreadStackSize, AsksWithTheOldArgumentBlock) {
     EXPECT_EQ(launcher.DefaultThreadStackSize(), 0u);
 }
 
+// The VM calls the hooks on its own threads and then ends the process itself: without a listener
+// they must come back having done nothing, neither ending the process nor aborting it.
+TEST(VmHooksDeathTest, WithoutAListenerTheyReturn) {
+    EXPECT_EXIT(
+        {
+            Launcher launcher;
+            VmExitHook(3);
+            VmAbortHook();
+            std::_Exit(42);
+        },
+        testing::ExitedWithCode(42), "");
+}
+
 TEST(VmHooks, ForwardOnlyToTheListener) {
     Launcher launcher;
-    VmExitHook(3);  // no listener: nothing happens
-    VmAbortHook();
     Listener listener;
     launcher.exitListener = &listener;
     VmExitHook(7);
