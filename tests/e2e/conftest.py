@@ -2,6 +2,7 @@
 holding a copy of the executable and, when the test writes one, its INI file."""
 
 import os
+import shlex
 import shutil
 import signal
 import subprocess
@@ -20,7 +21,15 @@ WINDOWLESS = {"quorvane64.exe": "quorvane64w.exe", "quorvane.exe": "quorvanew.ex
 RUNTIMES.update({windowless: RUNTIMES[console] for console, windowless in WINDOWLESS.items()})
 SPAWN = BUILD / "win64" / "tests" / "spawn.exe"
 REGISTRY_CLEAN = BUILD / "win64" / "tests" / "registry_clean.exe"
-RUN_WINE = ROOT / "tests" / "wine" / "run-wine.sh"
+# The one way the suite starts a Windows program: the command put in front of it. Here that is
+# Wine in the project's prefix (tests/wine/run-wine.sh); on Windows nothing. QZ_RUNNER overrides
+# it (split like a shell line; empty: start programs directly).
+if "QZ_RUNNER" in os.environ:
+    RUNNER = shlex.split(os.environ["QZ_RUNNER"])
+elif os.name == "nt":
+    RUNNER = []
+else:
+    RUNNER = [str(ROOT / "tests" / "wine" / "run-wine.sh")]
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 ALL_EXECUTABLES = EXECUTABLES + list(WINDOWLESS.values())
 DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
@@ -30,7 +39,7 @@ MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 @pytest.fixture(scope="session", autouse=True)
 def tools():
     # A missing tool fails every test loudly; nothing is skipped.
-    if shutil.which("wine") is None:
+    if os.name != "nt" and shutil.which("wine") is None and "QZ_RUNNER" not in os.environ:
         pytest.fail("wine is not installed: run `make deps` (or scripts/install-deps.sh)")
     for path in [*(DIST / name for name in ALL_EXECUTABLES), SPAWN, REGISTRY_CLEAN, DRIVER,
                  *(folder / "full" / "bin" / "java.dll" for folder in RUNTIMES.values())]:
@@ -39,6 +48,10 @@ def tools():
 
 
 def windows_path(path: Path) -> str:
+    """The path as the Windows program sees it: itself on Windows; through Wine's drive Z:,
+    which maps the Linux root, here."""
+    if os.name == "nt":
+        return str(path)
     return "Z:" + str(path).replace("/", "\\")
 
 
@@ -87,13 +100,13 @@ class App:
 
     def run(self, *args: str, env: dict | None = None, cwd: Path | None = None,
             timeout: float = 60) -> subprocess.CompletedProcess:
-        return subprocess.run([str(RUN_WINE), str(self.exe), *args], cwd=cwd or self.folder,
+        return subprocess.run([*RUNNER, str(self.exe), *args], cwd=cwd or self.folder,
                               env=self._environment(env), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 
     def start(self, *args: str, env: dict | None = None) -> subprocess.Popen:
         """Starts the executable without waiting for it."""
-        return subprocess.Popen([str(RUN_WINE), str(self.exe), *args], cwd=self.folder,
+        return subprocess.Popen([*RUNNER, str(self.exe), *args], cwd=self.folder,
                                 env=self._environment(env), stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE)
 
@@ -108,7 +121,7 @@ class App:
     def run_in_shell(self, before: str, timeout: float = 60) -> subprocess.CompletedProcess:
         """Starts the executable from the command shell right after the shell command `before`
         (such as "set APPDATA=", which removes a variable the system would otherwise set)."""
-        return subprocess.run([str(RUN_WINE), "cmd", "/c", f"{before}& {windows_path(self.exe)}"],
+        return subprocess.run([*RUNNER, "cmd", "/c", f"{before}& {windows_path(self.exe)}"],
                               cwd=self.folder, env=self._environment(None), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 
@@ -119,7 +132,7 @@ class App:
         command_file.write_bytes(command_line.format(exe=windows_path(self.exe)).encode("utf-16-le"))
         environment = self._environment(env)
         environment["QZ_SPAWN_COMMAND_FILE"] = windows_path(command_file)
-        return subprocess.run([str(RUN_WINE), str(SPAWN), windows_path(self.exe)], cwd=self.folder,
+        return subprocess.run([*RUNNER, str(SPAWN), windows_path(self.exe)], cwd=self.folder,
                               env=environment, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                               timeout=timeout)
 
@@ -161,9 +174,9 @@ def end_processes_in(folder: Path) -> None:
         time.sleep(0.1)
 
 
-def wine(*args: str, check: bool = True) -> subprocess.CompletedProcess:
-    """A Wine tool (reg, cmd) in the tests' prefix."""
-    return subprocess.run([str(RUN_WINE), *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+def windows_tool(*args: str, check: bool = True) -> subprocess.CompletedProcess:
+    """A Windows tool (reg, cmd) through the runner."""
+    return subprocess.run([*RUNNER, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                           check=check, timeout=60)
 
 
@@ -183,11 +196,11 @@ class Registry:
         reg_file = self.folder / f"import-{self.count}.reg"
         text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
         reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
-        wine("reg", "import", windows_path(reg_file), f"/reg:{bits}")
+        windows_tool("reg", "import", windows_path(reg_file), f"/reg:{bits}")
 
     def clear(self):
         """Removes every vendor key, per machine and per user, in both views."""
-        wine(str(REGISTRY_CLEAN), *self.ROOTS, check=False)
+        windows_tool(str(REGISTRY_CLEAN), *self.ROOTS, check=False)
 
     def add(self, key: str, version: str, java_home: Path | str | None, bits: int = 64,
             hive: str = "HKEY_LOCAL_MACHINE", value: str = "JavaHome", below: str = ""):
@@ -232,9 +245,16 @@ def any_app(tmp_path, any_executable) -> App:
 
 
 class Gui:
-    """An X display and the Wine prefix whose desktop shows on it."""
+    """A desktop that shows windows. On Windows the user's own; here an X display (Xvfb) and a
+    Wine prefix of its own whose desktop shows on it."""
 
     def __init__(self, root: Path):
+        self.env = {}
+        self.server = None
+        if os.name == "nt":
+            self.appdata = Path(os.environ["APPDATA"])
+            self.c_drive = Path(os.environ.get("SystemDrive", "C:") + "\\")
+            return
         self.prefix = BUILD / "wineprefix-gui"
         self.display = next(f":{n}" for n in range(90, 200)
                             if not Path(f"/tmp/.X11-unix/X{n}").exists()
@@ -248,29 +268,31 @@ class Gui:
             time.sleep(0.05)
         self.env = {"DISPLAY": self.display, "QZ_WINEPREFIX": str(self.prefix)}
         # Without a window manager Wine draws the caption and the close box itself.
-        self.wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
-                  "/f")
+        self.run("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
+                 "/f")
         self.c_drive = self.prefix / "drive_c"
         self.appdata = self.c_drive / "users" / os.environ.get("USER", "root") / "AppData" / "Roaming"
 
-    def wine(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
-        return subprocess.run([str(RUN_WINE), *args], env=dict(os.environ, **self.env),
+    def run(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
+        """A Windows program on this desktop."""
+        return subprocess.run([*RUNNER, *args], env=dict(os.environ, **self.env),
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check,
                               timeout=120)
 
     def drive(self, *args: str) -> dict[str, str]:
         """The driver's report as a dictionary: title, message, link, path, ok, ..."""
-        result = self.wine(str(DRIVER), *args, check=False)
+        result = self.run(str(DRIVER), *args, check=False)
         assert result.returncode == 0, result.stdout + result.stderr
         lines = result.stdout.decode("utf-8").splitlines()
         return dict(line.split(": ", 1) for line in lines if ": " in line)
 
     def close(self):
-        subprocess.run([str(RUN_WINE), "wineserver", "-k"], env=dict(os.environ, **self.env),
+        if self.server is None:
+            return
+        subprocess.run([*RUNNER, "wineserver", "-k"], env=dict(os.environ, **self.env),
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.server.kill()
         self.server.wait()
-
 
 
 @pytest.fixture(scope="session")

@@ -10,7 +10,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, Gui, RUN_WINE, RUNTIMES, end_processes_in
+from conftest import App, Gui, RUNNER, RUNTIMES, end_processes_in
 
 TITLE = "JRE Not Found"
 MINUS_ONE = 255
@@ -41,7 +41,7 @@ def ini(app: App, product: str, extra: str = "", application: str = "") -> None:
 
 
 def start(gui: Gui, app: App) -> subprocess.Popen:
-    return subprocess.Popen([str(RUN_WINE), str(app.exe)], cwd=app.folder,
+    return subprocess.Popen([*RUNNER, str(app.exe)], cwd=app.folder,
                             env=dict(app._environment(None), **gui.env),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
@@ -104,7 +104,7 @@ def test_ok_runs_main_and_the_folder_is_remembered(gui, case, executable, folder
         assert saved.startswith(b"\xff\xfe")
         assert f"JRE Path={chosen}\\".encode("utf-16-le") in saved
     # The next start needs no dialog.
-    again = subprocess.run([str(RUN_WINE), str(app.exe), "x"], cwd=app.folder, timeout=60,
+    again = subprocess.run([*RUNNER, str(app.exe), "x"], cwd=app.folder, timeout=60,
                            env=dict(app._environment(None), **gui.env), stdout=subprocess.PIPE)
     assert (again.returncode, again.stdout) == (0, b"args: 1\r\nx\r\n")
 
@@ -124,7 +124,7 @@ def test_service_mode_saves_beside_the_executable(gui, case, executable):
 def test_link_colour_follows_the_browser_setting(gui, case):
     app, product, folders = case
     key = "HKCU\\Software\\Microsoft\\Internet Explorer\\Settings"
-    gui.wine("reg", "add", key, "/v", "Anchor Color", "/d", "0,128,0", "/f")
+    gui.run("reg", "add", key, "/v", "Anchor Color", "/d", "0,128,0", "/f")
     try:
         ini(app, product)
         launch = start(gui, app)
@@ -132,4 +132,4 @@ def test_link_colour_follows_the_browser_setting(gui, case):
         gui.drive("click", TITLE, "2")
         assert launch.wait(timeout=30) == MINUS_ONE
     finally:
-        gui.wine("reg", "delete", key, "/v", "Anchor Color", "/f", check=False)
+        gui.run("reg", "delete", key, "/v", "Anchor Color", "/f", check=False)

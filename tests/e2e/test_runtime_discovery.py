@@ -8,7 +8,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, RUNTIMES, wine, windows_path
+from conftest import App, RUNTIMES, windows_tool, windows_path
 
 JDK = "Software\\JavaSoft\\Java Development Kit"
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
@@ -154,7 +154,7 @@ def test_foreign_library_without_pair_product_is_loaded_here(pair):
 
 
 def test_per_user_jre_path_hides_the_one_beside_the_executable(tmp_path, app):
-    appdata = wine("cmd", "/c", "echo %APPDATA%").stdout.decode().strip()
+    appdata = windows_tool("cmd", "/c", "echo %APPDATA%").stdout.decode().strip()
     prefix = Path(os.environ.get("QZ_WINEPREFIX", Path(__file__).resolve().parents[2] / "build" / "wineprefix"))
     user_folder = prefix / "drive_c" / appdata[3:].replace("\\", "/") / f"Quorvane Test {tmp_path.name}"
     per_user = user_folder / "code" / app.exe.with_suffix(".ini").name

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from conftest import App, BUILD, RUN_WINE, WINDOWLESS, end_processes_in, windows_path
+from conftest import App, BUILD, RUNNER, WINDOWLESS, end_processes_in, windows_path
 
 SERVICE_CONTROL = BUILD / "win64" / "tests" / "service_control.exe"
 STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
@@ -16,7 +16,7 @@ STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
 
 def control(*args: str, check: bool = True) -> str:
     for _ in range(3):
-        result = subprocess.run([str(RUN_WINE), str(SERVICE_CONTROL), *args],
+        result = subprocess.run([*RUNNER, str(SERVICE_CONTROL), *args],
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
         # Wine's loader now and then fails to start a program while a service starts or stops;
         # that is no answer of the service control manager, so the tool is started again.
@@ -68,7 +68,7 @@ def windowless_service(tmp_path, request):
 
 def installed_service(tmp_path, executable):
     # The wineserver ends a service once no ordinary process is left: this one stays meanwhile.
-    keeper = subprocess.Popen([str(RUN_WINE), "cmd.exe"], stdin=subprocess.PIPE,
+    keeper = subprocess.Popen([*RUNNER, "cmd.exe"], stdin=subprocess.PIPE,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     name = f"QzTest{os.getpid()}{executable.split('.')[0]}{tmp_path.name[-2:].strip('_')}"
     service = Service(App(tmp_path / "service", executable), name)

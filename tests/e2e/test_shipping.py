@@ -9,7 +9,7 @@ import zlib
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, MAIN_CLASS_MISSING, App, BUILD, ROOT, RUN_WINE, windows_path
+from conftest import ALL_EXECUTABLES, MAIN_CLASS_MISSING, App, BUILD, ROOT, RUNNER, windows_path
 
 TOOLS = BUILD / "win64" / "tests"
 VERSION = (ROOT / "VERSION").read_text().strip()
@@ -17,7 +17,7 @@ MINUS_ONE = 255
 
 
 def resource_info(path) -> dict[str, str]:
-    result = subprocess.run([str(RUN_WINE), str(TOOLS / "resource_info.exe"), windows_path(path)],
+    result = subprocess.run([*RUNNER, str(TOOLS / "resource_info.exe"), windows_path(path)],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
     assert result.returncode == 0, result.stderr
     lines = result.stdout.decode("utf-8").splitlines()
@@ -91,7 +91,7 @@ MESSAGES = {
 @pytest.mark.parametrize("executable", ALL_EXECUTABLES)
 def test_string_table_holds_every_message_literally(tmp_path, executable):
     app = App(tmp_path / "app", executable)
-    result = subprocess.run([str(RUN_WINE), str(TOOLS / "resource_info.exe"), "--strings",
+    result = subprocess.run([*RUNNER, str(TOOLS / "resource_info.exe"), "--strings",
                              windows_path(app.exe), "202", "234"],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
     assert result.returncode == 0, result.stderr
@@ -144,7 +144,7 @@ def icon_file(path, sizes) -> None:
 def brand(app: App, tmp_path) -> None:
     icon = tmp_path / "acme.ico"
     icon_file(icon, [16, 32, 256])
-    result = subprocess.run([str(RUN_WINE), str(TOOLS / "brand.exe"), windows_path(app.exe),
+    result = subprocess.run([*RUNNER, str(TOOLS / "brand.exe"), windows_path(app.exe),
                              windows_path(icon), "ProductName=Acme Tool",
                              "FileDescription=Acme Tool", "CompanyName=Acme Ltd",
                              "OriginalFilename=Acme Tool.exe", "FileVersion=4.2.0"],

@@ -7,7 +7,7 @@ import subprocess
 
 import pytest
 
-from conftest import App, Gui, RUN_WINE, WINDOWLESS, end_processes_in, windows_path
+from conftest import App, Gui, RUNNER, WINDOWLESS, end_processes_in, windows_path
 
 MINUS_ONE = 255
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
@@ -20,7 +20,7 @@ def windowless(request, tmp_path):
 
 
 def start(gui: Gui, app: App, env: dict | None = None) -> subprocess.Popen:
-    return subprocess.Popen([str(RUN_WINE), str(app.exe)], cwd=app.folder,
+    return subprocess.Popen([*RUNNER, str(app.exe)], cwd=app.folder,
                             env=dict(app._environment(env), **gui.env),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
