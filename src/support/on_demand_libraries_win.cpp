@@ -1,7 +1,8 @@
-// The user-interface libraries (user32, gdi32, comctl32, shell32, ole32) are loaded on the first
-// call into them, not at start-up: only the missing-runtime dialog, its link, single instance
-// and the windowless executables' message box need them, and loading USER32 alone costs an
-// ordinary launch more than all of the launcher's own work.
+// Libraries an ordinary launch does not need are loaded on the first call into them, not at
+// start-up: the user-interface libraries (user32, gdi32, comctl32, shell32, ole32), which only
+// the missing-runtime dialog, its link, single instance and the windowless executables' message
+// box use, and advapi32, which only the registry search and service mode use. Loading USER32
+// alone costs an ordinary launch more than all of the launcher's own work.
 //
 // How: calls into a DLL go through its import slot "__imp_<name>" (32-bit: "__imp__<name>@<bytes>").
 // This file defines those slots for every such function the launcher calls. Each slot starts out
@@ -10,6 +11,7 @@
 // libraries are then not needed for these functions, and the executables' import tables do not
 // name the libraries.
 #include <windows.h>
+#include <winsvc.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -17,10 +19,11 @@
 #include "support/fatal.h"
 
 namespace {
-enum Library { kUser32, kGdi32, kComctl32, kShell32, kOle32, kLibraryCount };
+enum Library { kUser32, kGdi32, kComctl32, kShell32, kOle32, kAdvapi32, kLibraryCount };
 
-const wchar_t* const kLibraryNames[kLibraryCount] = {L"user32.dll", L"gdi32.dll", L"comctl32.dll",
-                                                     L"shell32.dll", L"ole32.dll"};
+const wchar_t* const kLibraryNames[kLibraryCount] = {L"user32.dll",  L"gdi32.dll",
+                                                     L"comctl32.dll", L"shell32.dll",
+                                                     L"ole32.dll",   L"advapi32.dll"};
 HMODULE modules[kLibraryCount];
 
 // From the system folder only. Windows 7 without its 2011 loader update does not know the flag
@@ -86,6 +89,14 @@ struct ArgumentBytes<Result WINAPI(Arguments...)> {
     static_assert(sizeof(void*) == 8 || ArgumentBytes<decltype(::name)>::value == bytes, #name); \
     }                                                                                            \
     decltype(&::name) slot_##name = &FirstCall<Import_##name, decltype(::name)>::Call;
+
+QZ_ON_FIRST_CALL(kAdvapi32, RegCloseKey, 4)
+QZ_ON_FIRST_CALL(kAdvapi32, RegEnumKeyExW, 32)
+QZ_ON_FIRST_CALL(kAdvapi32, RegOpenKeyExW, 20)
+QZ_ON_FIRST_CALL(kAdvapi32, RegQueryValueExW, 24)
+QZ_ON_FIRST_CALL(kAdvapi32, RegisterServiceCtrlHandlerW, 8)
+QZ_ON_FIRST_CALL(kAdvapi32, SetServiceStatus, 8)
+QZ_ON_FIRST_CALL(kAdvapi32, StartServiceCtrlDispatcherW, 4)
 
 QZ_ON_FIRST_CALL(kComctl32, InitCommonControlsEx, 4)
 
