@@ -34,6 +34,8 @@ EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 ALL_EXECUTABLES = EXECUTABLES + list(WINDOWLESS.values())
 DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
+# The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
+MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
 
 
 @pytest.fixture(scope="session", autouse=True)

@@ -5,9 +5,8 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, MAIN_CLASS_MISSING, windows_path
+from conftest import MAIN_CLASS_MISSING, MINUS_ONE, App, windows_path
 
-MINUS_ONE = 255  # Wine reports the exit code -1 as 255
 
 
 @pytest.mark.parametrize("ini", [

@@ -3,9 +3,8 @@ thread and calls main. The test runtime records what reached it."""
 
 import pytest
 
-from conftest import App, windows_path
+from conftest import MINUS_ONE, App, windows_path
 
-MINUS_ONE = 255
 
 
 def value(record, key):

@@ -6,9 +6,8 @@ import time
 
 import pytest
 
-from conftest import App, RUNTIMES, end_processes_in, processes_in, windows_path
+from conftest import MINUS_ONE, RUNTIMES, App, end_processes_in, processes_in, windows_path
 
-MINUS_ONE = 255
 TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
 
 

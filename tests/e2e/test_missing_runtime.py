@@ -10,10 +10,9 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, Gui, RUNNER, RUNTIMES, end_processes_in
+from conftest import MINUS_ONE, RUNNER, RUNTIMES, App, Gui, end_processes_in
 
 TITLE = "JRE Not Found"
-MINUS_ONE = 255
 PLAIN = ("The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
          "({phrase}) from:")
 SERVER = ("The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "

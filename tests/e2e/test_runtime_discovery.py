@@ -8,14 +8,13 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, RUNTIMES, windows_tool, windows_path
+from conftest import MINUS_ONE, RUNTIMES, App, windows_path, windows_tool
 
 JDK = "Software\\JavaSoft\\Java Development Kit"
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
 JROCKIT_JRE = "Software\\JRockit\\Java Runtime Environment"
 JROCKIT_JDK = "Software\\JRockit\\Java Development Kit"
 IBM = "Software\\IBM\\Java2 Runtime Environment"
-MINUS_ONE = 255
 OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
 TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
 

@@ -9,11 +9,10 @@ import zlib
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, MAIN_CLASS_MISSING, App, BUILD, ROOT, RUNNER, windows_path
+from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, ROOT, RUNNER, App, windows_path
 
 TOOLS = BUILD / "win64" / "tests"
 VERSION = (ROOT / "VERSION").read_text().strip()
-MINUS_ONE = 255
 
 
 def resource_info(path) -> dict[str, str]:

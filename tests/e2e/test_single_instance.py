@@ -7,9 +7,8 @@ from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
-from conftest import App, end_processes_in, windows_path
+from conftest import MINUS_ONE, App, end_processes_in, windows_path
 
-MINUS_ONE = 255
 
 
 @pytest.fixture

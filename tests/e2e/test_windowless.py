@@ -7,9 +7,8 @@ import subprocess
 
 import pytest
 
-from conftest import App, Gui, RUNNER, WINDOWLESS, end_processes_in, windows_path
+from conftest import MINUS_ONE, RUNNER, WINDOWLESS, App, Gui, end_processes_in, windows_path
 
-MINUS_ONE = 255
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 
 
