@@ -30,11 +30,18 @@ protected:
 };
 
 // Reads a key that is empty in its section from the section of the same name followed by "+";
-// text found there is returned exactly as written.
+// text found there is returned exactly as written. The file's section names are read once, on
+// the first empty key, so that a file without "+" sections costs no second read per key.
 class LayeredIniFile : public IniFile {
 public:
     using IniFile::IniFile;
     void GetString(const WideString& section, const WideString& key, WideString& out) override;
+
+private:
+    bool HasSection(const WideString& name);
+
+    bool sectionNamesRead = false;
+    StringList sectionNames;
 };
 
 // The layering rule on its own: the value of the section, else the value of "section+".

@@ -56,10 +56,27 @@ bool IniFile::SetString(const WideString& section, const WideString& key, const 
 
 bool IniFile::DeleteProfileFile() { return DeleteFileW(W(path)) != FALSE; }
 
+bool LayeredIniFile::HasSection(const WideString& name) {
+    if (!sectionNamesRead) {
+        GetSectionNames(sectionNames);
+        sectionNamesRead = true;
+    }
+    // Section names match as the profile functions match them: without regard to case.
+    for (const WideString& present : sectionNames) {
+        if (CompareStringOrdinal(W(present), present.Length(), W(name), name.Length(), TRUE) ==
+            CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
 void LayeredIniFile::GetString(const WideString& section, const WideString& key, WideString& out) {
     WideString value;
     IniFile::GetString(section, key, value);
     WideString plusValue;
-    if (value.IsEmpty()) IniFile::GetString(section + u"+", key, plusValue);
+    if (value.IsEmpty()) {
+        const WideString plusSection = section + u"+";
+        if (HasSection(plusSection)) IniFile::GetString(plusSection, key, plusValue);
+    }
     out = LayerValue(value, plusValue);
 }

@@ -67,6 +67,19 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
     }
 }
 
+// The "+" section is found as the profile functions find sections: in any letter case.
+TEST(LayeredIniFile, PlusSectionNameInAnyCase) {
+    TempFolder folder;
+    const WideString file = folder / u"app.ini";
+    TempFolder::WriteFile(file, "[application]\r\nCmd=\r\n[APPLICATION+]\r\nCmd=--x\r\n");
+    LayeredIniFile layered(file);
+    WideString value;
+    layered.GetString(u"Application", u"Cmd", value);
+    EXPECT_EQ(value, WideString(u"--x"));
+    layered.GetString(u"Application", u"Other", value);
+    EXPECT_TRUE(value.IsEmpty());
+}
+
 // What the system's profile functions do to a value before the launcher sees it; users rely on it
 // to keep spaces (quotes) and it is in the configuration reference.
 TEST(IniFile, SystemDropsOuterSpacesAndOnePairOfQuotes) {
