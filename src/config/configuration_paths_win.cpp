@@ -68,6 +68,9 @@ WideString Launcher::BuildPerUserPath(const WideString& sourcePath, bool createF
     const WideString appData = ReadEnvironmentVariable(u"APPDATA");
     if (!IsFullyQualifiedPath(appData)) return WideString();
     const PerUserPath path = ComposePerUserPath(sourcePath, appData, productName, productCode);
+    // The system's profile functions cannot open a longer path: a file there could be found but
+    // neither read nor written, and would hide the file beside the executable.
+    if (path.file.Length() >= MAX_PATH) return WideString();
     // One level at a time: the application-data folder itself must exist already.
     if (createFolders) {
         CreateFolder(path.productFolder);

@@ -118,10 +118,21 @@ void SortCandidates(CandidateList& candidates, int32_t jvmType, bool anyKindAcce
     candidates = std::move(sorted);
 }
 
+namespace {
+bool HasDigit(std::u16string_view text) {
+    for (char16_t unit : text) {
+        if (unit >= u'0' && unit <= u'9') return true;
+    }
+    return false;
+}
+}  // namespace
+
 int32_t ChooseCandidate(const CandidateList& sorted, const StringList& preferredVersions) {
     for (const WideString& entry : preferredVersions) {
         JavaVersion wanted;
-        ParseJavaVersion(entry, kVersionFillMinimum, wanted);
+        // An entry with digits that do not read as a version (a part past 2^31) names no
+        // runtime; only an entry without digits matches every one.
+        if (!ParseJavaVersion(entry, kVersionFillMinimum, wanted) && HasDigit(entry)) continue;
         for (int32_t i = 0; i < sorted.Count(); ++i) {
             if (Matches(sorted[i].version, wanted)) return i;
         }

@@ -1,4 +1,5 @@
 #include "launch/launcher.h"
+#include "runtime/home_index.h"
 #include "runtime/registry_search.h"
 #include "runtime/runtime_paths.h"
 #include "runtime/vm_library_lookup.h"
@@ -21,11 +22,13 @@ UniqueKey OpenKey(const WideString& path, REGSAM view, HKEY root = HKEY_LOCAL_MA
     return key;
 }
 
-// A string value up to its first zero unit; empty when it is missing, unreadable or empty.
+// A string value up to its first zero unit; empty when it is missing, unreadable, empty or not
+// a string at all (a number or bytes that happen to spell a folder name no folder).
 WideString ReadJavaHome(HKEY key, const wchar_t* name = L"JavaHome") {
     DWORD bytes = 0;
-    if (RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
-        bytes == 0)
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        bytes == 0 || (type != REG_SZ && type != REG_EXPAND_SZ))
         return WideString();
     // Room for a terminating zero that the stored value may lack.
     WideString text;
@@ -148,7 +151,7 @@ void SubkeyNames(HKEY key, StringList& names) {
 
 void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaVersion& version,
                         const WideString& value, bool developmentKit, bool otherView,
-                        CandidateList& candidates) {
+                        CandidateList& candidates, HomeIndex& homes) {
     const char16_t* viewName = ViewName(otherView);
     RuntimeCandidate candidate;
     candidate.version = version;
@@ -157,11 +160,11 @@ void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaV
         Trace(u"registry %s %s: passed over, home \"%s\" is not a full path", {viewName, where, value});
         return;
     }
-    for (const RuntimeCandidate& found : candidates) {
-        if (SamePath(found.home, candidate.home)) {
-            Trace(u"registry %s %s: passed over, duplicate of %s", {viewName, where, found.home});
-            return;
-        }
+    const int32_t duplicate = homes.Find(candidates, candidate.home, SamePath);
+    if (duplicate >= 0) {
+        Trace(u"registry %s %s: passed over, duplicate of %s",
+              {viewName, where, candidates[duplicate].home});
+        return;
     }
     if (!LoadableLibrary(viewName, where, candidate.home, launcher.jvmType, otherView,
                          candidate.server))
@@ -175,6 +178,7 @@ void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaV
 
 void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& candidates) {
     const REGSAM view = ViewFlag(otherView);
+    HomeIndex homes;
     const struct {
         HKEY root;
         const char16_t* name;
@@ -201,7 +205,7 @@ void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& 
                 if (!versionKey) continue;
                 if (!modern.msiLayout) {
                     ConsiderModernHome(launcher, where, version, ReadJavaHome(versionKey.get()),
-                                       modern.developmentKit, otherView, candidates);
+                                       modern.developmentKit, otherView, candidates, homes);
                     continue;
                 }
                 StringList machines;
@@ -212,7 +216,7 @@ void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& 
                     if (!msi) continue;
                     ConsiderModernHome(launcher, where + u"\\" + vm + u"\\MSI", version,
                                        ReadJavaHome(msi.get(), L"Path"), modern.developmentKit,
-                                       otherView, candidates);
+                                       otherView, candidates, homes);
                 }
             }
         }

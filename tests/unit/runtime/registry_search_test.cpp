@@ -112,6 +112,8 @@ TEST(RegistrySearch, PreferredVersionsChoose) {
     EXPECT_EQ(Chosen(all(), u"latest;1.6"), u"C:\\1.8\\");   // digit-free entry matches all
     EXPECT_EQ(Chosen(all(), u"1.7.0_45"), u"C:\\1.8\\");     // an exact update must be equal
     EXPECT_EQ(Chosen({Candidate(u"1.8"), Candidate(u"1.8.0_60")}, u""), u"C:\\1.8.0_60\\");
+    // Digits that do not read as a version name nothing; the next entry decides.
+    EXPECT_EQ(Chosen(all(), u"12345678901234567890;1.7"), u"C:\\1.7.0_80\\");
 }
 
 TEST(RegistrySearch, KeysByKindAndVendor) {
