@@ -10,21 +10,32 @@
    the first instance, a second launch of the same executable (one argument, forwarded to the
    void secondaryMain) from spawning to its exit, alternated with the bare executable; median of
    --runs launches each, reported as a ratio.
+4. Registry scaling: no "JRE Path", so the launcher ranks the runtimes registered under
+   HKLM\Software\JavaSoft\Java Runtime Environment in its own view: one baseline runtime plus
+   0, 300, 3000 and 10000 more versions, each with a home folder of its own (a link to the client
+   test runtime). One size at a time, median of --runs starts each, alternated with the bare
+   executable as a reference for drift between the sizes.
+5. HotSpot: bench/native_launch (the launcher's platform-neutral core: VM creation and the call
+   of main through the JDK's launcher helper) against `java -cp` on the same JDK 17 and JDK 25
+   (when present), natively on Linux, running Noop; alternated, median of --runs, as a ratio.
 
 Every start runs Wine's loader directly (/usr/lib/wine/wine64, /usr/lib/wine/wine): the `wine`
 script in front of it costs tens of milliseconds per start. The prefix is build/bench/wineprefix,
 with a wineserver kept alive so every start is warm. Only dist/, the test runtimes under
-build/win64 and build/win32 (read) and build/bench/ (read and write) are used.
+build/win64 and build/win32, the JDKs under /usr/lib/jvm (read), build/bench/ (read and write)
+and the prefix's registry key of item 4 (written, and deleted afterwards) are used.
 """
 
 import argparse
 import os
 import platform
+import resource
 import shutil
 import signal
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 from datetime import datetime, timezone
 from pathlib import Path
@@ -66,6 +77,18 @@ START_TIMEOUT_SECONDS = 120  # a start that takes longer has hung
 FIRST_INSTANCE_SECONDS = 60
 RECORD_SETTLE_SECONDS = 15
 SECOND_LAUNCH_ARGUMENT = "bench"
+# Registry scaling: versions registered besides the baseline runtime, which every size keeps so
+# that the launcher has a runtime to choose at 0; the added versions are all newer than it.
+REGISTRY_COUNTS = [0, 300, 3000, 10000]
+REGISTRY_KEY = "Software\\JavaSoft\\Java Runtime Environment"
+REGISTRY_BASELINE_VERSION = "1.6.0_45"
+# HotSpot: the JDKs whose libjvm.so the launcher's core hosts natively; one that is not installed
+# is reported as such.
+JDKS = [(17, Path("/usr/lib/jvm/java-17-openjdk-amd64")),
+        (25, Path("/usr/lib/jvm/temurin-25-jdk-amd64"))]
+NATIVE_LAUNCH = WORK / "native_launch"
+NOOP_SOURCE = ROOT / "bench" / "Noop.java"
+HOTSPOT_TARGET = 1.00
 
 
 class BenchError(Exception):
@@ -140,6 +163,9 @@ class Program:
         self.cwd = cwd
         self.extra_env = extra_env or {}
         self.samples_ms: list[float] = []
+        # Processor time (user + system) of each timed start, the process and what it waited for.
+        self.cpu_ms: list[float] = []
+        self.last_cpu_ms = 0.0
 
     def start(self, env: dict, capture: bool = False) -> subprocess.CompletedProcess:
         output = subprocess.PIPE if capture else subprocess.DEVNULL
@@ -152,6 +178,7 @@ class Program:
         115 ms. A hung start is ended by the alarm instead."""
         if self.extra_env:
             env = dict(env, **self.extra_env)
+        used_before = resource.getrusage(resource.RUSAGE_CHILDREN)
         begin = time.perf_counter_ns()
         process = subprocess.Popen(self.command, cwd=self.cwd, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -165,6 +192,9 @@ class Program:
         finally:
             signal.alarm(0)
         elapsed_ms = (time.perf_counter_ns() - begin) / 1e6
+        used_after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        self.last_cpu_ms = ((used_after.ru_utime - used_before.ru_utime)
+                            + (used_after.ru_stime - used_before.ru_stime)) * 1000
         if returncode != 0:
             raise BenchError(f"{self.label}: exit code {returncode} from {self.command}")
         return elapsed_ms
@@ -179,10 +209,12 @@ class Program:
         return q[0], q[2]
 
 
-def measure(programs: list, runs: int, warmup: int, env: dict):
+def measure(programs: list, runs: int, warmup: int, env: dict, wine: bool = True):
     """Every program once per round, the order rotated from round to round so that no program
-    always follows the same one (for two programs: A B, B A, A B, ...)."""
-    ensure_server(env)
+    always follows the same one (for two programs: A B, B A, A B, ...). wine=False for native
+    programs, which need no wineserver."""
+    if wine:
+        ensure_server(env)
     for _ in range(warmup):
         for program in programs:
             program.timed_start(env)
@@ -190,6 +222,7 @@ def measure(programs: list, runs: int, warmup: int, env: dict):
         shift = round_number % len(programs)
         for program in programs[shift:] + programs[:shift]:
             program.samples_ms.append(program.timed_start(env))
+            program.cpu_ms.append(program.last_cpu_ms)
 
 
 def write_ini(path: Path, lines: list):
@@ -428,6 +461,179 @@ def single_instance_round_trip(arch: Arch, runs: int, warmup: int, env: dict) ->
             "calls": warmup + runs, "ratio": second.median / bare.median}
 
 
+def registry_tool(env: dict, *args: str, check: bool = True) -> tuple[int, str]:
+    """Wine's reg.exe in the bench's prefix, not timed: its exit code and output. The output goes
+    to a file, not a pipe, which a Wine helper process started meanwhile would keep open."""
+    with tempfile.TemporaryFile(dir=WORK) as output:
+        returncode = subprocess.run(["wine", "reg", *args], env=env, stdin=subprocess.DEVNULL,
+                                    stdout=output, stderr=subprocess.DEVNULL, check=check,
+                                    timeout=600).returncode
+        output.seek(0)
+        return returncode, output.read().decode("utf-8", "replace")
+
+
+def clear_registered_runtimes(bits: int, env: dict):
+    """Deletes the whole Java Runtime Environment key of one registry view (when present)."""
+    registry_tool(env, "delete", f"HKLM\\{REGISTRY_KEY}", "/f", f"/reg:{bits}", check=False)
+
+
+def registered_versions(bits: int, env: dict) -> int:
+    """How many version keys the view holds under the Java Runtime Environment key."""
+    _, output = registry_tool(env, "query", f"HKLM\\{REGISTRY_KEY}", f"/reg:{bits}",
+                              check=False)
+    prefix = f"HKEY_LOCAL_MACHINE\\{REGISTRY_KEY}\\".lower()
+    return sum(line.strip().lower().startswith(prefix) for line in output.splitlines())
+
+
+def registry_homes(arch: Arch, count: int) -> Path:
+    """A folder with `baseline` and v00001 ... v<count>, each a link to the client test runtime:
+    a home of its own per registered version."""
+    homes = WORK / "run" / f"registry-{arch.bits}" / "homes"
+    homes.mkdir(parents=True, exist_ok=True)
+    target = str(arch.client_runtime)
+    for name in ["baseline"] + [f"v{number:05d}" for number in range(1, count + 1)]:
+        link = homes / name
+        if link.is_symlink() and os.readlink(link) == target:
+            continue
+        if link.is_symlink() or link.is_file():
+            link.unlink()
+        elif link.exists():
+            shutil.rmtree(link)
+        os.symlink(target, link)
+    return homes
+
+
+def registered_home(homes: Path, count: int) -> Path:
+    """The home of the newest version registered with `count` added versions."""
+    return homes / ("baseline" if count == 0 else f"v{count:05d}")
+
+
+def write_registration(path: Path, homes: Path, count: int):
+    """A .reg file with the baseline runtime and versions 1.8.0_1 ... 1.8.0_<count>."""
+    entries = [(REGISTRY_BASELINE_VERSION, homes / "baseline")]
+    entries += [(f"1.8.0_{number}", homes / f"v{number:05d}") for number in range(1, count + 1)]
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    for version, home in entries:
+        lines += [f"[HKEY_LOCAL_MACHINE\\{REGISTRY_KEY}\\{version}]",
+                  '"JavaHome"="' + windows_path(home).replace("\\", "\\\\") + '"', ""]
+    path.write_bytes(b"\xff\xfe" + ("\r\n".join(lines) + "\r\n").encode("utf-16-le"))
+
+
+def registry_scaling(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
+    """One size after the other (the registry is one for all starts): register, check the chosen
+    runtime with the record on, measure the launcher alternated with the bare start of the same
+    jvm.dll. The key is deleted afterwards, also when the run fails."""
+    folder = WORK / "run" / f"registry-{arch.bits}"
+    app = folder / "app"
+    app.mkdir(parents=True, exist_ok=True)
+    exe = app / arch.launcher.name
+    shutil.copyfile(arch.launcher, exe)
+    (app / "app.jar").touch()
+    write_ini(exe.with_suffix(".ini"), [
+        "[Java Runtime Environment]", "Main Class=test.Echo", "",
+        "[Class Path]", f"Class Path={windows_path(app / 'app.jar')}"])
+    homes = registry_homes(arch, REGISTRY_COUNTS[-1])
+    ensure_server(env)
+    # Neither view may hold runtimes left by a run that was killed.
+    for bits in ARCHES:
+        clear_registered_runtimes(bits, env)
+    rows = {}
+    try:
+        for count in REGISTRY_COUNTS:
+            reg_file = folder / f"versions-{count}.reg"
+            write_registration(reg_file, homes, count)
+            clear_registered_runtimes(arch.bits, env)
+            registry_tool(env, "import", windows_path(reg_file), f"/reg:{arch.bits}")
+            keys = registered_versions(arch.bits, env)
+            if keys != count + 1:
+                raise BenchError(f"{reg_file.name}: {keys} version keys in the {arch.bits}-bit "
+                                 f"view after the import, not {count + 1}")
+            launcher = Program(f"{exe.name} with {count} added versions", arch.loader, exe, [],
+                               app)
+            jvm_windows, _ = check_launcher_run(launcher, env)
+            expected = registered_home(homes, count) / "bin" / "client" / "jvm.dll"
+            if str(unix_path(jvm_windows)).lower() != str(expected).lower():
+                raise BenchError(f"{launcher.label}: loaded {jvm_windows}, not the newest "
+                                 f"registered runtime's {windows_path(expected)}")
+            bare = Program(arch.bare.name, arch.loader, arch.bare, [windows_path(expected)], WORK)
+            measure([launcher, bare], runs, warmup, env)
+            rows[count] = {"keys": keys, "jvm": expected, "launcher": launcher, "bare": bare}
+    finally:
+        clear_registered_runtimes(arch.bits, env)
+    if registered_versions(arch.bits, env) != 0:
+        raise BenchError(f"the {arch.bits}-bit view still holds HKLM\\{REGISTRY_KEY}")
+    return {"arch": arch, "rows": rows, "homes": homes}
+
+
+class NativeProgram(Program):
+    """A Linux program: the command line as given, no Wine loader."""
+
+    def __init__(self, label: str, command: list, cwd: Path, extra_env: dict | None = None):
+        super().__init__(label, "", Path(), [], cwd, extra_env)
+        self.command = [str(part) for part in command]
+
+
+def native_environment() -> dict:
+    """The caller's environment without what would change how either program starts a VM."""
+    return {key: value for key, value in os.environ.items()
+            if not key.startswith("QZ_")
+            and key not in ("JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS", "CLASSPATH")}
+
+
+def jdk_version(jdk: Path) -> str:
+    """The runtime version the JDK's release file names."""
+    fields = {}
+    for line in (jdk / "release").read_text(encoding="utf-8", errors="replace").splitlines():
+        key, _, value = line.partition("=")
+        fields[key] = value.strip().strip('"')
+    return fields.get("JAVA_RUNTIME_VERSION") or fields.get("JAVA_VERSION") or "unknown"
+
+
+def compile_noop(version: int, jdk: Path) -> Path:
+    """bench/Noop.java compiled by the JDK's own javac into build/bench/hotspot-<version>/."""
+    classes = WORK / f"hotspot-{version}"
+    compiled = classes / "Noop.class"
+    if not compiled.is_file() or compiled.stat().st_mtime < NOOP_SOURCE.stat().st_mtime:
+        shutil.rmtree(classes, ignore_errors=True)
+        classes.mkdir(parents=True)
+        result = subprocess.run([str(jdk / "bin" / "javac"), "-d", str(classes), str(NOOP_SOURCE)],
+                                stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
+        if result.returncode != 0:
+            raise BenchError(f"javac of JDK {version}: {result.stderr.decode(errors='replace')}")
+    return classes
+
+
+def check_noop_run(program: NativeProgram, env: dict, trace: bool):
+    """One start with the argument `bench`, which Noop prints: main must have run. With trace on
+    (the launcher's QZ_TRACE), the trace must show the JDK's launcher helper loading the class."""
+    command = program.command + [SECOND_LAUNCH_ARGUMENT]
+    run_env = dict(env, QZ_TRACE="1") if trace else env
+    result = subprocess.run(command, cwd=program.cwd, env=run_env, stdin=subprocess.DEVNULL,
+                            capture_output=True, timeout=START_TIMEOUT_SECONDS)
+    if result.returncode != 0 or result.stdout != f"{SECOND_LAUNCH_ARGUMENT}\n".encode():
+        raise BenchError(f"{program.label}: Noop did not run: exit code {result.returncode}, "
+                         f"stdout {result.stdout!r}, stderr {result.stderr[-2000:]!r}")
+    if trace and b"main class Noop: loaded by the JDK's launcher helper" not in result.stderr:
+        raise BenchError(f"{program.label}: Noop was not loaded through the JDK's launcher "
+                         f"helper: {result.stderr[-2000:]!r}")
+
+
+def hotspot_launch(version: int, jdk: Path, runs: int, warmup: int, env: dict) -> dict:
+    if not (jdk / "lib" / "server" / "libjvm.so").is_file():
+        return {"version": version, "jdk": jdk, "present": False}
+    classes = compile_noop(version, jdk)
+    launcher = NativeProgram(f"native_launch on JDK {version}",
+                             [NATIVE_LAUNCH, jdk / "lib" / "server" / "libjvm.so", classes, "Noop"],
+                             WORK)
+    java = NativeProgram(f"java on JDK {version}", [jdk / "bin" / "java", "-cp", classes, "Noop"],
+                         WORK)
+    check_noop_run(launcher, env, trace=True)
+    check_noop_run(java, env, trace=False)
+    measure([launcher, java], runs, warmup, env, wine=False)
+    return {"version": version, "jdk": jdk, "present": True, "release": jdk_version(jdk),
+            "launcher": launcher, "java": java, "ratio": launcher.median / java.median}
+
+
 def ms(value: float) -> str:
     return f"{value:.1f}"
 
@@ -509,6 +715,75 @@ def classpath_verdicts(results: list) -> list:
     return lines
 
 
+def registry_table(results: list) -> list:
+    lines = ["| executable | versions added | version keys | runtime chosen "
+             "| bare start: median ms | launcher: median ms (IQR) | added ms vs 0 "
+             "| added ms per 1000 versions |",
+             "|---|---|---|---|---|---|---|---|"]
+    for r in results:
+        base = r["rows"][0]["launcher"].median
+        for count, row in r["rows"].items():
+            launcher, bare = row["launcher"], row["bare"]
+            added = launcher.median - base
+            chosen = REGISTRY_BASELINE_VERSION if count == 0 else f"1.8.0_{count}"
+            lines.append(f"| {r['arch'].launcher.name} | {count} | {row['keys']} | {chosen} "
+                         f"| {ms(bare.median)} | {ms(launcher.median)} ({spread(launcher)}) "
+                         f"| {'' if count == 0 else ms(added)} "
+                         f"| {'' if count == 0 else ms(added * 1000 / count)} |")
+    return lines
+
+
+def registry_verdicts(results: list) -> list:
+    """Linear or better: k times the versions may add at most k times the time. A step whose
+    smaller size adds less than the interquartile range of the starts without added versions is
+    not judged: its factor would be noise."""
+    lines = []
+    for r in results:
+        name = r["arch"].launcher.name
+        base = r["rows"][0]["launcher"]
+        low, high = base.quartiles
+        added = {count: row["launcher"].median - base.median for count, row in r["rows"].items()}
+        # The fastest starts suffer least from other work on the machine: a second reading.
+        fastest = {count: min(row["launcher"].samples_ms) - min(base.samples_ms)
+                   for count, row in r["rows"].items()}
+        for fewer, more in zip(REGISTRY_COUNTS[1:], REGISTRY_COUNTS[2:]):
+            factor = more / fewer
+            head = (f"- {name}: {fewer} → {more} versions (×{factor:.3g}): the added time goes "
+                    f"from {ms(added[fewer])} to {ms(added[more])} ms")
+            if added[fewer] <= high - low:
+                lines.append(f"{head}; not judged, {fewer} versions add less than the spread "
+                             f"(IQR {ms(high - low)} ms) of the starts with none.")
+                continue
+            growth = added[more] / added[fewer]
+            second = (f"; from the fastest starts ×{fastest[more] / fastest[fewer]:.2f}"
+                      if fastest[fewer] > 0 else "")
+            lines.append(f"{head}, ×{growth:.2f} (at most ×{factor:.3g}: "
+                         f"{'met' if growth <= factor else 'not met'}){second}.")
+        largest = REGISTRY_COUNTS[-1]
+        lines.append(f"- {name}: {added[largest] * 1000 / largest:.1f} µs per registered version "
+                     f"at {largest} versions.")
+    return lines
+
+
+def hotspot_table(results: list) -> list:
+    lines = ["| JDK | java -cp: median ms (IQR) | native_launch: median ms (IQR) "
+             "| native_launch − java ms | ratio | target ≤ 1.00 "
+             "| processor ms, median: java / native_launch |",
+             "|---|---|---|---|---|---|---|"]
+    for r in results:
+        if not r["present"]:
+            lines.append(f"| {r['version']} | not installed ({r['jdk']}) | | | | | |")
+            continue
+        java, launcher = r["java"], r["launcher"]
+        lines.append(f"| {r['version']} ({r['release']}) | {ms(java.median)} ({spread(java)}) "
+                     f"| {ms(launcher.median)} ({spread(launcher)}) "
+                     f"| {ms(launcher.median - java.median)} | {r['ratio']:.3f} "
+                     f"| {'met' if r['ratio'] <= HOTSPOT_TARGET else 'not met'} "
+                     f"| {ms(statistics.median(java.cpu_ms))} / "
+                     f"{ms(statistics.median(launcher.cpu_ms))} |")
+    return lines
+
+
 def load_average() -> str:
     with open("/proc/loadavg", encoding="utf-8") as loadavg:
         return " ".join(loadavg.read().split()[:3])
@@ -539,6 +814,10 @@ def main() -> int:
                         help="no class-path scaling")
     parser.add_argument("--skip-single-instance", action="store_true",
                         help="no single-instance round trip")
+    parser.add_argument("--skip-registry", action="store_true",
+                        help="no registry scaling")
+    parser.add_argument("--skip-hotspot", action="store_true",
+                        help="no native comparison on HotSpot")
     parser.add_argument("--output", type=Path, default=WORK / "results.md",
                         help="where the Markdown is written besides standard output")
     options = parser.parse_args()
@@ -549,6 +828,8 @@ def main() -> int:
     missing = [path for arch in arches
                for path in (arch.launcher, arch.bare, arch.runtime / "bin" / "java.dll",
                             arch.client_runtime / "bin" / "java.dll", Path(arch.loader))]
+    if not options.skip_hotspot:
+        missing.append(NATIVE_LAUNCH)
     missing = [path for path in missing if not path.is_file()]
     if missing or shutil.which("wine") is None or shutil.which(WINESERVER) is None:
         print("bench: missing " + ", ".join(map(str, missing or ["wine"]))
@@ -568,6 +849,11 @@ def main() -> int:
             class_path_scaling(arch, options.runs, options.warmup, env) for arch in arches]
         single = [] if options.skip_single_instance else [
             single_instance_round_trip(arch, options.runs, options.warmup, env) for arch in arches]
+        registry = [] if options.skip_registry else [
+            registry_scaling(arch, options.runs, options.warmup, env) for arch in arches]
+        hotspot = [] if options.skip_hotspot else [
+            hotspot_launch(version, jdk, options.runs, options.warmup, native_environment())
+            for version, jdk in JDKS]
     except (BenchError, subprocess.TimeoutExpired) as error:
         print(f"bench: {error}", file=sys.stderr)
         return 1
@@ -597,6 +883,32 @@ def main() -> int:
                 f"times with [{SECOND_LAUNCH_ARGUMENT}], one VM; the second launches loaded no "
                 f"jvm.dll" for r in single]
         out += [single_instance_spread(r) for r in single]
+    if registry:
+        out += ["", "## Registry scaling", "",
+                "No `JRE Path`: the launcher ranks the runtimes registered under "
+                f"`HKLM\\{REGISTRY_KEY}` in its own view and loads the newest. Every size has the "
+                f"baseline runtime {REGISTRY_BASELINE_VERSION} and that many added versions "
+                "1.8.0_1 … 1.8.0_N, each with a home of its own (a link to the client test "
+                "runtime); `Main Class=test.Echo`, a class path of one jar. One size after the "
+                "other, each imported once; the launcher alternates with the bare executable "
+                "loading the chosen jvm.dll, whose median shows any drift between the sizes.", "",
+                *registry_table(registry), "", *registry_verdicts(registry)]
+        out += [f"- {r['arch'].launcher.name}: each size loaded the newest registered runtime "
+                f"(checked with the record), {windows_path(r['homes'])}\\<home>\\bin\\client\\jvm.dll; "
+                f"the key was deleted afterwards" for r in registry]
+    if hotspot:
+        out += ["", "## HotSpot: the launcher's VM creation and main call (Linux)", "",
+                "`build/bench/native_launch` hosts the JDK's libjvm.so with the launcher's "
+                "platform-neutral core (`-Djava.class.path`, the VM created on a run thread with "
+                "the VM's default stack size, main called through the JDK's launcher helper, the "
+                "VM destroyed at the end) against `<jdk>/bin/java -cp <classes> Noop`; Noop's "
+                "main returns at once, compiled by that JDK's javac. Natively, no Wine; from "
+                "spawning the program to its exit. The processor time (user and system, all threads) "
+                "of the same starts is less sensitive to other work on the machine than the wall "
+                "time.", "", *hotspot_table(hotspot), ""]
+        out += [f"- JDK {r['version']}: {r['jdk']}; Noop printed its argument from both programs, "
+                f"native_launch loaded it through the JDK's launcher helper"
+                for r in hotspot if r["present"]]
     text = "\n".join(out) + "\n"
     print(text, end="")
     options.output.parent.mkdir(parents=True, exist_ok=True)

@@ -1,0 +1,91 @@
+// The launcher's own VM hosting on a real HotSpot, for the start-up benchmark on Linux: what the
+// Windows executable does once it has chosen a runtime, with the platform-neutral core the
+// deliverables are built from.
+//
+//   native_launch <libjvm.so> <class path> <main class> [argument...]
+//
+// It binds the three exports the launcher resolves (JNI_CreateJavaVM,
+// JNI_GetDefaultJavaVMInitArgs, JVM_FindClassFromBootLoader), passes -Djava.class.path, and runs
+// Launcher::RunThreadProcedure (create the VM, call main through the JDK's launcher helper,
+// detach) on a thread of its own with the VM's default Java stack size, as StartRunThread does on
+// Windows. The Launcher's destructor then destroys the VM on the main thread, which waits for the
+// program's other threads as the java command does.
+//
+// Exit code 0 when main returned, 1 when the VM, the class or main failed, 2 when the library or
+// one of its exports is missing.
+#include <dlfcn.h>
+#include <pthread.h>
+
+#include <cstdio>
+
+#include "launch/launcher.h"
+#include "support/utf8.h"
+
+namespace {
+struct RunThreadWork {
+    Launcher* launcher;
+    uint32_t exitCode;
+};
+
+void* RunThread(void* parameter) {
+    auto* work = static_cast<RunThreadWork*>(parameter);
+    work->exitCode = work->launcher->RunThreadProcedure();
+    return nullptr;
+}
+
+bool Bind(Launcher& launcher, const char* path) {
+    // Never closed: a VM library cannot be unloaded.
+    void* library = dlopen(path, RTLD_NOW | RTLD_GLOBAL);
+    if (!library) {
+        std::fprintf(stderr, "native_launch: %s\n", dlerror());
+        return false;
+    }
+    launcher.createJavaVm =
+        reinterpret_cast<CreateJavaVmFunction>(dlsym(library, "JNI_CreateJavaVM"));
+    launcher.getDefaultJavaVmInitArgs = reinterpret_cast<GetDefaultJavaVmInitArgsFunction>(
+        dlsym(library, "JNI_GetDefaultJavaVMInitArgs"));
+    launcher.findClassFromBootLoader = reinterpret_cast<FindClassFromBootLoaderFunction>(
+        dlsym(library, "JVM_FindClassFromBootLoader"));
+    if (launcher.createJavaVm && launcher.getDefaultJavaVmInitArgs &&
+        launcher.findClassFromBootLoader)
+        return true;
+    std::fprintf(stderr, "native_launch: %s lacks one of the three exports\n", path);
+    return false;
+}
+
+// The run thread with the VM's default stack size; false when no thread could be made with it.
+bool StartRunThread(Launcher& launcher, uint32_t& exitCode) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    const size_t stackSize = launcher.DefaultThreadStackSize();
+    if (stackSize > 0) pthread_attr_setstacksize(&attributes, stackSize);
+    RunThreadWork work{&launcher, 1};
+    pthread_t thread;
+    const bool started = pthread_create(&thread, &attributes, RunThread, &work) == 0;
+    pthread_attr_destroy(&attributes);
+    if (!started) return false;
+    pthread_join(thread, nullptr);
+    exitCode = work.exitCode;
+    return true;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fputs("usage: native_launch <libjvm.so> <class path> <main class> [argument...]\n",
+                   stderr);
+        return 2;
+    }
+    Launcher launcher;
+    if (!Bind(launcher, argv[1])) return 2;
+    NarrowString classPath("-Djava.class.path=");
+    classPath.Append(argv[2]);
+    launcher.vmOptions.Append(std::move(classPath));
+    launcher.mainClass = DecodeUtf8(argv[3]);
+    launcher.mainClass.ReplaceUnit(u'.', u'/');
+    for (int i = 4; i < argc; ++i) launcher.arguments.Append(DecodeUtf8(argv[i]));
+    uint32_t exitCode = 1;
+    // HotSpot wants its VM made on a thread other than the primordial one.
+    if (!StartRunThread(launcher, exitCode)) return 1;
+    return exitCode == 0 ? 0 : 1;
+}
