@@ -47,23 +47,28 @@ TEST(LauncherPaths, OfTheRunningExecutable) {
     EXPECT_EQ(configuration, WideString(u"C:\\Apps\\quorvane.ini"));
 }
 
-TEST(LauncherPaths, PerUserFileUsesTheWholeAppData) {
+// The whole value of "APPDATA" counts, however long; but a per-user file whose path the
+// profile functions cannot open (260 units or more) is no per-user file at all.
+TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
     TempFolder folder;
-    const WideString appData = folder.Path() + u"\\" + WideString(u'a', 280);
-    ASSERT_GT(appData.Length(), 259);
-    CreateDirectoryW(W(WideString(u"\\\\?\\") + appData), nullptr);
-    ScopedVariable variable(u"APPDATA", appData);
-
-    Launcher launcher;
-    launcher.productName = u"My: App?";
-    launcher.productCode = u"{1234}";
     const WideString own = OwnPath();
     WideString baseName = own.Mid(own.FindLastUnit(u'\\') + 1);
     baseName = baseName.Left(baseName.FindLastUnit(u'.')) + u".ini";
-
-    const WideString path = launcher.GetPerUserConfigurationFilePath(false);
-    EXPECT_EQ(path, appData + u"\\My App\\{1234}\\" + baseName);
-    EXPECT_FALSE(TempFolder::IsFolder(WideString(u"\\\\?\\") + appData + u"\\My App"));
+    const WideString tail = WideString(u"\\My App\\{1234}\\") + baseName;
+    for (int32_t length : {259, 260, 400}) {
+        SCOPED_TRACE(length);
+        const int32_t fill = length - folder.Path().Length() - 1 - tail.Length();
+        ASSERT_GT(fill, 0);
+        const WideString appData = folder.Path() + u"\\" + WideString(u'a', fill);
+        CreateDirectoryW(W(WideString(u"\\\\?\\") + appData), nullptr);
+        ScopedVariable variable(u"APPDATA", appData);
+        Launcher launcher;
+        launcher.productName = u"My: App?";
+        launcher.productCode = u"{1234}";
+        const WideString path = launcher.GetPerUserConfigurationFilePath(false);
+        EXPECT_EQ(path, length < 260 ? appData + tail : WideString());
+        EXPECT_FALSE(TempFolder::IsFolder(WideString(u"\\\\?\\") + appData + u"\\My App"));
+    }
 }
 
 TEST(LauncherPaths, PerUserFoldersAreCreatedOnlyWhenAsked) {
