@@ -56,15 +56,14 @@ test: deps
 	ctest --test-dir $(BUILD)/win64 --output-on-failure -j2
 	ctest --test-dir $(BUILD)/win32 --output-on-failure -j2
 
-# A longer fuzzing run on demand: `make fuzz FUZZ_SECONDS=600`. Same corpora as the short CTest run.
-FUZZ_SECONDS ?= 300
+# Every fuzz target for FUZZ_RUNS executions (FUZZ_SECONDS, when set, caps each run's time), over
+# the same corpora as the short runs of `make test`; the counts go into docs/testing.md.
+FUZZ_RUNS ?= 10000000
+FUZZ_SECONDS ?= 0
 .PHONY: fuzz
 fuzz: $(BUILD)/native/build.ninja
-	cmake --build $(BUILD)/native --target java_version_fuzz
-	mkdir -p $(BUILD)/native/tests/fuzz/corpus/java_version
-	$(BUILD)/native/tests/fuzz/java_version_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
-		-artifact_prefix=$(BUILD)/native/tests/fuzz/ \
-		$(BUILD)/native/tests/fuzz/corpus/java_version tests/fuzz/corpus/java_version
+	cmake --build $(BUILD)/native --target fuzz_targets
+	python3 scripts/fuzz-all.py --build $(BUILD)/native --runs $(FUZZ_RUNS) --max-seconds $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) dist
@@ -76,20 +75,34 @@ size-report: deps
 	@python3 scripts/size-report.py $(BUILD)/win64/bin/quorvane64.map $(BUILD)/win64/bin/quorvane64w.map \
 		$(BUILD)/win32/bin/quorvane.map $(BUILD)/win32/bin/quorvanew.map
 
-# Start-up benchmark under Wine (bench/README.md): the launchers in dist/ against a bare executable
-# of the same toolchain that only loads the same jvm.dll, and class-path scaling. Prints Markdown
-# and writes it to build/bench/results.md. `make bench BENCH_RUNS=41` for steadier medians.
+# Start-up benchmark (bench/README.md): under Wine, the launchers in dist/ against a bare executable
+# of the same toolchain that only loads the same jvm.dll, class-path and registry scaling; natively,
+# the launcher's core hosting HotSpot against the java command. Prints Markdown and writes it to
+# build/bench/results.md. `make bench BENCH_RUNS=41` for steadier medians.
 BENCH_RUNS ?= 21
 BENCH_CXX_FLAGS := -O2 -static -s -municode -Wall -Wextra
+# The native side: the platform-neutral core from a release tree of its own, without sanitizers.
+BENCH_JDK := /usr/lib/jvm/java-17-openjdk-amd64
+BENCH_NATIVE_FLAGS := -O2 -std=c++17 -Wall -Wextra -I src -isystem $(BENCH_JDK)/include \
+	-isystem $(BENCH_JDK)/include/linux -static-libstdc++ -static-libgcc
 
-.PHONY: bench
+.PHONY: bench bench-core
 $(BUILD)/bench/bare_start64.exe: bench/bare_start.cpp
 	mkdir -p $(@D)
 	x86_64-w64-mingw32-g++-posix $(BENCH_CXX_FLAGS) -o $@ $<
 $(BUILD)/bench/bare_start32.exe: bench/bare_start.cpp
 	mkdir -p $(@D)
 	i686-w64-mingw32-g++-posix $(BENCH_CXX_FLAGS) -o $@ $<
+$(BUILD)/bench-native/build.ninja:
+	$(CMAKE) -S . -B $(BUILD)/bench-native -DCMAKE_BUILD_TYPE=Release -DQZ_SANITIZE=OFF
+bench-core: $(BUILD)/bench-native/build.ninja
+	cmake --build $(BUILD)/bench-native --target quorvane_core
+$(BUILD)/bench/native_launch: bench/native_launch.cpp $(BUILD)/bench-native/libquorvane_core.a
+	mkdir -p $(@D)
+	g++ $(BENCH_NATIVE_FLAGS) -o $@ $^ -ldl -lpthread
 
 bench: deps
-	@$(MAKE) --no-print-directory dist $(BUILD)/bench/bare_start64.exe $(BUILD)/bench/bare_start32.exe
+	@$(MAKE) --no-print-directory dist $(BUILD)/bench/bare_start64.exe $(BUILD)/bench/bare_start32.exe \
+		bench-core
+	@$(MAKE) --no-print-directory $(BUILD)/bench/native_launch
 	python3 bench/startup.py --runs $(BENCH_RUNS)

@@ -23,6 +23,11 @@ uint64_t SaturatingMultiply(uint64_t a, uint64_t b) {
     return a * b;
 }
 
+uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
+    return b > std::numeric_limits<uint64_t>::max() - a ? std::numeric_limits<uint64_t>::max()
+                                                        : a + b;
+}
+
 
 bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
 }  // namespace
@@ -112,7 +117,9 @@ uint64_t ParseSize(std::u16string_view text) {
     if (text.empty() || !IsDigit(text[0]) || text.find(u':') != kNone) return 0;
     uint64_t number = 0;
     for (char16_t unit : text) {
-        if (IsDigit(unit)) number = SaturatingMultiply(number, 10) + static_cast<uint64_t>(unit - u'0');
+        // Saturated at both steps: a sum past the top would wrap a long number to a tiny size.
+        if (IsDigit(unit))
+            number = SaturatingAdd(SaturatingMultiply(number, 10), static_cast<uint64_t>(unit - u'0'));
     }
     switch (text.back()) {
         case u'k': case u'K': return SaturatingMultiply(number, uint64_t{1} << 10);

@@ -125,3 +125,13 @@ TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
     }
     EXPECT_GT(ParseSize(std::u16string_view(share).substr(4)), 0u);
 }
+
+TEST(VmParameters, StackSizesPastTheTopSaturate) {
+    // Found by fuzzing: the last digit's sum wrapped, so 2^64 read as 0 and twenty nines as 8.
+    constexpr uint64_t kTop = ~uint64_t{0};
+    EXPECT_EQ(ParseSize(u"18446744073709551615"), kTop);
+    EXPECT_EQ(ParseSize(u"18446744073709551616"), kTop);
+    EXPECT_EQ(ParseSize(u"99999999999999999999"), kTop);
+    EXPECT_EQ(ParseSize(u"99999999999999999999k"), kTop);
+    EXPECT_EQ(ParseSize(u"18446744073709551614"), kTop - 1);
+}

@@ -1,0 +1,77 @@
+// libFuzzer target for the PE header check that tells a VM library's processor from the first
+// page of the file: LocatePeHeaders and PeMachine over any bytes (the input is the page), and
+// headers written into a copy of the input at the place its DOS header names.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "runtime/runtime_paths.h"
+
+namespace {
+uint32_t Read32(const uint8_t* at) {
+    return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
+}
+
+// A second reading: "MZ", e_lfanew at 0x3C, and there the signature and a 20-byte file header,
+// all inside the data.
+bool Oracle(const uint8_t* data, size_t size, size_t& offset) {
+    if (size < 64 || data[0] != 'M' || data[1] != 'Z') return false;
+    const uint64_t at = Read32(data + 0x3C);
+    if (at + 24 > size) return false;
+    if (data[at] != 'P' || data[at + 1] != 'E' || data[at + 2] != 0 || data[at + 3] != 0) return false;
+    offset = static_cast<size_t>(at);
+    return true;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // libFuzzer's copy is exactly `size` bytes: a read past the page is an AddressSanitizer report.
+    size_t offset = 0xBAD, expected = 0;
+    const bool found = LocatePeHeaders(data, size, offset);
+    Check(found == Oracle(data, size, expected), "headers found as the second reading says");
+    if (found) {
+        Check(offset == expected, "headers where e_lfanew says");
+        Check(PeMachine(data, offset) == (data[offset + 4] | data[offset + 5] << 8), "machine field");
+    } else {
+        Check(offset == 0xBAD, "offset untouched when nothing is found");
+    }
+    Check(!LocatePeHeaders(nullptr, size, offset), "no data, no headers");
+
+    // The input made a PE image: DOS header, e_lfanew from the input (kept inside the page), the
+    // signature and a machine from the input there.
+    std::vector<uint8_t> page(data, data + size);
+    if (page.size() < 64 + 24) page.resize(64 + 24);
+    const size_t room = page.size() - 24;
+    const size_t at = Read32(page.data() + 0x3C) % (room + 1);
+    const uint16_t machine = static_cast<uint16_t>(page[page.size() - 1] | page[page.size() - 2] << 8);
+    page[0] = 'M';
+    page[1] = 'Z';
+    for (int i = 0; i < 4; ++i) page[0x3C + i] = static_cast<uint8_t>(at >> (8 * i));
+    // e_lfanew lies in the DOS header itself when small: the signature then overwrites it, and
+    // only an offset that survives that can be checked.
+    std::memcpy(page.data() + at, "PE\0\0", 4);
+    page[at + 4] = static_cast<uint8_t>(machine);
+    page[at + 5] = static_cast<uint8_t>(machine >> 8);
+    const bool intact = Read32(page.data() + 0x3C) == at && page[0] == 'M' && page[1] == 'Z';
+    size_t written = 0;
+    const bool writtenFound = LocatePeHeaders(page.data(), page.size(), written);
+    Check(writtenFound == Oracle(page.data(), page.size(), expected), "written page as the second reading says");
+    if (intact) {
+        Check(writtenFound && written == at, "written headers found");
+        Check(PeMachine(page.data(), written) == machine, "written machine read back");
+        Check(!LocatePeHeaders(page.data(), at + 23, written), "one byte short of the file header");
+    }
+
+    // Each registry view names the machine of its own build: foreign exactly in the other view.
+    for (bool build64 : {false, true}) {
+        for (bool otherView : {false, true})
+            Check(IsForeignMachine(VmMachineOfView(otherView, build64), build64) == otherView,
+                  "the other view's machine is the foreign one");
+        Check(IsForeignMachine(machine, build64) ==
+                  (build64 ? machine == kMachineX86 : machine != kMachineX86),
+              "x86 is foreign to 64-bit builds, everything else to 32-bit ones");
+    }
+    return 0;
+}
