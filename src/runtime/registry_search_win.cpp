@@ -50,6 +50,17 @@ const char16_t* ViewName(bool otherView) {
     return (sizeof(void*) == 8) != otherView ? u"64-bit view" : u"32-bit view";
 }
 
+// "Minimum Version" and "Maximum Version" for a registered version; the trace says why not.
+bool InsideBounds(const Launcher& launcher, const char16_t* viewName, const char16_t* hive,
+                  const WideString& where, const JavaVersion& version) {
+    if (WithinBounds(version, launcher.minimumVersion, launcher.maximumVersion)) return true;
+    Trace(u"registry %s %s%s: passed over, version %s outside Minimum Version %s and Maximum "
+          u"Version %s",
+          {viewName, hive, where, VersionText(version), BoundText(launcher.minimumVersion),
+           BoundText(launcher.maximumVersion)});
+    return false;
+}
+
 // The VM library of a registered home when this view's launcher could load it: a library that
 // is no file, no image or of another machine must not hide an older runtime that works. Traces
 // the verdict for `where` (hive and key).
@@ -91,13 +102,7 @@ void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
         RuntimeCandidate candidate;
         ParseJavaVersion(std::u16string_view(U(name), nameLength), kVersionFillMinimum,
                          candidate.version);
-        if (!WithinBounds(candidate.version, launcher.minimumVersion, launcher.maximumVersion)) {
-            Trace(u"registry %s HKLM\\%s: passed over, version %s outside Minimum Version %s "
-                  u"and Maximum Version %s",
-                  {viewName, where, VersionText(candidate.version),
-                   BoundText(launcher.minimumVersion), BoundText(launcher.maximumVersion)});
-            continue;
-        }
+        if (!InsideBounds(launcher, viewName, u"HKLM\\", where, candidate.version)) continue;
         UniqueKey versionKey = OpenKey(where, view);
         if (!versionKey) continue;
         const WideString javaHome = ReadJavaHome(versionKey.get());
@@ -194,13 +199,7 @@ void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& 
                 const WideString where = WideString(root.name) + u"\\" + modern.path + name;
                 JavaVersion version;
                 ParseJavaVersion(name, kVersionFillMinimum, version);
-                if (!WithinBounds(version, launcher.minimumVersion, launcher.maximumVersion)) {
-                    Trace(u"registry %s %s: passed over, version %s outside Minimum Version %s "
-                          u"and Maximum Version %s",
-                          {ViewName(otherView), where, VersionText(version),
-                           BoundText(launcher.minimumVersion), BoundText(launcher.maximumVersion)});
-                    continue;
-                }
+                if (!InsideBounds(launcher, ViewName(otherView), u"", where, version)) continue;
                 UniqueKey versionKey = OpenKey(WideString(modern.path) + name, view, root.root);
                 if (!versionKey) continue;
                 if (!modern.msiLayout) {
