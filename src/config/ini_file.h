@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "config/profile_index.h"
+
 #include "support/string_list.h"
 #include "support/wide_string.h"
 
@@ -18,6 +20,10 @@ public:
     virtual void GetString(const WideString& section, const WideString& key, WideString& out);
     // Appends every non-empty section name, in file order.
     virtual void GetSectionNames(StringList& names);
+    // The section-name list as the system returns it: names each ended by a zero.
+    WideString ReadSectionNameList();
+    // The keys of a section as the system lists them: "key=value" items, each ended by a zero.
+    WideString ReadSectionListing(const WideString& section);
     // Writes one value; a file that does not exist yet is created as UTF-16 first.
     virtual bool SetString(const WideString& section, const WideString& key,
                            const WideString& value);
@@ -29,19 +35,29 @@ protected:
     WideString path;
 };
 
-// Reads a key that is empty in its section from the section of the same name followed by "+";
-// text found there is returned exactly as written. The file's section names are read once, on
-// the first empty key, so that a file without "+" sections costs no second read per key.
+// The reader of the configuration file. A key that is empty in its section is read from the
+// section of the same name followed by "+"; text found there is returned exactly as written.
+// The file's section names are read once, and each section's listing of keys once, the first
+// time a key of it is asked for: a key that the file cannot hold costs no further read, and only
+// keys that are there (or may be) are read through the system's lookup, as every value is.
 class LayeredIniFile : public IniFile {
 public:
-    using IniFile::IniFile;
+    explicit LayeredIniFile(WideString filePath) : IniFile(std::move(filePath)), listings(own) {}
+    // Uses and adds to listings made by earlier readers of the same file.
+    LayeredIniFile(WideString filePath, ProfileListings& shared)
+        : IniFile(std::move(filePath)), listings(shared) {}
+    LayeredIniFile(const LayeredIniFile&) = delete;
+    LayeredIniFile& operator=(const LayeredIniFile&) = delete;
+
     void GetString(const WideString& section, const WideString& key, WideString& out) override;
+    // The value of the section alone, without the "+" section.
+    void GetUnlayeredString(const WideString& section, const WideString& key, WideString& out);
 
 private:
-    bool HasSection(const WideString& name);
+    const WideString& ListingOf(const WideString& section);
 
-    bool sectionNamesRead = false;
-    StringList sectionNames;
+    ProfileListings own;
+    ProfileListings& listings;
 };
 
 // The layering rule on its own: the value of the section, else the value of "section+".

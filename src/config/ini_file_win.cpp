@@ -1,4 +1,5 @@
 #include "config/ini_file.h"
+#include "config/profile_index.h"
 #include "support/growing_read.h"
 #include "support/handles_win.h"
 #include "support/wide_win.h"
@@ -23,14 +24,29 @@ void IniFile::GetString(const WideString& section, const WideString& key, WideSt
         [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 1; });
 }
 
-void IniFile::GetSectionNames(StringList& names) {
-    const WideString list = ReadGrowing(
+WideString IniFile::ReadSectionNameList() {
+    return ReadGrowing(
         256,
         [&](char16_t* buffer, int32_t size) {
             return GetPrivateProfileSectionNamesW(W(buffer), static_cast<DWORD>(size), W(path));
         },
         // The system's sign of a cut list is a count of size - 2.
         [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 2; });
+}
+
+WideString IniFile::ReadSectionListing(const WideString& section) {
+    // Large enough for the sections of an ordinary file in one read.
+    return ReadGrowing(
+        4096,
+        [&](char16_t* buffer, int32_t size) {
+            return GetPrivateProfileSectionW(W(section), W(buffer), static_cast<DWORD>(size),
+                                             W(path));
+        },
+        [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 2; });
+}
+
+void IniFile::GetSectionNames(StringList& names) {
+    const WideString list = ReadSectionNameList();
     int32_t start = 0;
     while (start < list.Length()) {
         int32_t end = list.FindUnit(u'\0', start);
@@ -56,27 +72,34 @@ bool IniFile::SetString(const WideString& section, const WideString& key, const 
 
 bool IniFile::DeleteProfileFile() { return DeleteFileW(W(path)) != FALSE; }
 
-bool LayeredIniFile::HasSection(const WideString& name) {
-    if (!sectionNamesRead) {
-        GetSectionNames(sectionNames);
-        sectionNamesRead = true;
+const WideString& LayeredIniFile::ListingOf(const WideString& section) {
+    for (const ProfileListings::Section& known : listings.sections) {
+        if (known.name == section) return known.keys;
     }
-    // Section names match as the profile functions match them: without regard to case.
-    for (const WideString& present : sectionNames) {
-        if (CompareStringOrdinal(W(present), present.Length(), W(name), name.Length(), TRUE) ==
-            CSTR_EQUAL)
-            return true;
+    listings.sections.push_back(ProfileListings::Section{section, ReadSectionListing(section)});
+    return listings.sections.back().keys;
+}
+
+void LayeredIniFile::GetUnlayeredString(const WideString& section, const WideString& key,
+                                        WideString& out) {
+    if (!listings.sectionNamesRead) {
+        listings.sectionNames = ReadSectionNameList();
+        listings.sectionNamesRead = true;
     }
-    return false;
+    const int32_t sections = CountPossibleMatches(listings.sectionNames, section);
+    // A name that two sections may carry is left to the system: which of them it reads is its
+    // own rule.
+    if (sections == 0 || (sections == 1 && !ListingMayHoldKey(ListingOf(section), key))) {
+        out.Clear();
+        return;
+    }
+    IniFile::GetString(section, key, out);
 }
 
 void LayeredIniFile::GetString(const WideString& section, const WideString& key, WideString& out) {
     WideString value;
-    IniFile::GetString(section, key, value);
+    GetUnlayeredString(section, key, value);
     WideString plusValue;
-    if (value.IsEmpty()) {
-        const WideString plusSection = section + u"+";
-        if (HasSection(plusSection)) IniFile::GetString(plusSection, key, plusValue);
-    }
+    if (value.IsEmpty()) GetUnlayeredString(section + u"+", key, plusValue);
     out = LayerValue(value, plusValue);
 }

@@ -39,11 +39,10 @@ bool Launcher::ReadSettings() {
     if (!GetConfigurationFilePath(configurationFile)) return false;
     TraceConfigurationFile(u"configuration file", configurationFile);
 
-    IniFile plain(configurationFile);
-    plain.GetString(kProductInformation, u"Product Code", productCode);
-    plain.GetString(kProductInformation, u"Product Name", productName);
+    LayeredIniFile layered(configurationFile, configurationListings);
+    layered.GetUnlayeredString(kProductInformation, u"Product Code", productCode);
+    layered.GetUnlayeredString(kProductInformation, u"Product Name", productName);
 
-    LayeredIniFile layered(configurationFile);
     WideString value;
     const auto read = [&](const WideString& section, const char16_t* key) -> const WideString& {
         layered.GetString(section, key, value);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "config/profile_index.h"
 #include "launch/exit_listener.h"
 #include "runtime/java_version.h"
 #include "runtime/registry_search.h"
@@ -10,7 +11,6 @@
 #include "support/string_list.h"
 #include "support/wide_string.h"
 #include "vmhost/jni_api.h"
-
 
 // The one state object of the process: every setting, the chosen runtime, the VM handles, the
 // argument and option lists, the mode flags and the single-instance handles. The entry point
@@ -175,4 +175,7 @@ public:
 
 private:
     WideString cachedModulePath;  // empty until GetModulePath first succeeds
+    // What the settings' reads listed of the configuration file; the launch configuration's
+    // reads use it too.
+    ProfileListings configurationListings;
 };

@@ -66,7 +66,7 @@ void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPat
 bool Launcher::AssembleLaunchConfiguration() {
     WideString configurationFile;
     if (!GetConfigurationFilePath(configurationFile)) return false;
-    LayeredIniFile ini(configurationFile);
+    LayeredIniFile ini(configurationFile, configurationListings);
     WideString value;
 
     ini.GetString(u"Class Path", u"Class Path", value);

@@ -91,7 +91,9 @@ void ExpandMemorySize(WideString& token, const MemoryFigures& memory) {
         if (text[i] == u':') {
             ++index;
         } else if (IsDigit(text[i]) && index < 3) {
-            numbers[index] = numbers[index] * 10 + static_cast<uint64_t>(text[i] - u'0');
+            // Saturated like a stack size: a wrapped figure would be a small, wrong size.
+            numbers[index] = SaturatingAdd(SaturatingMultiply(numbers[index], 10),
+                                           static_cast<uint64_t>(text[i] - u'0'));
         }
     }
     const char16_t suffix = text.back();

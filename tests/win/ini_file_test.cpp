@@ -138,3 +138,54 @@ TEST(IniFile, WriteReadBackAndDelete) {
     EXPECT_TRUE(ini.DeleteProfileFile());
     EXPECT_FALSE(ini.DeleteProfileFile());
 }
+
+// The layered reader skips the system's lookup for keys its listings show to be absent. Over files
+// that spell names in every way the system may still match, it must read exactly what the
+// system's own lookup reads.
+TEST(LayeredIniFile, ReadsWhatTheSystemReadsKeyByKey) {
+    const char* files[] = {
+        "[Application]\r\nMain Class=a\r\n",
+        "[ application ]\r\n  MAIN CLASS  =  b  \r\n",
+        "[Application]\r\nMain Class\r\nMain Class=c\r\n",
+        "[Application]\r\n;Main Class=d\r\nMain  Class=e\r\n",
+        "[Application]\r\nMain Class=\"f\"\r\n[Application]\r\nCmd=g\r\n",
+        "[Application]\r\n[Application+]\r\nCmd=h\r\n[APPLICATION]\r\nCmd=i\r\n",
+        "[Appl\xC4\xB1" "cation]\r\nMa\xC4\xB1n Class=j\r\n",  // dotless i, UTF-8 without mark
+        "\xEF\xBB\xBF[Application]\r\nCmd=k\r\n",
+        "[Application]\r\n=l\r\nCmd==m\r\n\tCmd\t=n\r\n",
+        "no section\r\nCmd=o\r\n[]\r\nCmd=p\r\n[Application]\r\nMain-Class=q\r\n",
+    };
+    const char16_t* sections[] = {u"Application", u"Application+", u"Class Path"};
+    const char16_t* keys[] = {u"Main Class", u"Cmd", u"Main-Class", u"Missing"};
+    TempFolder folder;
+    int index = 0;
+    for (const char* text : files) {
+        const WideString file = folder / FromNarrow("app" + std::to_string(index++) + ".ini");
+        TempFolder::WriteFile(file, text);
+        LayeredIniFile layered(file);
+        IniFile plain(file);
+        for (const char16_t* section : sections) {
+            for (const char16_t* key : keys) {
+                WideString expected;
+                plain.GetString(section, key, expected);
+                WideString value(u"stale");
+                layered.GetUnlayeredString(section, key, value);
+                EXPECT_EQ(value, expected) << text;
+            }
+        }
+    }
+}
+
+// A section longer than the first listing read is listed whole.
+TEST(LayeredIniFile, LongSectionIsListedWhole) {
+    TempFolder folder;
+    const WideString file = folder / u"app.ini";
+    std::string text = "[Application]\r\n";
+    for (int i = 0; i < 2000; ++i) text += "Filler" + std::to_string(i) + "=xxxxxxxx\r\n";
+    text += "Cmd=last\r\n";
+    TempFolder::WriteFile(file, text);
+    LayeredIniFile layered(file);
+    WideString value;
+    layered.GetString(u"Application", u"Cmd", value);
+    EXPECT_EQ(value, WideString(u"last"));
+}

@@ -80,11 +80,14 @@ TEST(VmParameters, MemorySizes) {
         {u"-Xmx512m", 8 * kGiB, 0, u"-Xmx512m"},   // no share suffix: unchanged
         {u"-xmx50P", 8 * kGiB, 0, u"-xmx50P"},     // the prefix is case-sensitive
         {u"-Xss1P", 1 * kGiB, 0, u"-Xss10485K"},
-        {u"-Xmx99999999999999999999999P", 8 * kGiB, 0, nullptr},  // absurd: no crash
+        // Figures past 2^64 saturate instead of wrapping to some small size.
+        {u"-Xmx99999999999999999999999P", 8 * kGiB, 0, u"-Xmx18446744073709551615K"},
+        {u"-Xms1:99999999999999999999P", 8 * kGiB, 0, u"-Xms18446744073709551615K"},
+        {u"-Xmx50:0:18446744073709551616P", 8 * kGiB, 0, u"-Xmx4194304K"},
     };
     for (const Case& c : cases) {
-        const std::u16string result = Expanded(c.token, c.physical, c.virtualSpace);
-        if (c.expected) EXPECT_EQ(result, c.expected) << testing::PrintToString(std::u16string(c.token));
+        EXPECT_EQ(Expanded(c.token, c.physical, c.virtualSpace), c.expected)
+            << testing::PrintToString(std::u16string(c.token));
     }
 }
 
