@@ -447,7 +447,9 @@ def single_instance_round_trip(arch: Arch, runs: int, warmup: int, env: dict) ->
         second = Program(f"{exe.name} second launch", arch.loader, exe, [SECOND_LAUNCH_ARGUMENT],
                          folder, extra_env=second_env)
         bare = Program(f"{arch.bare.name}", arch.loader, arch.bare, [windows_path(jvm)], WORK)
-        measure([second, bare], runs, warmup, env)
+        bare_user32 = Program(f"{arch.bare.name} user32", arch.loader, arch.bare,
+                              [windows_path(jvm), "user32"], WORK)
+        measure([second, bare, bare_user32], runs, warmup, env)
         if first.poll() is not None:
             raise BenchError(f"{label}: the first instance ended with exit code "
                              f"{first.returncode} during the run")
@@ -457,7 +459,7 @@ def single_instance_round_trip(arch: Arch, runs: int, warmup: int, env: dict) ->
             first.kill()
         first.wait()
         end_processes_started_from(folder)
-    return {"arch": arch, "jvm": jvm, "second": second, "bare": bare,
+    return {"arch": arch, "jvm": jvm, "second": second, "bare": bare, "bare_user32": bare_user32,
             "calls": warmup + runs, "ratio": second.median / bare.median}
 
 
@@ -686,6 +688,14 @@ def single_instance_table(results: list) -> list:
     return lines
 
 
+def single_instance_floor(r: dict) -> str:
+    """What the round trip costs beyond loading user32, which posting a thread message needs."""
+    reference = r["bare_user32"]
+    return (f"- {r['arch'].launcher.name}: the bare start that also loads user32.dll takes "
+            f"{ms(reference.median)} ms ({spread(reference)}); the second launch is "
+            f"{r['second'].median / reference.median:.3f} times that")
+
+
 def single_instance_spread(r: dict) -> str:
     """The fastest launches and how many were 100 ms or more over the bare median: a round trip
     that waits in steps shows up as two clusters, which the median alone hides."""
@@ -882,6 +892,7 @@ def main() -> int:
         out += [f"- {r['arch'].launcher.name}: {r['jvm']}; secondaryMain called {r['calls']} "
                 f"times with [{SECOND_LAUNCH_ARGUMENT}], one VM; the second launches loaded no "
                 f"jvm.dll" for r in single]
+        out += [single_instance_floor(r) for r in single]
         out += [single_instance_spread(r) for r in single]
     if registry:
         out += ["", "## Registry scaling", "",

@@ -115,8 +115,17 @@ def test_service_mode_saves_beside_the_executable(gui, case, executable):
     launch = start(gui, app)
     gui.drive("browse", TITLE, chosen)
     gui.drive("click", TITLE, "1")
-    launch.wait(timeout=30)  # then the dispatcher, which a console start does not reach
-    assert f"JRE Path={chosen}\\" in app.ini.read_bytes().decode("ascii", "replace")
+    # The folder is saved before the service dispatcher starts; started from a console, the
+    # dispatcher waits for a service manager that never calls, so the launch is ended here.
+    saved = f"JRE Path={chosen}\\"
+    deadline = time.monotonic() + 30
+    try:
+        while saved not in app.ini.read_bytes().decode("ascii", "replace"):
+            assert launch.poll() is None and time.monotonic() < deadline, app.ini.read_bytes()
+            time.sleep(0.05)
+    finally:
+        launch.kill()
+        launch.communicate()
     assert not (gui.appdata / product).exists()
 
 
