@@ -5,6 +5,8 @@
 #define UNICODE  // RT_ICON and friends as wide resource names
 #include <windows.h>
 
+#include "icon_group.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -29,19 +31,6 @@ bool ReadFileBytes(const wchar_t* path, std::vector<BYTE>& out) {
     return true;
 }
 
-#pragma pack(push, 2)
-struct IconDirEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes, offset;
-};
-struct GroupEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
 
 BOOL CALLBACK HighestId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR state) {
     WORD& top = *reinterpret_cast<WORD*>(state);

@@ -8,6 +8,8 @@
 #define UNICODE  // RT_ICON and friends as wide resource names
 #include <windows.h>
 
+#include "icon_group.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,14 +22,6 @@ std::string Utf8(const wchar_t* text) {
     out.resize(out.size() - 1);
     return out;
 }
-#pragma pack(push, 2)
-struct GroupEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
 
 // "Icons: 16x16 32x32 256x256" (0 in a size field means 256).
 void PrintIcons(const wchar_t* file) {
