@@ -2,6 +2,7 @@
 
 #include "support/file_finder_win.h"
 #include "support/paths.h"
+#include "support/text.h"
 #include "support/wide_win.h"
 
 bool PathExists(const WideString& pathOrPattern) {
@@ -66,16 +67,10 @@ bool SamePath(const WideString& a, const WideString& b) {
 }
 
 WideString NarrowSafePath(const WideString& path) {
-    // ASCII reads back unchanged through every ANSI code page: the common case needs no
-    // conversion at all, which a class path of thousands of jars would otherwise pay twice each.
-    const auto ascii = [](const WideString& text) {
-        for (int32_t i = 0; i < text.Length(); ++i) {
-            if (text[i] >= 0x80) return false;
-        }
-        return true;
-    };
+    // ASCII needs no conversion at all, which a class path of thousands of jars would otherwise
+    // pay twice each.
     const auto survives = [](const WideString& text) { return FromNarrow(ToNarrow(text).View()) == text; };
-    if (ascii(path) || survives(path)) return path;
+    if (IsAscii(path) || survives(path)) return path;
     const DWORD needed = GetShortPathNameW(W(path), nullptr, 0);
     if (needed == 0) return path;
     WideString shortPath;

@@ -16,6 +16,14 @@ inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
     return CompareNoCase(a, b) == 0;
 }
 
+// Whether every unit is below 0x80: such text reads back unchanged through every ANSI code page.
+inline bool IsAscii(std::u16string_view text) {
+    for (char16_t unit : text) {
+        if (unit >= 0x80) return false;
+    }
+    return true;
+}
+
 // White space as the Windows C runtime's iswspace counts it (C1_SPACE).
 bool IsWhiteSpace(char16_t unit);
 

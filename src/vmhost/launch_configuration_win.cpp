@@ -56,10 +56,16 @@ void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPat
     WIN32_FIND_DATAW found;
     UniqueFind find(FindFirstFileW(W(pattern), &found));
     if (!find) return;
+    // An ASCII path is its own narrow-safe form: most jars are appended without a copy.
+    const bool asciiPrefix = IsAscii(search.prefix);
     do {
         const std::u16string_view name(U(found.cFileName));
         if (IsDotFolderName(name)) continue;
-        classPath.Append(NarrowSafePath(search.prefix + name)).Append(u';');
+        if (asciiPrefix && IsAscii(name)) {
+            classPath.Append(search.prefix).Append(name).Append(u';');
+        } else {
+            classPath.Append(NarrowSafePath(search.prefix + name)).Append(u';');
+        }
     } while (FindNextFileW(find.get(), &found));
 }
 

@@ -226,14 +226,21 @@ void WriteHandle(HANDLE handle, const std::string& bytes) {
 // appended atomically so that lines from several threads stay whole.
 std::optional<std::string> Property(const char* key);
 
-void Record(const std::string& line) {
+// The record file, or nothing when no test asked for one.
+std::optional<std::wstring> RecordPath() {
     auto path = EnvVar(L"QZ_TEST_RECORD");
     // A service inherits no test's environment: the record file may come as -Dtest.record=.
     if (!path || path->empty()) {
         auto property = Property("test.record");
-        if (!property || property->empty()) return;
+        if (!property || property->empty()) return std::nullopt;
         path = FromUtf8(*property);
     }
+    return path;
+}
+
+void Record(const std::string& line) {
+    const auto path = RecordPath();
+    if (!path) return;
     HANDLE file = CreateFileW(path->c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -1479,6 +1486,8 @@ size_t StackReserve() {
 #pragma GCC diagnostic pop
 
 void RecordCreation(const JavaVMInitArgs* init) {
+    // Without a record, the options (a class path may run to megabytes) are not converted at all.
+    if (!RecordPath()) return;
     Record("create: version=" + Hex8(init->version) +
            " ignoreUnrecognized=" + (init->ignoreUnrecognized ? "true" : "false") +
            " options=" + std::to_string(init->nOptions));
