@@ -313,9 +313,11 @@ def startup_overhead(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
     if not jvm.is_file():
         raise BenchError(f"the launcher loaded {jvm_windows}, which is not {jvm}")
     bare = Program(f"{arch.bare.name}", arch.loader, arch.bare, [windows_path(jvm)], WORK)
-    measure([launcher, bare], runs, warmup, env)
+    bare_thread = Program(f"{arch.bare.name} thread", arch.loader, arch.bare,
+                          [windows_path(jvm), "thread"], WORK)
+    measure([launcher, bare, bare_thread], runs, warmup, env)
     return {"arch": arch, "jvm": jvm, "launcher": launcher, "bare": bare,
-            "ratio": launcher.median / bare.median}
+            "bare_thread": bare_thread, "ratio": launcher.median / bare.median}
 
 
 def class_path_scaling(arch: Arch, runs: int, warmup: int, env: dict) -> dict:
@@ -667,6 +669,16 @@ def startup_fastest(r: dict) -> str:
             f"start {ms(bare)} ms, ratio {launcher / bare:.3f}")
 
 
+def startup_thread_floor(r: dict) -> str:
+    """What the launch costs beyond the VM's own thread, which the bare start does not run."""
+    reference, launcher = r["bare_thread"], r["launcher"]
+    return (f"- {r['arch'].launcher.name}: the bare start that also runs and joins one thread "
+            f"takes {ms(reference.median)} ms ({spread(reference)}), fastest "
+            f"{ms(min(reference.samples_ms))} ms; the launcher is {launcher.median / reference.median:.3f} "
+            f"times that (fastest starts: "
+            f"{min(launcher.samples_ms) / min(reference.samples_ms):.3f})")
+
+
 def classpath_table(results: list) -> list:
     lines = ["| executable | jars | -Djava.class.path the VM got | median ms (IQR) "
              "| added ms vs 0 jars | added ms per 1000 jars |",
@@ -886,6 +898,7 @@ def main() -> int:
            *startup_table(startup), ""]
     out += [f"- {r['arch'].launcher.name}: {r['jvm']}" for r in startup]
     out += [startup_fastest(r) for r in startup]
+    out += [startup_thread_floor(r) for r in startup]
     if scaling:
         out += ["", "## Class-path scaling", "",
                 "`[Class Path]` `Class Path=\\lib\\*.jar`, with that many empty jar files in "
