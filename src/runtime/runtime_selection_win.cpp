@@ -257,6 +257,9 @@ bool Launcher::AskForRuntime() {
         return false;
     }
     Trace(u"dialog: folder %s chosen", {dialog.Folder()});
+    // The user may have edited the configuration file while the dialog was open: the launch
+    // configuration reads it afresh.
+    configurationListings = ProfileListings{};
     StoreRuntimeLibrary(dialog.LibraryPath());
     CheckArchitecture();
     SaveRuntimeFolder(dialog.Folder());

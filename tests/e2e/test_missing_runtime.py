@@ -141,3 +141,18 @@ def test_link_colour_follows_the_browser_setting(gui, case):
         assert launch.wait(timeout=30) == MINUS_ONE
     finally:
         gui.run("reg", "delete", key, "/v", "Anchor Color", "/f", check=False)
+
+
+def test_the_launch_reads_what_was_edited_while_the_dialog_was_open(gui, case, executable):
+    app, product, folders = case
+    chosen = runtime_on_c(folders, executable, "rt")
+    ini(app, product)
+    launch = start(gui, app)
+    gui.drive("show", TITLE)
+    # A section the file did not have when the launcher read its settings.
+    with app.ini.open("ab") as file:
+        file.write(b"[Application+]\r\nCmd=edited\r\n")
+    gui.drive("browse", TITLE, chosen)
+    gui.drive("click", TITLE, "1")
+    assert launch.wait(timeout=30) == 0
+    assert launch.stdout.read() == b"args: 1\r\nedited\r\n"

@@ -87,8 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(!IsMemorySizeParameter(option + body + u'K'), "only a share suffix makes a memory size");
 
     // The numbers as ExpandMemorySize reads them: percentage, minimum and maximum, from the
-    // first digit or ":", up to the suffix. Each keeps only its last 64 bits, as the launcher
-    // does with absurd figures.
+    // first digit or ":", up to the suffix. A figure past 2^64 stays at the top.
     size_t start = 0;
     while (start < token.size() && !IsDigit(token[start]) && token[start] != u':') ++start;
     uint64_t numbers[3] = {0, 0, 0};
@@ -97,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (token[i] == u':') {
             ++index;
         } else if (IsDigit(token[i]) && index < 3) {
-            numbers[index] = numbers[index] * 10 + (token[i] - u'0');
+            numbers[index] = Saturated(static_cast<unsigned __int128>(numbers[index]) * 10 +
+                                       static_cast<unsigned>(token[i] - u'0'));
         }
     }
     const uint64_t figure = (suffix == u'P' || suffix == u'p') ? memory.totalPhysical
