@@ -1,5 +1,4 @@
 #include "config/ini_file.h"
-#include "config/profile_index.h"
 #include "support/growing_read.h"
 #include "support/handles_win.h"
 #include "support/wide_win.h"
@@ -24,14 +23,18 @@ void IniFile::GetString(const WideString& section, const WideString& key, WideSt
         [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 1; });
 }
 
+namespace {
+// The system's sign of a cut list of names or keys is a count of size - 2.
+bool ListMayBeCut(uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 2; }
+}  // namespace
+
 WideString IniFile::ReadSectionNameList() {
     return ReadGrowing(
         256,
         [&](char16_t* buffer, int32_t size) {
             return GetPrivateProfileSectionNamesW(W(buffer), static_cast<DWORD>(size), W(path));
         },
-        // The system's sign of a cut list is a count of size - 2.
-        [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 2; });
+        ListMayBeCut);
 }
 
 WideString IniFile::ReadSectionListing(const WideString& section) {
@@ -42,7 +45,7 @@ WideString IniFile::ReadSectionListing(const WideString& section) {
             return GetPrivateProfileSectionW(W(section), W(buffer), static_cast<DWORD>(size),
                                              W(path));
         },
-        [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size) - 2; });
+        ListMayBeCut);
 }
 
 void IniFile::GetSectionNames(StringList& names) {
