@@ -276,10 +276,18 @@ class Gui:
         self.appdata = self.c_drive / "users" / os.environ.get("USER", "root") / "AppData" / "Roaming"
 
     def run(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
-        """A Windows program on this desktop."""
-        return subprocess.run([*RUNNER, *args], env=dict(os.environ, **self.env),
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check,
-                              timeout=120)
+        """A Windows program on this desktop. Wine's loader now and then fails to start a program
+        at all on a busy desktop ("ShellExecuteEx failed"); the program never ran, so it is
+        started again."""
+        for attempt in range(3):
+            result = subprocess.run([*RUNNER, *args], env=dict(os.environ, **self.env),
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+            if not (result.returncode != 0 and b"ShellExecuteEx failed" in result.stdout):
+                break
+            time.sleep(0.5)
+        if check:
+            result.check_returncode()
+        return result
 
     def drive(self, *args: str) -> dict[str, str]:
         """The driver's report as a dictionary: title, message, link, path, ok, ..."""
