@@ -669,14 +669,15 @@ def startup_fastest(r: dict) -> str:
             f"start {ms(bare)} ms, ratio {launcher / bare:.3f}")
 
 
-def startup_thread_floor(r: dict) -> str:
-    """What the launch costs beyond the VM's own thread, which the bare start does not run."""
-    reference, launcher = r["bare_thread"], r["launcher"]
-    return (f"- {r['arch'].launcher.name}: the bare start that also runs and joins one thread "
-            f"takes {ms(reference.median)} ms ({spread(reference)}), fastest "
-            f"{ms(min(reference.samples_ms))} ms; the launcher is {launcher.median / reference.median:.3f} "
-            f"times that (fastest starts: "
-            f"{min(launcher.samples_ms) / min(reference.samples_ms):.3f})")
+def against_reference(r: dict, reference: Program, what: str, measured: Program,
+                      name: str) -> str:
+    """A launch against a bare start that also does `what`, one thing the launch cannot leave
+    out: what the launcher costs beyond it, by medians and by fastest starts."""
+    return (f"- {r['arch'].launcher.name}: the bare start that also {what} takes "
+            f"{ms(reference.median)} ms ({spread(reference)}), fastest "
+            f"{ms(min(reference.samples_ms))} ms; the {name} is "
+            f"{measured.median / reference.median:.3f} times that (fastest starts: "
+            f"{min(measured.samples_ms) / min(reference.samples_ms):.3f})")
 
 
 def classpath_table(results: list) -> list:
@@ -706,14 +707,6 @@ def single_instance_table(results: list) -> list:
                      f"| {ms(second.median - bare.median)} | {r['ratio']:.3f} "
                      f"| {'met' if r['ratio'] <= SINGLE_INSTANCE_TARGET else 'not met'} |")
     return lines
-
-
-def single_instance_floor(r: dict) -> str:
-    """What the round trip costs beyond loading user32, which posting a thread message needs."""
-    reference = r["bare_user32"]
-    return (f"- {r['arch'].launcher.name}: the bare start that also loads user32.dll takes "
-            f"{ms(reference.median)} ms ({spread(reference)}); the second launch is "
-            f"{r['second'].median / reference.median:.3f} times that")
 
 
 def single_instance_spread(r: dict) -> str:
@@ -898,7 +891,8 @@ def main() -> int:
            *startup_table(startup), ""]
     out += [f"- {r['arch'].launcher.name}: {r['jvm']}" for r in startup]
     out += [startup_fastest(r) for r in startup]
-    out += [startup_thread_floor(r) for r in startup]
+    out += [against_reference(r, r["bare_thread"], "runs and joins one thread", r["launcher"],
+                              "launcher") for r in startup]
     if scaling:
         out += ["", "## Class-path scaling", "",
                 "`[Class Path]` `Class Path=\\lib\\*.jar`, with that many empty jar files in "
@@ -914,7 +908,8 @@ def main() -> int:
         out += [f"- {r['arch'].launcher.name}: {r['jvm']}; secondaryMain called {r['calls']} "
                 f"times with [{SECOND_LAUNCH_ARGUMENT}], one VM; the second launches loaded no "
                 f"jvm.dll" for r in single]
-        out += [single_instance_floor(r) for r in single]
+        out += [against_reference(r, r["bare_user32"], "loads user32.dll", r["second"],
+                                  "second launch") for r in single]
         out += [single_instance_spread(r) for r in single]
     if registry:
         out += ["", "## Registry scaling", "",
