@@ -38,6 +38,36 @@ MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
 
 
+THIRTY_TWO_BIT = {"quorvane.exe", "quorvanew.exe"}
+
+
+def _runs_32_bit() -> bool:
+    """Whether the 32-bit executables can run here: always on Windows; under Wine only where the
+    kernel runs 32-bit programs (some are built without)."""
+    if os.name == "nt" or "QZ_RUNNER" in os.environ:
+        return True
+    return subprocess.run([str(ROOT / "tests" / "wine" / "runs-32-bit.sh")]).returncode == 0
+
+
+RUNS_32_BIT = _runs_32_bit()
+
+
+def pytest_runtest_setup(item):
+    """A test of a 32-bit executable, or of a hand-over to one, is reported as not run (skipped,
+    with the reason) where no 32-bit program can start; it never passes there."""
+    if RUNS_32_BIT:
+        return
+    params = getattr(item, "callspec", None)
+    values = {str(value) for value in params.params.values()} if params else set()
+    if values & THIRTY_TWO_BIT or item.module.__name__ == "test_handover" or \
+            item.get_closest_marker("needs_32_bit"):
+        pytest.skip("this machine cannot run 32-bit programs (its kernel has no 32-bit support)")
+
+
+def pytest_configure(config):
+    config.addinivalue_line("markers", "needs_32_bit: starts a 32-bit program whatever it tests")
+
+
 @pytest.fixture(scope="session", autouse=True)
 def tools():
     # A missing tool fails every test loudly; nothing is skipped.

@@ -8,7 +8,7 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 if [ ! -f "$WINEPREFIX/.quorvane-ready" ]; then
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    "${QZ_WINE:-wine}" wineboot.exe -i >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.quorvane-ready"
 fi
@@ -17,5 +17,5 @@ fi
 # devices) inherit the standard streams of the program that started them, so they are started
 # here with none: otherwise they would hold a test's output pipe open until the server ends.
 if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
-    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    "${QZ_WINE:-wine}" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
 fi
