@@ -12,3 +12,6 @@ void WriteStandardOutput(std::u16string_view text) {
 void WriteErrorLine(std::u16string_view line) { WriteStandardOutput(line); }
 void ShowGatheredErrors() {}
 void KeepErrorsOffScreen() {}
+void CaptureErrorStreamUntilMain() {}
+void EndErrorStreamCapture() {}
+void ReportExitBeforeMain(std::u16string_view) {}

@@ -23,6 +23,8 @@ bool IsWindowless() {
 SRWLOCK lock = SRWLOCK_INIT;
 WideString* gathered = nullptr;
 bool offScreen = false;
+// The read end of the pipe that stands in for a missing standard error until main starts.
+HANDLE capturedErrors = nullptr;
 
 class Locked {
 public:
@@ -52,7 +54,65 @@ bool ShowBox(const WideString& lines) {
     return MessageBoxW(nullptr, W(text), W(title),
                        MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TASKMODAL) > 0;
 }
+
+// What the VM wrote to the pipe so far, in the ANSI code page as Java writes a standard error that
+// is no console; false when it wrote nothing. The caller holds the lock.
+bool GatherCapturedLocked() {
+    if (!capturedErrors) return false;
+    ByteString bytes;
+    DWORD available = 0;
+    while (PeekNamedPipe(capturedErrors, nullptr, 0, nullptr, &available, nullptr) &&
+           available > 0) {
+        char chunk[4096];
+        DWORD read = 0;
+        if (!ReadFile(capturedErrors, chunk, sizeof chunk, &read, nullptr) || read == 0) break;
+        bytes.append(chunk, read);
+    }
+    if (bytes.empty()) return false;
+    WideString text = FromNarrow(std::string_view(bytes.data(), bytes.size()));
+    if (!gathered) gathered = new WideString;  // lives to the end of the process
+    for (int32_t i = 0; i < text.Length(); ++i)
+        if (text[i] != u'\r') gathered->Append(text[i]);
+    return true;
+}
+
+bool Usable(HANDLE handle) {
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
 }  // namespace
+
+void CaptureErrorStreamUntilMain() {
+    if (!IsWindowless() || Usable(GetStdHandle(STD_ERROR_HANDLE))) return;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, nullptr, 65536)) return;
+    // A VM that writes more than the pipe holds before main loses the rest instead of waiting.
+    DWORD mode = PIPE_NOWAIT;
+    SetNamedPipeHandleState(writeEnd, &mode, nullptr, nullptr);
+    Locked guard;
+    capturedErrors = readEnd;
+    // The VM takes its System.err from here when it is created. The write end stays open for the
+    // life of the process: Java keeps using its handle value.
+    SetStdHandle(STD_ERROR_HANDLE, writeEnd);
+}
+
+void EndErrorStreamCapture() {
+    Locked guard;
+    if (!capturedErrors) return;
+    // What came before main are the VM's remarks on a start that works, not errors of the launch.
+    // With the read end gone, later writes fail at once, as on a missing standard error.
+    CloseHandle(capturedErrors);
+    capturedErrors = nullptr;
+    SetStdHandle(STD_ERROR_HANDLE, nullptr);
+}
+
+void ReportExitBeforeMain(std::u16string_view fallbackLine) {
+    if (!IsWindowless()) return;
+    Locked guard;
+    if (GatherCapturedLocked()) return;
+    if (!gathered) gathered = new WideString;
+    gathered->Append(fallbackLine);
+}
 
 void WriteErrorLine(std::u16string_view line) {
     if (!IsWindowless()) {
@@ -69,6 +129,7 @@ void ShowGatheredErrors() {
     WideString lines;
     {
         Locked guard;
+        GatherCapturedLocked();
         if (!gathered || gathered->IsEmpty()) return;
         lines = *gathered;
         *gathered = WideString();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -11,6 +12,15 @@
 #include "support/string_list.h"
 #include "support/wide_string.h"
 #include "vmhost/jni_api.h"
+
+// How far the program's run has come, as the threads that call into it (a service's stop, a
+// forwarded launch) must know it.
+enum class MainProgress : int32_t {
+    NotStarted,     // the VM is still being created, or main's class is being loaded
+    StopRequested,  // a stop came before main: main is not called
+    Running,        // main was called; javaVm may be used after attaching
+    Ended,          // the VM is destroyed
+};
 
 // The one state object of the process: every setting, the chosen runtime, the VM handles, the
 // argument and option lists, the mode flags and the single-instance handles. The entry point
@@ -43,6 +53,15 @@ public:
     uint32_t RunThreadProcedure();
     // Second instance only: the first instance's reply, or its exit code once it ends.
     int32_t WaitForPrimaryInstance();
+    // On the run thread, right before main: false when a stop came first (main is then not
+    // called). Otherwise the program counts as running from here on.
+    bool BeginMain();
+    // From a service's stop thread: what the run had reached. When main had not started it never
+    // will; while it runs, the caller may attach to javaVm and call the program's stop().
+    MainProgress RequestStop();
+    // Destroys the VM once, on the calling thread: DestroyJavaVM returns only when the program's
+    // own non-daemon threads have ended. Nothing calls into the program after this.
+    void EndVm();
     // The VM's default Java thread stack size, 0 when it reports none.
     size_t DefaultThreadStackSize();
     // Reads the configuration; false (after any message) ends the process with -1.
@@ -161,6 +180,15 @@ public:
     bool overrideWorkingDir = false;
     size_t runThreadStackSize = 0;  // 0: ask the VM
     UniqueHandle startedEvent;
+    // Stays Running while DestroyJavaVM waits for the program's threads, so that a stop can
+    // still reach it.
+    std::atomic<MainProgress> mainProgress{MainProgress::NotStarted};
+    // First instance: set at teardown; forwarded launches that wait for main give up.
+    UniqueHandle forwardingClosed;
+    // First instance: forwarded launches whose handler threads have not ended yet.
+    std::atomic<int32_t> forwardedLaunchesRunning{0};
+    // Second instance: the first instance's process, opened once to deliver and to wait.
+    UniqueHandle primaryProcess;
     // First instance: set by a handler once it has copied a forwarded launch's arguments out of
     // the block, so that the next forwarding launch may write it.
     UniqueHandle argumentsTakenEvent;

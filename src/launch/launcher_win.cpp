@@ -116,11 +116,9 @@ int32_t Launcher::Run() {
 
 int32_t Launcher::WaitForPrimaryInstance() {
     const auto* block = static_cast<const InstanceBlock*>(instanceBlock.get());
-    if (!block) return 0;
-    UniqueHandle primary(
-        OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, block->ownerProcessId));
-    if (!primary) return 0;
-    HANDLE primaryHandle = primary.get();
+    // Opened when the request was delivered; without it there is nothing to wait for.
+    if (!block || !primaryProcess) return -1;
+    HANDLE primaryHandle = primaryProcess.get();
     for (;;) {
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) &&
@@ -128,7 +126,7 @@ int32_t Launcher::WaitForPrimaryInstance() {
             return static_cast<int32_t>(message.wParam);
         }
         DWORD exitCode = 0;
-        if (!GetExitCodeProcess(primary.get(), &exitCode)) return 0;
+        if (!GetExitCodeProcess(primaryHandle, &exitCode)) return -1;
         if (exitCode != STILL_ACTIVE) return static_cast<int32_t>(exitCode);
         // Wakes for the reply or the first instance's end at once, else after 100 ms.
         MsgWaitForMultipleObjects(1, &primaryHandle, FALSE, 100, QS_ALLPOSTMESSAGE);

@@ -8,11 +8,12 @@
 // The C runtime's argc and argv are not used: the command line is split by the launcher's own
 // rule (launch/command_line.h).
 int main() {
-    Launcher launcher;
-    // Inert unless the configuration asks for service mode.
+    // Inert unless the configuration asks for service mode. Declared before the launcher, so they
+    // outlive the VM: its exit hook and a stop still report through them while it is destroyed.
     ServiceDefinition definition;
     ServiceRunner runner;
     ServiceHost host(definition, runner);
+    Launcher launcher;
     // Selects the language of the string table for every message that follows.
     SetThreadLocale(GetSystemDefaultLCID());
     int exitCode = -1;

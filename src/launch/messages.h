@@ -83,3 +83,11 @@ void WriteErrorLine(std::u16string_view line);
 void ShowGatheredErrors();
 // Service mode: never a message box.
 void KeepErrorsOffScreen();
+// Windowless, without a standard error to write to: until main starts, what the VM writes there
+// (the JDK's launcher helper reports a missing main class so, then ends the VM) is kept and shown
+// with the error lines. Before the VM is created; ended, its text dropped, when main starts.
+void CaptureErrorStreamUntilMain();
+void EndErrorStreamCapture();
+// Windowless: the VM ends before main with a failure. What it wrote is shown; when nothing of it
+// could be kept, the fallback line is.
+void ReportExitBeforeMain(std::u16string_view fallbackLine);

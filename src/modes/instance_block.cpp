@@ -1,5 +1,6 @@
 #include "modes/instance_block.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "support/fatal.h"
@@ -37,7 +38,9 @@ bool WriteArguments(const StringList& arguments, InstanceBlock& block) {
 
 void ReadArguments(const InstanceBlock& block, StringList& arguments) {
     WideString current;
-    for (size_t offset = 12; offset < 2090; offset += 2) {
+    // Each unit is read with the one after it, both before the tag.
+    constexpr size_t end = offsetof(InstanceBlock, requestProcessId) - 2;
+    for (size_t offset = 12; offset < end; offset += 2) {
         const char16_t unit = UnitAt(block, offset);
         if (unit != 0) {
             current.Append(unit);

@@ -11,10 +11,17 @@ struct InstanceBlock {
     uint32_t listenerThreadId;
     uint32_t ownerProcessId;
     uint32_t messageNumber;
-    unsigned char argumentArea[2080];
+    unsigned char argumentArea[2072];
+    // Whose arguments the area holds: the forwarding launch's process and thread, written after
+    // the arguments. A handler takes only its own launch's arguments, so a launch that died
+    // while it waited can never have another's delivered in its name. Arguments never reach
+    // this far.
+    uint32_t requestProcessId;
+    uint32_t requestThreadId;
 };
 static_assert(sizeof(InstanceBlock) == 2092, "shared layout");
 static_assert(offsetof(InstanceBlock, argumentArea) == 12, "shared layout");
+static_assert(offsetof(InstanceBlock, requestProcessId) == 2084, "shared layout");
 
 // A forwarding launch writes into the first 1040 bytes of the area only.
 inline constexpr size_t kArgumentBytes = 1040;
@@ -29,6 +36,6 @@ WideString InstanceName(const WideString& modulePath);
 bool WriteArguments(const StringList& arguments, InstanceBlock& block);
 
 // The arguments of a forwarded launch: strings up to each zero unit until two zero units meet,
-// never reading past the block. An empty area gives one empty string; an empty argument ends the
+// never reading past the area into the request's tag. An empty area gives one empty string; an empty argument ends the
 // list before it.
 void ReadArguments(const InstanceBlock& block, StringList& arguments);

@@ -3,6 +3,7 @@
 #include "launch/launcher.h"
 #include "support/handles.h"
 #include "support/text.h"
+#include "support/trace.h"
 #include "support/wide_win.h"
 #include "vmhost/java_objects.h"
 
@@ -42,9 +43,16 @@ void CallStop(JNIEnv* env, Launcher& launcher) {
 DWORD WINAPI StopThread(void* parameter) {
     ServiceRunner& runner = *static_cast<ServiceRunner*>(parameter);
     Launcher& launcher = *runner.launcher;
+    // A stop that comes while the VM is still being created is kept: main is then never called
+    // and the run ends by itself. Once the VM is destroyed there is nothing left to stop.
+    const MainProgress progress = launcher.RequestStop();
+    if (progress != MainProgress::Running) {
+        if (progress == MainProgress::NotStarted)
+            Trace(u"service stop: main has not started yet, and will not be called");
+        return 1;
+    }
     JNIEnv* env = nullptr;
-    if (!launcher.javaVm ||
-        launcher.javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
+    if (launcher.javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
         return 1;
     UniqueHandle stopReturned(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     StopHeartbeat heartbeat{runner.host, stopReturned.get()};
@@ -84,7 +92,8 @@ void ServiceRunner::Stop() {
 }
 
 void ServiceRunner::OnExit(int code) {
-    if (ExitReportsStopped(code)) host->ReportStopped();
+    // The process ends right after this hook: the service manager learns the code now or never.
+    host->ReportStopped(code);
 }
 
 ServiceHost::ServiceHost(ServiceDefinition& serviceDefinition, ServiceRunner& serviceRunner)
@@ -113,8 +122,11 @@ void ServiceHost::ServiceMain(uint32_t argumentCount, wchar_t** argumentVector) 
             return true;
         }))
         return;
-    runner.Run(argumentCount, argumentVector);
-    ReportStopped();
+    const int32_t exitCode = runner.Run(argumentCount, argumentVector);
+    // main has returned, but the program's own threads may still run: the service has stopped
+    // only once the VM has ended, or the service manager would let a second copy start.
+    runner.launcher->EndVm();
+    ReportStopped(exitCode);
 }
 
 void ServiceHost::HandleControl(uint32_t control) {
@@ -129,9 +141,9 @@ void ServiceHost::HandleControl(uint32_t control) {
     if (reported) runner.Stop();
 }
 
-bool ServiceHost::ReportStopped() {
-    return Report([](ServiceStatus& current) {
-        EnterStopped(current);
+bool ServiceHost::ReportStopped(int32_t exitCode) {
+    return Report([exitCode](ServiceStatus& current) {
+        EnterStopped(current, exitCode);
         return true;
     });
 }

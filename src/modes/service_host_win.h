@@ -34,7 +34,8 @@ public:
     int32_t Run(uint32_t argumentCount, wchar_t** argumentVector);
     // Calls the main class's static stop() on a thread of its own and returns at once.
     void Stop();
-    // A clean exit (code 0) of the program reports the service stopped before the process ends.
+    // The program's System.exit reports the service stopped, with its code, before the process
+    // ends.
     void OnExit(int code) override;
     void OnAbort() override {}
 
@@ -55,7 +56,9 @@ public:
     uint32_t Dispatch();
     void ServiceMain(uint32_t argumentCount, wchar_t** argumentVector);
     void HandleControl(uint32_t control);
-    bool ReportStopped();
+    // Stopped; a non-zero exit code is reported as the service's own error code, so that the
+    // service manager's recovery actions see a failure.
+    bool ReportStopped(int32_t exitCode = 0);
     // Changes the status and reports it as one step: the dispatcher, the service thread, the
     // stop thread and the VM's exit hook all report. false when the change was refused or the
     // report failed.

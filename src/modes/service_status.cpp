@@ -21,10 +21,14 @@ bool AdvanceStopPending(ServiceStatus& status) {
     return true;
 }
 
-void EnterStopped(ServiceStatus& status) { status.currentState = kServiceStopped; }
+void EnterStopped(ServiceStatus& status, int32_t exitCode) {
+    status.currentState = kServiceStopped;
+    if (exitCode == 0) return;
+    status.win32ExitCode = kServiceSpecificError;
+    status.serviceSpecificExitCode = static_cast<uint32_t>(exitCode);
+}
 
 bool IsStopControl(uint32_t control) {
     return control == kControlStop || control == kControlShutdown;
 }
 
-bool ExitReportsStopped(int code) { return code == 0; }

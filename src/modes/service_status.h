@@ -20,6 +20,7 @@ inline constexpr uint32_t kServiceRunning = 4;
 inline constexpr uint32_t kControlStop = 1;
 inline constexpr uint32_t kControlShutdown = 5;
 inline constexpr uint32_t kStopWaitHintMs = 3000;
+inline constexpr uint32_t kServiceSpecificError = 1066;  // ERROR_SERVICE_SPECIFIC_ERROR
 
 // Running as an own-process service that accepts stop and shutdown; nothing else set.
 ServiceStatus RunningStatus();
@@ -28,9 +29,9 @@ void EnterStopPending(ServiceStatus& status);
 // While the program's stop() still runs: the next check point, so the wait is seen to progress.
 // false (nothing changed) once the service is no longer stop-pending.
 bool AdvanceStopPending(ServiceStatus& status);
-void EnterStopped(ServiceStatus& status);
+// Stopped with the launcher's exit code: 0 is a clean stop, any other is reported as
+// ERROR_SERVICE_SPECIFIC_ERROR with the code as the service's own.
+void EnterStopped(ServiceStatus& status, int32_t exitCode);
 // Whether a control code asks the service to stop (stop and shutdown); any other is answered with
 // the status unchanged.
 bool IsStopControl(uint32_t control);
-// Whether the program's own exit with this code ends the service as stopped: only a clean exit.
-bool ExitReportsStopped(int code);

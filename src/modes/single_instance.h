@@ -13,7 +13,10 @@ public:
     // that cannot be made switches the mode off for an ordinary launch. false: the arguments do
     // not fit or cannot be delivered, and the launch ends with -1.
     static bool Apply(Launcher& launcher);
-    // Teardown, after the VM is destroyed: the listener is stopped before the block it reads is
-    // unmapped, then the mapping and the events are closed.
+    // Teardown, before the VM is destroyed: no forwarded launch is taken any more, those that
+    // wait for main give up, and a running secondaryMain ends first.
+    static void StopForwarding(Launcher& launcher);
+    // Teardown, after the VM is destroyed: the block is unmapped, the mapping and the events are
+    // closed once no handler can use them.
     static void Release(Launcher& launcher);
 };

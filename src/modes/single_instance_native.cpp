@@ -3,4 +3,5 @@
 
 // The native build has no single-instance mode.
 bool SingleInstanceGuard::Apply(Launcher&) { return true; }
+void SingleInstanceGuard::StopForwarding(Launcher&) {}
 void SingleInstanceGuard::Release(Launcher&) {}

@@ -33,7 +33,7 @@ jstring NewJavaString(JNIEnv* env, const WideString& text) {
     static_assert(sizeof(jchar) == sizeof(char16_t), "UTF-16 code units");
     env->SetCharArrayRegion(static_cast<jcharArray>(chars.get()), 0, text.Length(),
                             reinterpret_cast<const jchar*>(text.c_str()));
-    if (env->ExceptionOccurred()) return nullptr;
+    if (env->ExceptionCheck()) return nullptr;
     return static_cast<jstring>(DiscardOnException(
         env, env->NewObject(static_cast<jclass>(type.get()), constructor, chars.get())));
 }

@@ -117,9 +117,15 @@ bool CallMain(Launcher& launcher, JNIEnv* env, jclass mainType, const MainKind& 
         env->ExceptionDescribe();
         return false;
     }
+    if (!launcher.BeginMain()) {
+        Trace(u"main class %s: the service was stopped before main started; main is not called",
+              {launcher.mainClass});
+        return true;
+    }
     Trace(u"main class %s: calling %s", {launcher.mainClass, MainDescription(kind)});
 
     // The user sees what went wrong so far before the program's own windows appear.
+    EndErrorStreamCapture();
     ShowGatheredErrors();
     SignalReady(launcher.startedEvent);
     if (kind.isStatic) {
@@ -194,7 +200,7 @@ WideString Launcher::ExceptionText(JNIEnv* env, jthrowable exception) {
                                                  "printStackTrace", "(Ljava/io/PrintStream;)V");
     if (!printStackTrace) return WideString();
     env->CallVoidMethod(exception, printStackTrace, printer.get());
-    if (env->ExceptionOccurred()) env->ExceptionDescribe();
+    if (env->ExceptionCheck()) env->ExceptionDescribe();
 
     LocalRef bufferType(env, env->GetObjectClass(buffer.get()));
     if (!bufferType) return WideString();
@@ -202,6 +208,6 @@ WideString Launcher::ExceptionText(JNIEnv* env, jthrowable exception) {
         env->GetMethodID(static_cast<jclass>(bufferType.get()), "toString", "()Ljava/lang/String;");
     if (!toString) return WideString();
     LocalRef text(env, env->CallObjectMethod(buffer.get(), toString));
-    if (env->ExceptionOccurred()) env->ExceptionDescribe();
+    if (env->ExceptionCheck()) env->ExceptionDescribe();
     return JavaStringText(env, static_cast<jstring>(text.get()));
 }

@@ -59,6 +59,7 @@ size_t Launcher::DefaultThreadStackSize() {
 }
 
 uint32_t Launcher::RunThreadProcedure() {
+    CaptureErrorStreamUntilMain();
     if (!CreateJavaVm()) return 1;
     RedirectStandardStreams();
     if (InvokeMain()) return 0;

@@ -44,12 +44,13 @@ class Service:
     def __init__(self, app: App, name: str):
         self.app, self.name = app, name
 
-    def install(self, main_class: str = "test.Single", application: str = "", **properties):
+    def install(self, main_class: str = "test.Single", application: str = "",
+                runtime: str = "client", **properties):
         properties = dict(record=windows_path(self.app.record_file), **properties)
         parameters = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
         self.app.write_ini(
             f"[Java Runtime Environment]\nMain Class={main_class}\n"
-            f"JRE Path={windows_path(self.app.runtime('client'))}\n"
+            f"JRE Path={windows_path(self.app.runtime(runtime))}\n"
             f"Virtual Machine Parameters={parameters}\n"
             f"[Application]\nApplication Type=service\nCmd=c\n{application}"
             + self.app.class_path_section)
@@ -114,11 +115,42 @@ def test_a_slow_stop_keeps_the_check_point_advancing(service):
     wait_for_state(service.name, STOPPED)
 
 
-def test_clean_exit_of_the_program_reports_stopped(service):
-    service.install("test.Exit", exit_code=0)
+@pytest.mark.parametrize("main_class,properties,exit_codes", [
+    ("test.Exit", {"exit_code": 0}, (0, 0)),
+    # A failure is the service's own error (ERROR_SERVICE_SPECIFIC_ERROR) with the exit code, so
+    # that the service manager's recovery actions see it.
+    ("test.Exit", {"exit_code": 2}, (1066, 2)),
+    ("test.Missing", {}, (1066, 1)),  # the JDK's launcher helper ends the VM with 1
+    ("test.Single", {"runtime": "nocreate"}, (1066, 0xFFFFFFFF)),
+], ids=["System.exit(0)", "System.exit(2)", "no main class", "VM library without entry points"])
+def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_class, properties,
+                                                                 exit_codes):
+    service.install(main_class, **properties)
     control("start", service.name)
     wait_for_state(service.name, STOPPED)
-    assert "exit-hook: 0" in service.app.record()
+    found = re.search(r"exit=(\d+) specific=(\d+)", control("query", service.name))
+    assert tuple(int(group) for group in found.groups()) == exit_codes
+
+
+def test_a_stop_while_the_vm_is_created_ends_the_start(service):
+    service.install(create_delay_ms=3000)
+    control("start", service.name)
+    control("control", service.name, "1")
+    wait_for_state(service.name, STOPPED)
+    assert "main-args" not in "".join(service.app.record())
+
+
+def test_stopped_only_once_the_programs_own_threads_have_ended(service):
+    # main returns at once; a thread of the program keeps the VM alive until stop() is called.
+    service.install(wait_ms=0, linger_ms=60000)
+    control("start", service.name)
+    service.app.wait_for_record("main-return")
+    time.sleep(1)
+    assert state(service.name)[0] == RUNNING
+    control("control", service.name, "1")
+    wait_for_state(service.name, STOPPED)
+    record = service.app.record()
+    assert "stop-called" in record and "program-threads-ended" in record
 
 
 def test_windowless_service_runs_and_stops(windowless_service):

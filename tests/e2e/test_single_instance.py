@@ -7,7 +7,7 @@ from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
-from conftest import MINUS_ONE, App, end_processes_in, windows_path
+from conftest import MINUS_ONE, RUNNER, App, end_processes_in, windows_path
 
 
 
@@ -144,3 +144,48 @@ def test_concurrent_launches_each_deliver_their_own_arguments(app):
     while app.record().count("secondary-done") < 20 and time.monotonic() < deadline:
         time.sleep(0.1)
     assert sorted(secondary(app)) == sorted(f"secondary-args: [n{i}]" for i in range(20))
+
+
+def test_every_spelling_of_the_path_finds_the_running_instance(app):
+    configure(app)
+    first_instance(app)
+    other_case = windows_path(app.exe).upper()
+    result = subprocess.run([*RUNNER, other_case, "s"], cwd=app.folder,
+                            env=app._environment(options(wait_ms=0)), stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=60)
+    assert result.returncode == 0
+    app.wait_for_record("secondary-done")
+    assert secondary(app) == ["secondary-args: [s]"]
+
+
+def test_a_first_instance_that_cannot_be_reached_ends_the_launch_with_minus_one(app):
+    configure(app)
+    # A first instance that this launch may not open: the arguments cannot be delivered.
+    name = windows_path(app.exe).replace("\\", "_")
+    result = app.run_command_line('"{exe}" x', env={"QZ_SPAWN_LOCKED_INSTANCE": name})
+    assert result.returncode == MINUS_ONE
+    assert app.record() == []
+
+
+def test_a_forwarding_launch_killed_while_it_waits_takes_no_later_arguments(app):
+    configure(app)
+    first_instance(app, wait_for_main=False, env={"QZ_TEST_CREATE_DELAY_MS": "6000"})
+    app.wait_for_record("library:")
+    doomed = app.start("b")
+    time.sleep(2.5)  # it has posted its request and waits for its arguments to be taken
+    doomed.kill()
+    doomed.wait()
+    assert app.run("c", timeout=60).returncode == 0
+    app.wait_for_record("secondary-done")
+    time.sleep(1)
+    assert secondary(app).count("secondary-args: [c]") == 1
+
+
+def test_teardown_lets_a_running_secondary_main_finish_before_the_vm_goes(app):
+    configure(app)
+    first = first_instance(app, wait_ms=3000, secondary_ms=3000)
+    assert app.run("t").returncode == 0
+    assert first.wait(timeout=30) == 0
+    record = app.record()
+    destroyed = next(i for i, line in enumerate(record) if line.startswith("destroy:"))
+    assert "secondary-done" in record[:destroyed], record

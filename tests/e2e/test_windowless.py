@@ -7,7 +7,7 @@ import subprocess
 
 import pytest
 
-from conftest import MINUS_ONE, RUNNER, WINDOWLESS, App, Gui, end_processes_in, windows_path
+from conftest import MINUS_ONE, RUNNER, SPAWN, WINDOWLESS, App, Gui, end_processes_in, windows_path
 
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 
@@ -30,19 +30,46 @@ def runtime_ini(app: App, main_class: str, runtime: str, class_path: bool = True
                   + (app.class_path_section if class_path else ""))
 
 
-@pytest.mark.parametrize("name", [None, "My App.v2.exe"], ids=["own name", "renamed"])
-def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, name):
+def start_without_standard_handles(gui: Gui, app: App) -> subprocess.Popen:
+    """As Explorer or a shortcut starts it: no standard error to write to."""
+    command_file = app.folder.parent / "command.txt"
+    command_file.write_bytes(f'"{windows_path(app.exe)}"'.encode("utf-16-le"))
+    env = {"QZ_SPAWN_COMMAND_FILE": windows_path(command_file),
+           "QZ_SPAWN_NO_STANDARD_HANDLES": "1"}
+    return subprocess.Popen([*RUNNER, str(SPAWN), windows_path(app.exe)], cwd=app.folder,
+                            env=dict(app._environment(env), **gui.env),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+# A class the runtime cannot find, on each route by which the launch learns it. "\n" stands for
+# each line break of the box.
+MISSING_MAIN_CLASS = [
+    # The launcher looks the class up itself and says so.
+    ("noboot", None, None, "Error: Could not find the main class test/Missing.\\n ", MINUS_ONE),
+    # The JDK's launcher helper reports on standard error and ends the VM: with a standard error
+    # the launcher's own line comes to the box; without one, the helper's own lines do.
+    ("client", "My App.v2.exe", None, "Error: Failed to load Main Class: test.Missing.\\n ", 1),
+    ("client", None, "no standard handles",
+     "Error: Could not find or load main class test.Missing\\nCaused by: "
+     "java.lang.ClassNotFoundException: test.Missing", 1),
+]
+
+
+@pytest.mark.parametrize("runtime,name,started,lines,exit_code", MISSING_MAIN_CLASS,
+                         ids=["launcher lookup", "helper, renamed", "helper, no standard error"])
+def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, runtime, name,
+                                                            started, lines, exit_code):
     app = App(tmp_path / "app", windowless, name=name)
     # No class path (a line, and the run goes on), then a class the runtime cannot find.
-    runtime_ini(app, "test.Missing", "noboot", class_path=False)
-    launch = start(gui, app)
+    runtime_ini(app, "test.Missing", runtime, class_path=False)
+    launch = start_without_standard_handles(gui, app) if started else start(gui, app)
     title = app.exe.stem
     box = gui.drive("box", title)
     assert box["icon"] == "yes"
     # The lines as the console executables print them, "\n" standing for each line break.
-    assert (f"{CLASS_PATH_MISSING}\\nError: Could not find the main class test/Missing.\\n "
-            in box["texts"]), box["texts"]
-    assert launch.wait(timeout=30) == MINUS_ONE
+    assert f"{CLASS_PATH_MISSING}\\n" in box["texts"], box["texts"]
+    assert lines in box["texts"], box["texts"]
+    assert launch.wait(timeout=30) == exit_code
     assert launch.stdout.read() == b""
 
 

@@ -1375,6 +1375,11 @@ void CheckVm(JavaVM* jvm, const char* function) {
 
 jint JNICALL JniDestroyJavaVM(JavaVM* jvm) {
     CheckVm(jvm, "DestroyJavaVM");
+    // test.linger.ms: a non-daemon thread of the program that outlives main, until stop().
+    if (DWORD linger = Milliseconds("test.linger.ms", 0)) {
+        WaitForSingleObject(StopRequested(), linger);
+        Record("program-threads-ended");
+    }
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     jint result = vm.created && !vm.destroyed ? JNI_OK : JNI_ERR;
     if (result == JNI_OK) {
@@ -1508,7 +1513,13 @@ void RecordCreation(const JavaVMInitArgs* init) {
 
 [[maybe_unused]] jint CreateVm(const JavaVMInitArgs* init, JavaVM** pvm, void** penv) {
     RecordCreation(init);
-    if (long delay = EnvNumber(L"QZ_TEST_CREATE_DELAY_MS", 0)) Sleep(static_cast<DWORD>(delay));
+    long delay = EnvNumber(L"QZ_TEST_CREATE_DELAY_MS", 0);
+    const std::string delayOption = "-Dtest.create.delay.ms=";
+    for (jint i = 0; i < init->nOptions; ++i) {
+        const char* text = init->options[i].optionString;
+        if (text && StartsWith(text, delayOption.c_str())) delay = std::atol(text + delayOption.size());
+    }
+    if (delay > 0) Sleep(static_cast<DWORD>(delay));
     if (long forced = EnvNumber(L"QZ_TEST_CREATE_RESULT", 0)) return static_cast<jint>(forced);
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (vm.created) {

@@ -1,6 +1,6 @@
 // The service control manager for the end-to-end tests, through the documented API (Wine's sc.exe
 // lacks query): service_control.exe create NAME BINARY_PATH | start NAME [ARG...] | query NAME |
-// control NAME CODE | delete NAME. Prints "state=S checkpoint=C waithint=W" for query and control;
+// control NAME CODE | delete NAME. Prints "state=S checkpoint=C waithint=W exit=E specific=X" for query and control;
 // returns 0 or the system's error code.
 #include <windows.h>
 
@@ -12,8 +12,9 @@ namespace {
 int Fail() { return static_cast<int>(GetLastError()); }
 
 void Print(const SERVICE_STATUS& status) {
-    std::printf("state=%lu checkpoint=%lu waithint=%lu\n", status.dwCurrentState,
-                status.dwCheckPoint, status.dwWaitHint);
+    std::printf("state=%lu checkpoint=%lu waithint=%lu exit=%lu specific=%lu\n",
+                status.dwCurrentState, status.dwCheckPoint, status.dwWaitHint,
+                status.dwWin32ExitCode, status.dwServiceSpecificExitCode);
     std::fflush(stdout);
 }
 }  // namespace

@@ -2,7 +2,10 @@
 // quotes and escapes the arguments itself). Usage: spawn.exe <program>; the command line is the
 // UTF-16LE content of the file named by QZ_SPAWN_COMMAND_FILE. Returns the program's exit code,
 // and prints it whole ("exit code: N") when QZ_SPAWN_PRINT_EXIT_CODE is set: a POSIX parent sees
-// only its low eight bits.
+// only its low eight bits. QZ_SPAWN_NO_STANDARD_HANDLES starts the program without standard
+// handles, as Explorer starts a windowless program. QZ_SPAWN_LOCKED_INSTANCE names a
+// single-instance block that spawn holds while the program runs, whose first instance is a process
+// nobody may open.
 #include <windows.h>
 
 #include <string>
@@ -20,8 +23,38 @@ int wmain(int argc, wchar_t** argv) {
              &read, nullptr);
     CloseHandle(input);
 
+    wchar_t instance[MAX_PATH];
+    HANDLE block = nullptr;
+    HANDLE owner = nullptr;
+    if (GetEnvironmentVariableW(L"QZ_SPAWN_LOCKED_INSTANCE", instance, MAX_PATH)) {
+        // The first instance: a process that nobody may open (an empty access list), as one that
+        // runs with higher rights looks to an ordinary launch.
+        SECURITY_DESCRIPTOR descriptor;
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        ACL empty;
+        InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
+        SECURITY_ATTRIBUTES locked{sizeof locked, &descriptor, FALSE};
+        STARTUPINFOW quiet{};
+        quiet.cb = sizeof quiet;
+        PROCESS_INFORMATION first{};
+        wchar_t waitForever[] = L"cmd.exe /c pause";
+        if (!CreateProcessW(nullptr, waitForever, &locked, nullptr, FALSE, CREATE_SUSPENDED,
+                            nullptr, nullptr, &quiet, &first))
+            return 125;
+        owner = first.hProcess;
+        CloseHandle(first.hThread);
+        block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, instance);
+        auto* fields = static_cast<DWORD*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 2092));
+        if (!fields) return 126;
+        fields[0] = first.dwThreadId;  // listener thread, owner process, message number
+        fields[1] = first.dwProcessId;
+        fields[2] = 0xC123;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (GetEnvironmentVariableW(L"QZ_SPAWN_NO_STANDARD_HANDLES", nullptr, 0) > 0)
+        startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
@@ -38,5 +71,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (block) CloseHandle(block);
+    if (owner) {
+        TerminateProcess(owner, 0);
+        CloseHandle(owner);
+    }
     return static_cast<int>(exitCode);
 }

@@ -31,10 +31,23 @@ TEST(ServiceStatus, StartStopAndExit) {
     EXPECT_TRUE(AdvanceStopPending(status));
     EXPECT_TRUE(AdvanceStopPending(status));
     EXPECT_TRUE(Of(status) == (Seen{kServiceStopPending, 2, 3000}));
-    EnterStopped(status);
+    EnterStopped(status, 0);
     EXPECT_EQ(status.currentState, kServiceStopped);
+    EXPECT_EQ(status.win32ExitCode, 0u);  // a clean stop
     EXPECT_FALSE(AdvanceStopPending(status));  // a late renewal never reopens a stopped service
+}
 
-    EXPECT_TRUE(ExitReportsStopped(0));
-    EXPECT_FALSE(ExitReportsStopped(2));
+TEST(ServiceStatus, AFailedRunStopsWithTheServicesOwnErrorCode) {
+    // The launcher's exit code as the service-specific code, behind ERROR_SERVICE_SPECIFIC_ERROR.
+    const struct {
+        int32_t exitCode;
+        uint32_t win32, specific;
+    } cases[] = {{0, 0, 0}, {-1, 1066, 0xFFFFFFFFu}, {2, 1066, 2}};
+    for (const auto& c : cases) {
+        ServiceStatus status = RunningStatus();
+        EnterStopped(status, c.exitCode);
+        EXPECT_EQ(status.currentState, kServiceStopped) << c.exitCode;
+        EXPECT_EQ(status.win32ExitCode, c.win32) << c.exitCode;
+        EXPECT_EQ(status.serviceSpecificExitCode, c.specific) << c.exitCode;
+    }
 }
