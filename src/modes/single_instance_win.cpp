@@ -140,8 +140,9 @@ void Serve(Launcher& launcher, const ForwardedLaunch& request) {
     StringList arguments;
     if (!TakeArguments(launcher, request, arguments)) return;
     // Launches that come while the program starts wait here until main is about to run; at
-    // teardown they give up, and their launches end with this process's exit code.
-    if (WaitForEither(launcher.startedEvent.get(), launcher.forwardingClosed.get()) != 0) return;
+    // teardown they give up (the first object wins when both are set), and their launches end
+    // with this process's exit code.
+    if (WaitForEither(launcher.forwardingClosed.get(), launcher.startedEvent.get()) != 1) return;
     JNIEnv* env = nullptr;
     if (launcher.mainProgress.load() != MainProgress::Running ||
         launcher.javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)

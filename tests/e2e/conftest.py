@@ -60,7 +60,7 @@ def pytest_runtest_setup(item):
     params = getattr(item, "callspec", None)
     values = {str(value) for value in params.params.values()} if params else set()
     if values & THIRTY_TWO_BIT or item.module.__name__ == "test_handover" or \
-            item.get_closest_marker("needs_32_bit"):
+            "pair" in getattr(item, "fixturenames", ()) or item.get_closest_marker("needs_32_bit"):
         pytest.skip("this machine cannot run 32-bit programs (its kernel has no 32-bit support)")
 
 

@@ -230,7 +230,9 @@ VM_LIBRARIES = {
 }
 
 
-@pytest.mark.parametrize("case", list(VM_LIBRARIES))
+@pytest.mark.parametrize("case", [
+    pytest.param(case, marks=[pytest.mark.needs_32_bit] if "other architecture" in case else [])
+    for case in VM_LIBRARIES])
 def test_broken_vm_library_in_jre_path(tmp_path, app, case):
     content, error = VM_LIBRARIES[case]
     runtime = tmp_path / "broken"

@@ -109,6 +109,7 @@ def test_install_folders_are_searched_last(tmp_path, app, registry, program_file
     assert "\\registered\\" in loaded_library(app)
 
 
+@pytest.mark.needs_32_bit
 def test_other_processors_runtime_needs_the_pair(tmp_path, executable, registry, program_files):
     own, other, created = program_files
     twin_exe = TWIN[executable]
