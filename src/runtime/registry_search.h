@@ -80,7 +80,7 @@ int32_t ChooseCandidate(const CandidateList& sorted, const StringList& preferred
 // The Java version a runtime's "release" file names (JAVA_VERSION="17.0.9", quoted or not), read
 // without starting the runtime; false when the file names none.
 bool ReleaseFileVersion(std::string_view content, JavaVersion& version);
-// The version the "release" file of a runtime folder (ending in "\\") names; false when there is
+// The version the "release" file of a runtime folder (ending in "\") names; false when there is
 // no readable one. (registry_search_win.cpp)
 bool ReadReleaseVersion(const WideString& folder, JavaVersion& version);
 

@@ -318,14 +318,18 @@ void Launcher::SaveRuntimeFolder(const WideString& folder) {
 
 void Launcher::CheckArchitecture() {
     relaunchInPair = false;
-    if (pairProduct.IsEmpty()) {
-        uint16_t machine = 0;
-        if (TraceEnabled() && ReadVmLibraryMachine(runtimeLibraryPath, machine) &&
-            IsForeignMachine(machine, sizeof(void*) == 8))
+    const bool build64 = sizeof(void*) == 8;
+    uint16_t machine = 0;
+    if (TraceEnabled() && ReadVmLibraryMachine(runtimeLibraryPath, machine)) {
+        if (IsForeignMachine(machine, build64) && pairProduct.IsEmpty())
             Trace(u"%s is built for the other processor and there is no Pair Product: it will not load",
                   {runtimeLibraryPath});
-        return;
+        // Neither executable could load it: it stays here, where the load reports the error.
+        if (machine != VmMachineOfView(false, build64) && !IsForeignMachine(machine, build64))
+            Trace(u"%s is built for %s, which neither this executable nor its twin can load",
+                  {runtimeLibraryPath, MachineName(machine)});
     }
+    if (pairProduct.IsEmpty()) return;
     UniqueFile file(CreateFileW(W(runtimeLibraryPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
@@ -346,7 +350,7 @@ void Launcher::CheckArchitecture() {
     if (!imageNtHeader) return;
     const PIMAGE_NT_HEADERS headers = imageNtHeader(const_cast<unsigned char*>(data));
     if (reinterpret_cast<const unsigned char*>(headers) != data + headersOffset) return;
-    relaunchInPair = IsForeignMachine(PeMachine(data, headersOffset), sizeof(void*) == 8);
+    relaunchInPair = IsForeignMachine(PeMachine(data, headersOffset), build64);
     if (relaunchInPair) Trace(u"%s is built for the other processor: the launch goes to Pair Product %s",
                               {runtimeLibraryPath, pairProduct});
 }
