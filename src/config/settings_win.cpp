@@ -69,7 +69,7 @@ bool Launcher::ReadSettings() {
     }
 
     jvmType = JvmTypeSetting(read(kJavaRuntimeEnvironment, u"JVM Type"));
-    searchModernSources = SearchesModernSources(read(kJavaRuntimeEnvironment, u"Runtime Search"));
+    runtimeSearch = RuntimeSearchSetting(read(kJavaRuntimeEnvironment, u"Runtime Search"));
     ApplyJvmSource(read(kJavaRuntimeEnvironment, u"JVM Source"), *this);
     ApplyVmProvider(read(kJavaRuntimeEnvironment, u"VM Provider"), *this);
 

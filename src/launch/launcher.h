@@ -68,19 +68,25 @@ public:
     bool ReadSettings();
 
     // Runtime choice: "JRE Path", the runtime shipped beside the executable, the registry in
-    // this build's view and then in the other one. false when none has a VM library.
+    // this build's view and then in the other one, JAVA_HOME and the install folders, and last the
+    // dialog. false when none gives a VM library and the dialog does not either.
     bool SelectRuntime();
+    // The registry's runtime as "Runtime Search" orders the keys: by default the keys of old in
+    // both views first, the current vendors' keys only when those give none.
+    bool RegistryRuntime(WideString& home);
     // The executable's own folder when it is a runtime, else its "jre64\" / "jre\" subfolder
     // when that is one, else empty (still success). false when the module path is unreadable.
     bool FindShippedRuntime(WideString& folder);
-    // Registered runtimes of one registry view, filtered, ranked and chosen; the chosen home
-    // (ending in "\") and runtimeVersion on success. The other view sets relaunchInPair.
-    bool SearchRegistry(bool otherView, WideString& home);
+    // Registered runtimes of one registry view, under the keys of old, the current vendors' keys
+    // or both, filtered, ranked and chosen; the chosen home (ending in "\") and runtimeVersion on
+    // success. The other view sets relaunchInPair.
+    bool SearchRegistry(bool otherView, bool classicKeys, bool currentKeys, WideString& home);
     // After the registry: JAVA_HOME, then the vendors' install folders (each subfolder a runtime,
-    // its version from its "release" file); ranked as registered runtimes are. A runtime of the
-    // other processor counts only with "Pair Product", and then hands the launch over.
+    // its version from its "release" file); filtered and ranked as registered runtimes are. A
+    // runtime of the twin's processor counts only with "Pair Product", and then hands the launch
+    // over; one of any other processor never counts.
     bool SearchInstallFolders();
-    bool ConsiderInstallFolder(const WideString& folder, const char16_t* source,
+    bool ConsiderInstallFolder(const WideString& folder, const char16_t* source, bool developmentKit,
                                List<RuntimeCandidate, 134217727>& candidates);
     // No runtime found: the missing-runtime dialog. OK makes the browsed folder's library the
     // runtime and saves the folder; Cancel, or a dialog that cannot be shown (the message is then
@@ -194,7 +200,7 @@ public:
     UniqueHandle argumentsTakenEvent;
     uint32_t instanceMessage = 0;  // the registered message, as this process registered it
     bool relaunchInPair = false;
-    bool searchModernSources = true;  // "Runtime Search" is not "classic"
+    RuntimeSearch runtimeSearch = RuntimeSearch::kClassicFirst;  // "Runtime Search"
     bool startedByHandOver = false;  // this process is the pair a launch was handed over to
     // VM entry points resolved from the VM library; the last one may stay null.
     CreateJavaVmFunction createJavaVm = nullptr;

@@ -69,6 +69,67 @@ bool ModernKeyFavoured(bool developmentKit, const Launcher& l) {
     return (developmentKit ? l.jdkWanted : l.jreWanted) && l.sunFavored;
 }
 
+namespace {
+constexpr CurrentRegistryKey kCurrentKeys[kCurrentRegistryKeyCount] = {
+    {u"Software\\JavaSoft\\JDK\\", EntryLayout::kJavaHome, EntryKind::kDevelopmentKit, false, false},
+    {u"Software\\JavaSoft\\JRE\\", EntryLayout::kJavaHome, EntryKind::kRuntime, false, false},
+    {u"Software\\Eclipse Adoptium\\JDK\\", EntryLayout::kMsi, EntryKind::kDevelopmentKit, false, false},
+    {u"Software\\Eclipse Adoptium\\JRE\\", EntryLayout::kMsi, EntryKind::kRuntime, false, false},
+    {u"Software\\Eclipse Foundation\\JDK\\", EntryLayout::kMsi, EntryKind::kDevelopmentKit, false, false},
+    {u"Software\\Eclipse Foundation\\JRE\\", EntryLayout::kMsi, EntryKind::kRuntime, false, false},
+    {u"Software\\AdoptOpenJDK\\JDK\\", EntryLayout::kMsi, EntryKind::kDevelopmentKit, false, false},
+    {u"Software\\AdoptOpenJDK\\JRE\\", EntryLayout::kMsi, EntryKind::kRuntime, false, false},
+    {u"Software\\Microsoft\\JDK\\", EntryLayout::kMsi, EntryKind::kDevelopmentKit, false, false},
+    {u"Software\\Semeru\\JDK\\", EntryLayout::kMsi, EntryKind::kDevelopmentKit, false, false},
+    {u"Software\\Semeru\\JRE\\", EntryLayout::kMsi, EntryKind::kRuntime, false, false},
+    {u"Software\\SapMachine\\JDK\\", EntryLayout::kJavaHome, EntryKind::kDevelopmentKit, false, true},
+    {u"Software\\SapMachine\\JRE\\", EntryLayout::kJavaHome, EntryKind::kRuntime, false, true},
+    {u"Software\\Azul Systems\\Zulu\\", EntryLayout::kInstallationPath, EntryKind::kByName, false, false},
+    {u"Software\\Azul Systems\\Zulu 32-bit\\", EntryLayout::kInstallationPath, EntryKind::kByName, true, false},
+    {u"Software\\BellSoft\\Liberica\\", EntryLayout::kInstallationPath, EntryKind::kByName, false, false},
+};
+
+// The runs of digits in a name.
+int32_t DigitGroups(std::u16string_view name) {
+    int32_t groups = 0;
+    bool inGroup = false;
+    for (char16_t unit : name) {
+        const bool digit = unit >= u'0' && unit <= u'9';
+        if (digit && !inGroup) ++groups;
+        inGroup = digit;
+    }
+    return groups;
+}
+}  // namespace
+
+const CurrentRegistryKey& CurrentRegistryKeyAt(int32_t index) {
+    if (index < 0 || index >= kCurrentRegistryKeyCount) FatalInvalidArgument();
+    return kCurrentKeys[index];
+}
+
+bool CurrentEntryIsKit(const CurrentRegistryKey& key, std::u16string_view name) {
+    if (key.kind != EntryKind::kByName) return key.kind == EntryKind::kDevelopmentKit;
+    // zulu-17-jre and jre-17 are runtime environments; zulu-17 and jdk-17 kits.
+    for (size_t i = 0; i + 3 <= name.size(); ++i) {
+        if (EqualsNoCase(name.substr(i, 3), u"jre")) return false;
+    }
+    return true;
+}
+
+bool CurrentEntryWantsRelease(const CurrentRegistryKey& key, std::u16string_view name) {
+    return key.encodedFourthPart || DigitGroups(name) == 1;
+}
+
+JavaVersion CurrentEntryVersion(const CurrentRegistryKey& key, std::u16string_view name,
+                                const JavaVersion* release) {
+    if (release && CurrentEntryWantsRelease(key, name)) return *release;
+    JavaVersion version;
+    ParseJavaVersion(name, kVersionFillMinimum, version);
+    // SapMachine's installer packs more than the update into its fourth part (11.0.20.256).
+    if (key.encodedFourthPart) version.update = 0;
+    return version;
+}
+
 int32_t KeyVmType(int32_t index, int32_t jvmType) {
     return (index == 1 && jvmType == 2) ? 0 : jvmType;
 }
@@ -160,4 +221,33 @@ bool ReleaseFileVersion(std::string_view content, JavaVersion& version) {
     return false;
 }
 
-bool SearchesModernSources(const WideString& setting) { return !EqualsNoCase(setting, u"classic"); }
+RuntimeSearch RuntimeSearchSetting(const WideString& setting) {
+    if (EqualsNoCase(setting, u"classic")) return RuntimeSearch::kClassicOnly;
+    if (EqualsNoCase(setting, u"together")) return RuntimeSearch::kTogether;
+    return RuntimeSearch::kClassicFirst;
+}
+
+namespace {
+constexpr const char16_t* kVendorFolders[] = {u"Java",     u"Eclipse Adoptium", u"Microsoft",
+                                              u"Zulu",     u"BellSoft",         u"Amazon Corretto",
+                                              u"SapMachine\\JDK", u"Semeru"};
+
+void AppendVendorFolders(const WideString& programFolder, StringList& bases) {
+    if (!IsFullyQualifiedPath(programFolder)) return;
+    for (const char16_t* vendor : kVendorFolders)
+        bases.Append(WithTrailingSeparator(programFolder) + vendor + u"\\");
+}
+}  // namespace
+
+void InstallFolderBases(bool build64, const ProgramFolderEnvironment& environment, StringList& own,
+                        StringList& twin) {
+    AppendVendorFolders(environment.programFiles, own);
+    // Per-user Temurin installs; the machine of what lies there decides whose it is.
+    if (IsFullyQualifiedPath(environment.localAppData))
+        own.Append(WithTrailingSeparator(environment.localAppData) + u"Programs\\Eclipse Adoptium\\");
+    const WideString& other = build64 ? environment.programFilesX86 : environment.programW6432;
+    // Where both name one folder its runtimes are already looked at as the own ones (a folder
+    // named twice in other letters is still one: its runtimes are duplicates then).
+    if (!EqualsNoCase(WithTrailingSeparator(other), WithTrailingSeparator(environment.programFiles)))
+        AppendVendorFolders(other, twin);
+}

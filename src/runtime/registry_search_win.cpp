@@ -5,6 +5,7 @@
 #include "runtime/vm_library_lookup.h"
 #include "support/handles_win.h"
 #include "support/paths.h"
+#include "support/text.h"
 #include "support/trace.h"
 #include "support/wide_win.h"
 
@@ -40,7 +41,19 @@ WideString ReadJavaHome(HKEY key, const wchar_t* name = L"JavaHome") {
     text.TruncateAtZero();
     return text;
 }
+}  // namespace
 
+bool ReadReleaseVersion(const WideString& folder, JavaVersion& version) {
+    UniqueFile file(CreateFileW(W(folder + u"release"), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    char content[16384];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), content, sizeof content, &read, nullptr)) return false;
+    return ReleaseFileVersion(std::string_view(content, read), version);
+}
+
+namespace {
 // A version bound as a person reads it.
 WideString BoundText(const JavaVersion& bound) {
     return Unbounded(bound) ? WideString(u"any") : VersionText(bound);
@@ -123,25 +136,6 @@ void CollectCandidates(Launcher& launcher, int32_t index, bool otherView,
         candidates.Append(std::move(candidate));
     }
 }
-// The keys current vendors' installers write, searched after the keys of old in the same view,
-// per machine and then per user. Their homes hold bin\server\jvm.dll directly.
-struct ModernRegistryKey {
-    const char16_t* path;
-    bool msiLayout;  // <version>\<VM>\MSI holds the home as "Path" (the Adoptium installer's)
-    bool developmentKit;
-};
-constexpr ModernRegistryKey kModernKeys[] = {
-    {u"Software\\JavaSoft\\JDK\\", false, true},
-    {u"Software\\JavaSoft\\JRE\\", false, false},
-    {u"Software\\Eclipse Adoptium\\JDK\\", true, true},
-    {u"Software\\Eclipse Adoptium\\JRE\\", true, false},
-    {u"Software\\Eclipse Foundation\\JDK\\", true, true},
-    {u"Software\\Eclipse Foundation\\JRE\\", true, false},
-    {u"Software\\AdoptOpenJDK\\JDK\\", true, true},
-    {u"Software\\AdoptOpenJDK\\JRE\\", true, false},
-    {u"Software\\Microsoft\\JDK\\", true, true},
-};
-
 // Subkey names of a key, in listing order.
 void SubkeyNames(HKEY key, StringList& names) {
     for (DWORD index = 0;; ++index) {
@@ -154,17 +148,35 @@ void SubkeyNames(HKEY key, StringList& names) {
     }
 }
 
-void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaVersion& version,
-                        const WideString& value, bool developmentKit, bool otherView,
-                        CandidateList& candidates, HomeIndex& homes) {
+// One entry of a current vendor's key, named `name`, whose home value reads `value`. Its homes
+// hold bin\server\jvm.dll directly.
+struct CurrentEntry {
+    const CurrentRegistryKey& key;
+    const WideString& name;
+    bool developmentKit;
+};
+
+void ConsiderCurrentEntry(Launcher& launcher, const WideString& where, const CurrentEntry& entry,
+                          const WideString& value, bool otherView, CandidateList& candidates,
+                          HomeIndex& homes) {
     const char16_t* viewName = ViewName(otherView);
     RuntimeCandidate candidate;
-    candidate.version = version;
     candidate.home = CandidateHome(value, false);
     if (candidate.home.IsEmpty()) {
         Trace(u"registry %s %s: passed over, home \"%s\" is not a full path", {viewName, where, value});
         return;
     }
+    if (CurrentEntryWantsRelease(entry.key, entry.name)) {
+        JavaVersion release;
+        const bool read = ReadReleaseVersion(candidate.home, release);
+        candidate.version = CurrentEntryVersion(entry.key, entry.name, read ? &release : nullptr);
+        Trace(read ? u"registry %s %s: version %s from %srelease"
+                   : u"registry %s %s: version %s from the key's name, %srelease names none",
+              {viewName, where, VersionText(candidate.version), candidate.home});
+    } else {
+        candidate.version = CurrentEntryVersion(entry.key, entry.name, nullptr);
+    }
+    if (!InsideBounds(launcher, viewName, u"", where, candidate.version)) return;
     const int32_t duplicate = homes.Find(candidates, candidate.home, SamePath);
     if (duplicate >= 0) {
         Trace(u"registry %s %s: passed over, duplicate of %s",
@@ -174,48 +186,63 @@ void ConsiderModernHome(Launcher& launcher, const WideString& where, const JavaV
     if (!LoadableLibrary(viewName, where, candidate.home, launcher.jvmType, otherView,
                          candidate.server))
         return;
-    candidate.favoured = ModernKeyFavoured(developmentKit, launcher);
+    candidate.favoured = ModernKeyFavoured(entry.developmentKit, launcher);
     Trace(u"registry %s %s: candidate %s at %s%s",
           {viewName, where, VersionText(candidate.version), candidate.home,
            candidate.favoured ? u" (favoured)" : u""});
     candidates.Append(std::move(candidate));
 }
 
-void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& candidates) {
+void CollectCurrentCandidates(Launcher& launcher, bool otherView, CandidateList& candidates) {
     const REGSAM view = ViewFlag(otherView);
+    const char16_t* viewName = ViewName(otherView);
+    if (!launcher.sunAccepted && !launcher.sunFavored) {
+        Trace(u"registry %s current vendors' keys: not searched (VM Provider)", {viewName});
+        return;
+    }
+    const bool view32 = (sizeof(void*) == 8) == otherView;
     HomeIndex homes;
     const struct {
         HKEY root;
         const char16_t* name;
     } roots[] = {{HKEY_LOCAL_MACHINE, u"HKLM"}, {HKEY_CURRENT_USER, u"HKCU"}};
     for (const auto& root : roots) {
-        for (const ModernRegistryKey& modern : kModernKeys) {
-            if (!ModernKeySearched(modern.developmentKit, launcher)) continue;
-            UniqueKey key = OpenKey(modern.path, view, root.root);
+        for (int32_t index = 0; index < kCurrentRegistryKeyCount; ++index) {
+            const CurrentRegistryKey& current = CurrentRegistryKeyAt(index);
+            if (current.only32BitView && !view32) continue;
+            UniqueKey key = OpenKey(current.path, view, root.root);
             if (!key) continue;
-            StringList versions;
-            SubkeyNames(key.get(), versions);
-            for (const WideString& name : versions) {
-                const WideString where = WideString(root.name) + u"\\" + modern.path + name;
-                JavaVersion version;
-                ParseJavaVersion(name, kVersionFillMinimum, version);
-                if (!InsideBounds(launcher, ViewName(otherView), u"", where, version)) continue;
-                UniqueKey versionKey = OpenKey(WideString(modern.path) + name, view, root.root);
-                if (!versionKey) continue;
-                if (!modern.msiLayout) {
-                    ConsiderModernHome(launcher, where, version, ReadJavaHome(versionKey.get()),
-                                       modern.developmentKit, otherView, candidates, homes);
+            StringList names;
+            SubkeyNames(key.get(), names);
+            for (const WideString& name : names) {
+                const WideString where = WideString(root.name) + u"\\" + current.path + name;
+                const CurrentEntry entry{current, name, CurrentEntryIsKit(current, name)};
+                if (!ModernKeySearched(entry.developmentKit, launcher)) {
+                    Trace(u"registry %s %s: passed over, JVM Source does not accept a %s",
+                          {viewName, where,
+                           entry.developmentKit ? u"development kit" : u"runtime environment"});
                     continue;
                 }
+                const WideString path = WideString(current.path) + name;
+                UniqueKey entryKey = OpenKey(path, view, root.root);
+                if (!entryKey) continue;
+                if (current.layout != EntryLayout::kMsi) {
+                    const wchar_t* value =
+                        current.layout == EntryLayout::kJavaHome ? L"JavaHome" : L"InstallationPath";
+                    ConsiderCurrentEntry(launcher, where, entry, ReadJavaHome(entryKey.get(), value),
+                                         otherView, candidates, homes);
+                    continue;
+                }
+                // <version>\<VM>\MSI; the AdoptOpenJDK installers before 2019 wrote <version>\MSI.
                 StringList machines;
-                SubkeyNames(versionKey.get(), machines);
+                SubkeyNames(entryKey.get(), machines);
                 for (const WideString& vm : machines) {
-                    UniqueKey msi = OpenKey(WideString(modern.path) + name + u"\\" + vm + u"\\MSI",
-                                            view, root.root);
+                    const WideString below = EqualsNoCase(vm, u"MSI") ? vm : vm + u"\\MSI";
+                    UniqueKey msi = OpenKey(path + u"\\" + below, view, root.root);
                     if (!msi) continue;
-                    ConsiderModernHome(launcher, where + u"\\" + vm + u"\\MSI", version,
-                                       ReadJavaHome(msi.get(), L"Path"), modern.developmentKit,
-                                       otherView, candidates, homes);
+                    ConsiderCurrentEntry(launcher, where + u"\\" + below, entry,
+                                         ReadJavaHome(msi.get(), L"Path"), otherView, candidates,
+                                         homes);
                 }
             }
         }
@@ -223,10 +250,11 @@ void CollectModernCandidates(Launcher& launcher, bool otherView, CandidateList& 
 }
 }  // namespace
 
-bool Launcher::SearchRegistry(bool otherView, WideString& home) {
+bool Launcher::SearchRegistry(bool otherView, bool classicKeys, bool currentKeys,
+                              WideString& home) {
     if (otherView && pairProduct.IsEmpty()) return false;
     CandidateList candidates;
-    for (int32_t index = 0; index < kRuntimeRegistryKeyCount; ++index) {
+    for (int32_t index = 0; classicKeys && index < kRuntimeRegistryKeyCount; ++index) {
         if (KeySearched(index, *this)) {
             CollectCandidates(*this, index, otherView, candidates);
         } else {
@@ -234,7 +262,7 @@ bool Launcher::SearchRegistry(bool otherView, WideString& home) {
                   {ViewName(otherView), RuntimeRegistryKeyAt(index).path});
         }
     }
-    if (searchModernSources) CollectModernCandidates(*this, otherView, candidates);
+    if (currentKeys) CollectCurrentCandidates(*this, otherView, candidates);
     if (candidates.IsEmpty()) return false;
     SortCandidates(candidates, jvmType, anyKindAccepted);
     const int32_t chosenIndex = ChooseCandidate(candidates, preferredVersions);

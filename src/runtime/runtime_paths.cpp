@@ -48,7 +48,20 @@ uint16_t PeMachine(const unsigned char* data, size_t headersOffset) {
 }
 
 bool IsForeignMachine(uint16_t machine, bool build64) {
-    return build64 ? machine == kMachineX86 : machine != kMachineX86;
+    return machine == VmMachineOfView(true, build64);
+}
+
+const char16_t* MachineName(uint16_t machine) {
+    switch (machine) {
+    case kMachineX86:
+        return u"x86";
+    case kMachineAmd64:
+        return u"x64";
+    case kMachineArm64:
+        return u"ARM64";
+    default:
+        return u"another processor";
+    }
 }
 
 uint16_t VmMachineOfView(bool otherView, bool build64) {

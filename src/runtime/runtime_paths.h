@@ -26,8 +26,12 @@ inline constexpr uint16_t kMachineAmd64 = 0x8664;
 bool LocatePeHeaders(const unsigned char* data, size_t size, size_t& headersOffset);
 // The machine field of the headers found by LocatePeHeaders.
 uint16_t PeMachine(const unsigned char* data, size_t headersOffset);
-// Whether a VM library built for `machine` belongs to the other architecture of this build.
+inline constexpr uint16_t kMachineArm64 = 0xAA64;
+// Whether a VM library built for `machine` is the twin's: exactly the other architecture of this
+// build (x86 for the 64-bit build, x64 for the 32-bit one), not merely another machine.
 bool IsForeignMachine(uint16_t machine, bool build64);
+// The processor a machine field names, for people: "x86", "x64", "ARM64" or "another processor".
+const char16_t* MachineName(uint16_t machine);
 // The machine a VM library registered in a registry view must be built for: this build's own in
 // its own view, the twin's in the other view.
 uint16_t VmMachineOfView(bool otherView, bool build64);

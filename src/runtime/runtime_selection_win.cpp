@@ -91,16 +91,14 @@ bool Launcher::SelectRuntime() {
               {ShippedRuntimeFolderName()});
     }
     WideString home;
-    if (SearchRegistry(false, home) || (!pairProduct.IsEmpty() && SearchRegistry(true, home))) {
+    if (RegistryRuntime(home)) {
         const WideString library = LookUpVmLibrary(home, jvmType, u"registered runtime");
         if (!library.IsEmpty()) {
             StoreRuntimeLibrary(library);
             return true;
         }
-    } else if (pairProduct.IsEmpty()) {
-        Trace(u"registry, other view: not searched (no Pair Product)");
     }
-    if (!searchModernSources) {
+    if (runtimeSearch == RuntimeSearch::kClassicOnly) {
         Trace(u"JAVA_HOME and install folders: not searched (Runtime Search=classic)");
     } else if (SearchInstallFolders()) {
         return true;
@@ -109,18 +107,33 @@ bool Launcher::SelectRuntime() {
     return AskForRuntime();
 }
 
-namespace {
-// The version a runtime's "release" file names; false when there is no readable one.
-bool ReadReleaseVersion(const WideString& folder, JavaVersion& version) {
-    UniqueFile file(CreateFileW(W(folder + u"release"), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    char content[16384];
-    DWORD read = 0;
-    if (!ReadFile(file.get(), content, sizeof content, &read, nullptr)) return false;
-    return ReleaseFileVersion(std::string_view(content, read), version);
+bool Launcher::RegistryRuntime(WideString& home) {
+    const bool together = runtimeSearch == RuntimeSearch::kTogether;
+    if (runtimeSearch == RuntimeSearch::kClassicOnly) {
+        Trace(u"registry: the keys of old only (Runtime Search=classic)");
+    } else if (together) {
+        Trace(u"registry: the current vendors' keys ranked together with the keys of old, view by "
+              u"view (Runtime Search=together)");
+    } else {
+        Trace(u"registry: the keys of old first; the current vendors' keys, JAVA_HOME and the "
+              u"install folders only when they give no runtime (Runtime Search=together ranks "
+              u"them together)");
+    }
+    if (pairProduct.IsEmpty()) Trace(u"registry, other view: not searched (no Pair Product)");
+    if (SearchRegistry(false, true, together, home) ||
+        (!pairProduct.IsEmpty() && SearchRegistry(true, true, together, home))) {
+        if (runtimeSearch == RuntimeSearch::kClassicFirst)
+            Trace(u"current vendors' keys, JAVA_HOME and install folders: not searched (the keys of "
+                  u"old gave a runtime)");
+        return true;
+    }
+    if (runtimeSearch != RuntimeSearch::kClassicFirst) return false;
+    Trace(u"registry: the keys of old gave no runtime; now the current vendors' keys");
+    return SearchRegistry(false, false, true, home) ||
+           (!pairProduct.IsEmpty() && SearchRegistry(true, false, true, home));
 }
 
+namespace {
 // The subfolders of a folder, each ending in "\".
 void Subfolders(const WideString& folder, StringList& subfolders) {
     WIN32_FIND_DATAW found;
@@ -136,7 +149,12 @@ void Subfolders(const WideString& folder, StringList& subfolders) {
 }  // namespace
 
 bool Launcher::ConsiderInstallFolder(const WideString& folder, const char16_t* source,
-                                     CandidateList& candidates) {
+                                     bool developmentKit, CandidateList& candidates) {
+    if (!ModernKeySearched(developmentKit, *this)) {
+        Trace(u"%s %s: passed over, JVM Source does not accept a %s",
+              {source, folder, developmentKit ? u"development kit" : u"runtime environment"});
+        return false;
+    }
     RuntimeCandidate candidate;
     candidate.home = folder;
     const bool bounded = !Unbounded(minimumVersion) || !Unbounded(maximumVersion);
@@ -163,7 +181,15 @@ bool Launcher::ConsiderInstallFolder(const WideString& folder, const char16_t* s
         Trace(u"%s %s: passed over, %s is not a loadable image", {source, folder, library});
         return false;
     }
-    candidate.foreign = IsForeignMachine(machine, sizeof(void*) == 8);
+    const bool build64 = sizeof(void*) == 8;
+    // Only the exact machine of this build, or of its twin, can be loaded by one of them.
+    if (machine != VmMachineOfView(false, build64) && machine != VmMachineOfView(true, build64)) {
+        Trace(u"%s %s: passed over, %s is built for %s, which neither this executable nor its "
+              u"twin can load",
+              {source, folder, library, MachineName(machine)});
+        return false;
+    }
+    candidate.foreign = machine == VmMachineOfView(true, build64);
     if (candidate.foreign && pairProduct.IsEmpty()) {
         Trace(u"%s %s: passed over, %s is built for the other processor and there is no Pair "
               u"Product",
@@ -176,13 +202,24 @@ bool Launcher::ConsiderInstallFolder(const WideString& folder, const char16_t* s
             return false;
         }
     }
-    candidate.favoured = true;
-    Trace(u"%s %s: candidate %s%s", {source, folder, VersionText(candidate.version),
-                                    candidate.foreign ? u" (other processor)" : u""});
+    candidate.favoured = ModernKeyFavoured(developmentKit, *this);
+    Trace(u"%s %s: candidate %s%s%s", {source, folder, VersionText(candidate.version),
+                                      candidate.favoured ? u" (favoured)" : u"",
+                                      candidate.foreign ? u" (other processor)" : u""});
     return candidates.Append(std::move(candidate));
 }
 
+namespace {
+// A JDK of Java 9 and later, and the home of a Java 8 one, hold the compiler.
+bool HoldsCompiler(const WideString& folder) { return PathExists(folder + u"bin\\javac.exe"); }
+}  // namespace
+
 bool Launcher::SearchInstallFolders() {
+    // Whatever lies in them counts as the default vendor's.
+    if (!sunAccepted && !sunFavored) {
+        Trace(u"JAVA_HOME and install folders: not searched (VM Provider)");
+        return false;
+    }
     CandidateList candidates;
     const WideString javaHome = ReadEnvironmentVariable(u"JAVA_HOME");
     if (javaHome.IsEmpty()) {
@@ -192,36 +229,32 @@ bool Launcher::SearchInstallFolders() {
     } else {
         // A Java 8 development kit keeps its runtime in jre\.
         const WideString home = WithTrailingSeparator(javaHome);
-        if (!ConsiderInstallFolder(home, u"JAVA_HOME", candidates))
-            ConsiderInstallFolder(home + u"jre\\", u"JAVA_HOME", candidates);
+        const bool kit = HoldsCompiler(home);
+        if (!ConsiderInstallFolder(home, u"JAVA_HOME", kit, candidates))
+            ConsiderInstallFolder(home + u"jre\\", u"JAVA_HOME", kit, candidates);
     }
     if (candidates.IsEmpty()) {
-        static const char16_t* const kVendorFolders[] = {
-            u"Java", u"Eclipse Adoptium", u"Microsoft", u"Zulu", u"BellSoft",
-            u"Amazon Corretto", u"SapMachine\\JDK", u"Semeru"};
-        StringList bases;
+        ProgramFolderEnvironment environment;
+        environment.programFiles = ReadEnvironmentVariable(u"ProgramFiles");
+        environment.programFilesX86 = ReadEnvironmentVariable(u"ProgramFiles(x86)");
+        environment.programW6432 = ReadEnvironmentVariable(u"ProgramW6432");
+        environment.localAppData = ReadEnvironmentVariable(u"LOCALAPPDATA");
         const bool build64 = sizeof(void*) == 8;
-        const WideString own = ReadEnvironmentVariable(build64 ? u"ProgramFiles" : u"ProgramFiles(x86)");
-        const WideString other = ReadEnvironmentVariable(build64 ? u"ProgramFiles(x86)" : u"ProgramW6432");
-        const WideString localPrograms = ReadEnvironmentVariable(u"LOCALAPPDATA");
-        for (const char16_t* vendor : kVendorFolders) {
-            if (IsFullyQualifiedPath(own)) bases.Append(WithTrailingSeparator(own) + vendor + u"\\");
-        }
-        if (IsFullyQualifiedPath(localPrograms))
-            bases.Append(WithTrailingSeparator(localPrograms) + u"Programs\\Eclipse Adoptium\\");
+        StringList bases;
+        StringList twinBases;
+        InstallFolderBases(build64, environment, bases, twinBases);
         // The other processor's folders count only when its twin can take the launch.
-        if (!pairProduct.IsEmpty() && IsFullyQualifiedPath(other) && !SamePath(other, own)) {
-            for (const char16_t* vendor : kVendorFolders)
-                bases.Append(WithTrailingSeparator(other) + vendor + u"\\");
-        } else if (pairProduct.IsEmpty()) {
+        if (!pairProduct.IsEmpty()) {
+            for (const WideString& base : twinBases) bases.Append(base);
+        } else if (!twinBases.IsEmpty()) {
             Trace(u"install folders of the other processor in %s: not searched (no Pair Product)",
-                  {other});
+                  {build64 ? environment.programFilesX86 : environment.programW6432});
         }
         for (const WideString& base : bases) {
             StringList folders;
             Subfolders(base, folders);
             for (const WideString& folder : folders)
-                ConsiderInstallFolder(folder, u"install folder", candidates);
+                ConsiderInstallFolder(folder, u"install folder", HoldsCompiler(folder), candidates);
         }
     }
     if (candidates.IsEmpty()) return false;
@@ -285,14 +318,18 @@ void Launcher::SaveRuntimeFolder(const WideString& folder) {
 
 void Launcher::CheckArchitecture() {
     relaunchInPair = false;
-    if (pairProduct.IsEmpty()) {
-        uint16_t machine = 0;
-        if (TraceEnabled() && ReadVmLibraryMachine(runtimeLibraryPath, machine) &&
-            IsForeignMachine(machine, sizeof(void*) == 8))
+    const bool build64 = sizeof(void*) == 8;
+    uint16_t machine = 0;
+    if (TraceEnabled() && ReadVmLibraryMachine(runtimeLibraryPath, machine)) {
+        if (IsForeignMachine(machine, build64) && pairProduct.IsEmpty())
             Trace(u"%s is built for the other processor and there is no Pair Product: it will not load",
                   {runtimeLibraryPath});
-        return;
+        // Neither executable could load it: it stays here, where the load reports the error.
+        if (machine != VmMachineOfView(false, build64) && !IsForeignMachine(machine, build64))
+            Trace(u"%s is built for %s, which neither this executable nor its twin can load",
+                  {runtimeLibraryPath, MachineName(machine)});
     }
+    if (pairProduct.IsEmpty()) return;
     UniqueFile file(CreateFileW(W(runtimeLibraryPath), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
@@ -313,7 +350,7 @@ void Launcher::CheckArchitecture() {
     if (!imageNtHeader) return;
     const PIMAGE_NT_HEADERS headers = imageNtHeader(const_cast<unsigned char*>(data));
     if (reinterpret_cast<const unsigned char*>(headers) != data + headersOffset) return;
-    relaunchInPair = IsForeignMachine(PeMachine(data, headersOffset), sizeof(void*) == 8);
+    relaunchInPair = IsForeignMachine(PeMachine(data, headersOffset), build64);
     if (relaunchInPair) Trace(u"%s is built for the other processor: the launch goes to Pair Product %s",
                               {runtimeLibraryPath, pairProduct});
 }

@@ -217,7 +217,8 @@ class Registry:
     starts and ends without any vendor key."""
 
     ROOTS = ["Software\\JavaSoft", "Software\\JRockit", "Software\\IBM", "Software\\Eclipse Adoptium",
-             "Software\\Eclipse Foundation", "Software\\AdoptOpenJDK", "Software\\Microsoft\\JDK"]
+             "Software\\Eclipse Foundation", "Software\\AdoptOpenJDK", "Software\\Microsoft\\JDK",
+             "Software\\Semeru", "Software\\SapMachine", "Software\\Azul Systems", "Software\\BellSoft"]
 
     def __init__(self, folder: Path):
         self.folder = folder

@@ -195,25 +195,100 @@ TEST(ModernSources, ReleaseFileVersions) {
     }
 }
 
-TEST(ModernSources, RuntimeSearchSwitch) {
-    EXPECT_TRUE(SearchesModernSources(u""));
-    EXPECT_TRUE(SearchesModernSources(u"all"));
-    EXPECT_FALSE(SearchesModernSources(u"classic"));
-    EXPECT_FALSE(SearchesModernSources(u"Classic"));
+TEST(ModernSources, RuntimeSearchValues) {
+    const struct {
+        const char16_t* value;
+        RuntimeSearch search;
+    } cases[] = {
+        {u"", RuntimeSearch::kClassicFirst},        {u"all", RuntimeSearch::kClassicFirst},
+        {u"classic", RuntimeSearch::kClassicOnly},  {u"Classic", RuntimeSearch::kClassicOnly},
+        {u"together", RuntimeSearch::kTogether},    {u"TOGETHER", RuntimeSearch::kTogether},
+        {u"together ", RuntimeSearch::kClassicFirst},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RuntimeSearchSetting(c.value), c.search) << testing::PrintToString(c.value);
 }
 
-TEST(ModernSources, VersionsOfSubkeyNames) {
-    struct Case {
+namespace {
+const CurrentRegistryKey& CurrentKey(std::u16string_view path) {
+    for (int32_t i = 0; i < kCurrentRegistryKeyCount; ++i) {
+        if (CurrentRegistryKeyAt(i).path == path) return CurrentRegistryKeyAt(i);
+    }
+    ADD_FAILURE() << "no key " << testing::PrintToString(std::u16string(path));
+    return CurrentRegistryKeyAt(0);
+}
+}  // namespace
+
+// The version and kind of an entry under the current vendors' keys, with and without a readable
+// "release" file in its home.
+TEST(ModernSources, EntriesOfCurrentKeys) {
+    const JavaVersion none{-1, -1, -1, -1};
+    const struct Case {
+        const char16_t* key;
         const char16_t* name;
+        JavaVersion release;  // `none`: no readable release file
         JavaVersion version;
+        bool kit;
     } cases[] = {
-        {u"17", {17, 0, 0, 0}},          {u"17.0.9", {17, 0, 9, 0}},
-        {u"17.0.9.9", {17, 0, 9, 9}},    {u"21.0.1.12", {21, 0, 1, 12}},
-        {u"zulu-17", {17, 0, 0, 0}},     {u"1.8.0_392", {1, 8, 0, 392}},
+        {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", {17, 0, 9, 0}, {17, 0, 9, 0}, true},
+        {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", none, {17, 0, 0, 0}, true},
+        {u"Software\\Azul Systems\\Zulu 32-bit\\", u"zulu-11-jre", {11, 0, 21, 0}, {11, 0, 21, 0}, false},
+        {u"Software\\BellSoft\\Liberica\\", u"jdk-21", {21, 0, 1, 0}, {21, 0, 1, 0}, true},
+        {u"Software\\BellSoft\\Liberica\\", u"jre-8", {1, 8, 0, 392}, {1, 8, 0, 392}, false},
+        {u"Software\\SapMachine\\JDK\\", u"17.0.9", {17, 0, 9, 0}, {17, 0, 9, 0}, true},
+        {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", {11, 0, 20, 1}, {11, 0, 20, 1}, false},
+        {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", none, {11, 0, 20, 0}, false},
+        {u"Software\\JavaSoft\\JDK\\", u"17", {17, 0, 2, 0}, {17, 0, 2, 0}, true},
+        {u"Software\\JavaSoft\\JDK\\", u"17.0.9", {17, 0, 2, 0}, {17, 0, 9, 0}, true},
+        {u"Software\\Eclipse Adoptium\\JRE\\", u"17.0.9.9", {17, 0, 9, 0}, {17, 0, 9, 9}, false},
+        {u"Software\\Semeru\\JDK\\", u"21.0.1.12", none, {21, 0, 1, 12}, true},
+        {u"Software\\Semeru\\JRE\\", u"21.0.1.12", none, {21, 0, 1, 12}, false},
     };
     for (const Case& c : cases) {
-        JavaVersion version;
-        EXPECT_TRUE(ParseJavaVersion(c.name, kVersionFillMinimum, version));
-        EXPECT_EQ(version, c.version) << testing::PrintToString(std::u16string(c.name));
+        const CurrentRegistryKey& key = CurrentKey(c.key);
+        const bool read = !(c.release == none);
+        EXPECT_EQ(CurrentEntryVersion(key, c.name, read ? &c.release : nullptr), c.version)
+            << testing::PrintToString(std::u16string(c.name));
+        EXPECT_EQ(CurrentEntryIsKit(key, c.name), c.kit) << testing::PrintToString(std::u16string(c.name));
+    }
+    // Zulu's 32-bit installs write their own key, in the 32-bit view only.
+    EXPECT_TRUE(CurrentKey(u"Software\\Azul Systems\\Zulu 32-bit\\").only32BitView);
+    EXPECT_FALSE(CurrentKey(u"Software\\Azul Systems\\Zulu\\").only32BitView);
+}
+
+// Where the install folders lie, as the three kinds of process see their environment.
+TEST(ModernSources, InstallFolderBases) {
+    const struct Case {
+        const char* name;
+        bool build64;
+        ProgramFolderEnvironment environment;
+        const char16_t* firstOwn;
+        const char16_t* firstTwin;  // null: none
+    } cases[] = {
+        {"32-bit build on 32-bit Windows", false,
+         {u"C:\\Program Files", u"", u"", u""}, u"C:\\Program Files\\Java\\", nullptr},
+        {"32-bit build on 64-bit Windows", false,
+         {u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
+         u"C:\\Program Files (x86)\\Java\\", u"C:\\Program Files\\Java\\"},
+        {"64-bit build", true,
+         {u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
+         u"C:\\Program Files\\Java\\", u"C:\\Program Files (x86)\\Java\\"},
+        {"relative values name nothing", true, {u"Program Files", u"x86", u"", u""}, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        StringList own, twin;
+        InstallFolderBases(c.build64, c.environment, own, twin);
+        if (c.firstOwn) {
+            ASSERT_FALSE(own.IsEmpty()) << c.name;
+            EXPECT_EQ(own[0], WideString(c.firstOwn)) << c.name;
+        } else {
+            EXPECT_TRUE(own.IsEmpty()) << c.name;
+        }
+        if (c.firstTwin) {
+            ASSERT_FALSE(twin.IsEmpty()) << c.name;
+            EXPECT_EQ(twin[0], WideString(c.firstTwin)) << c.name;
+        } else {
+            EXPECT_TRUE(twin.IsEmpty()) << c.name;
+        }
     }
 }

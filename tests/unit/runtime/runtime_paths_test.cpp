@@ -67,4 +67,7 @@ TEST(PeHeaders, ForeignMachineByBuild) {
     EXPECT_FALSE(IsForeignMachine(0x8664, true));
     EXPECT_FALSE(IsForeignMachine(kMachineX86, false));
     EXPECT_TRUE(IsForeignMachine(0x8664, false));
+    // Neither build's twin can load an ARM64 library.
+    EXPECT_FALSE(IsForeignMachine(kMachineArm64, false));
+    EXPECT_FALSE(IsForeignMachine(kMachineArm64, true));
 }
