@@ -82,7 +82,31 @@ def test_vm_parameters(app):
     # No empty option (the leading blank, the empty quotes): a VM refuses one. Half of what even
     # a 32-bit process sees of a machine of more than 2 GB is capped at 1000 MB.
     assert options(app)[1:] == ["-Xmx1024000K", "-Dapp.home=C:\\My App", "-Dhome=Z:\\h", "-Xss4m"]
-    assert int(value(app.record(), "stack-reserve")[0]) >= 4 << 20
+
+
+# Each case: the -Xss option, the stack that the thread running main reserves (2 MB is the
+# executables' own default) and the trace line on it ({top}: the largest size of the executable's
+# word).
+STACKS = [
+    ("-Xss4m", 4 << 20, None),
+    # Reserved, not committed: otherwise the executable's default would be the reservation.
+    ("-Xss1536k", 1536 << 10, None),
+    # Saturated: the system cannot reserve it, and must not be asked.
+    ("-Xss99999999999999999999", 2 << 20, "trace: run thread: a stack of {top} bytes cannot be had "
+                                          "(error 8): the executable's default stack instead"),
+]
+
+
+@pytest.mark.parametrize("option,reserve,trace", STACKS)
+def test_run_thread_stack(app, option, reserve, trace):
+    write(app, "C:\\app.jar", jre=f"Virtual Machine Parameters={option}\n")
+    result = app.run(env={"QZ_TRACE": "1"})
+    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+    assert value(app.record(), "create-thread") == ["other"]
+    assert value(app.record(), "stack-reserve") == [str(reserve)]
+    lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: run thread")]
+    top = (1 << (64 if app.executable.startswith("quorvane64") else 32)) - 1
+    assert lines == ([] if trace is None else [trace.format(top=top)])
 
 
 def test_library_path_and_path(app):
