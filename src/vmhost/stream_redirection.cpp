@@ -2,6 +2,7 @@
 
 #include "launch/launcher.h"
 #include "support/text.h"
+#include "support/trace.h"
 #include "vmhost/java_objects.h"
 
 void ExpandTimePattern(WideString& name, const LocalTime& time, PictureFormatter formatTime,
@@ -18,6 +19,11 @@ void ExpandTimePattern(WideString& name, const LocalTime& time, PictureFormatter
         char16_t digits[12];
         pattern.Append(std::u16string_view(digits, static_cast<size_t>(
                                                        FormatDecimal(time.milliseconds, digits))));
+    }
+    if (pattern.Length() >= kPictureBufferUnits) {
+        Trace(u"date and time pattern of %d units in %s: longer than the formatter takes, left out",
+              {pattern.Length(), name});
+        pattern.Clear();
     }
     if (!pattern.IsEmpty()) pattern = formatDate(formatTime(pattern, time), time);
     name = name.Left(first) + pattern + name.Mid(last + 1);

@@ -18,13 +18,14 @@ SYSTEMTIME ToSystemTime(const LocalTime& time) {
     return system;
 }
 
-// The formatters' result in a buffer of 260 units; a longer one, like any failure, is empty.
+// The formatters' result in a buffer of kPictureBufferUnits; a longer one, like any failure, is
+// empty.
 template <typename Formatter>
 WideString FormatPicture(Formatter format, std::u16string_view picture, const LocalTime& time) {
     const SYSTEMTIME system = ToSystemTime(time);
     const WideString pattern(picture);
-    wchar_t buffer[MAX_PATH] = {};
-    if (format(LOCALE_USER_DEFAULT, 0, &system, W(pattern), buffer, MAX_PATH) == 0)
+    wchar_t buffer[kPictureBufferUnits] = {};
+    if (format(LOCALE_USER_DEFAULT, 0, &system, W(pattern), buffer, kPictureBufferUnits) == 0)
         return WideString();
     return WideString(U(buffer));
 }

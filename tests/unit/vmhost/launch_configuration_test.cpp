@@ -90,4 +90,11 @@ TEST(TimePattern, FileNames) {
     WideString name(u"out_%yyyy%.log");
     ExpandTimePattern(name, time, Failing, FakeDate);
     EXPECT_EQ(name, WideString(u"out_.log"));
+    // A pattern the formatters' buffer of 260 units cannot hold is never handed to them.
+    for (int32_t length : {259, 260}) {
+        const WideString pattern(u'x', length);
+        WideString longName = u"out_%" + pattern + u"%.log";
+        ExpandTimePattern(longName, time, FakeTime, FakeDate);
+        EXPECT_EQ(longName, u"out_" + (length < 260 ? pattern : WideString()) + u".log") << length;
+    }
 }
