@@ -34,5 +34,6 @@ WideString FormatDatePicture(std::u16string_view picture, const LocalTime& time)
 // The full path of an output file, resolved against the current directory as the VM resolves
 // it, with the folders above it created; the name as given when no full path can be formed.
 WideString PrepareOutputFile(const WideString& name);
-// Whether two full paths name the same file, compared as the file system compares names.
-bool SameFilePath(const WideString& a, const WideString& b);
+// Whether two names denote one file: the same spelling, or the same file on the same volume
+// (an 8.3 name, a long-path prefix). A file that does not exist is no other file.
+bool SameFile(const WideString& a, const WideString& b);

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "support/handles_win.h"
 #include "support/paths.h"
 #include "support/wide_win.h"
 #include "vmhost/stream_redirection.h"
@@ -53,4 +54,21 @@ WideString PrepareOutputFile(const WideString& name) {
     return full;
 }
 
-bool SameFilePath(const WideString& a, const WideString& b) { return SamePath(a, b); }
+namespace {
+// The volume and the index of the file on it: the same under every name the file has. No access
+// is asked for, so a stream that holds the file open does not stand in the way.
+bool FileIdentity(const WideString& path, BY_HANDLE_FILE_INFORMATION& identity) {
+    UniqueFile file(CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFileInformationByHandle(file.get(), &identity);
+}
+}  // namespace
+
+bool SameFile(const WideString& a, const WideString& b) {
+    if (SamePath(a, b)) return true;
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return FileIdentity(a, first) && FileIdentity(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}

@@ -1,12 +1,15 @@
 """What the VM is handed and what main gets: the class path, the VM parameters, the library path
 and "Path", the redirected standard streams and the "Cmd" arguments."""
 
+import fnmatch
+import os
 import time
 from pathlib import Path
 
 import pytest
 
-from conftest import App, windows_path
+from conftest import App, BUILD, windows_path, windows_tool
+from test_hostile_input import long_folder
 
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 
@@ -160,10 +163,25 @@ def test_append_only_for_exactly_yes(app, append, expected):
     assert (app.folder / "out.log").read_bytes() == expected
 
 
-def test_one_file_for_both_streams_keeps_both(app):
-    write(app, "C:\\app.jar", application="Output File=both.log\nError File=.\\BOTH.log\n")
+def short_name(path: Path) -> str:
+    """The 8.3 name that the file system gave a file, as the command shell lists it."""
+    listing = windows_tool("cmd", "/c", "dir", "/x", windows_path(path.parent)).stdout.decode()
+    [line] = [line for line in listing.splitlines() if line.endswith(" " + path.name)]
+    return line[:-len(path.name) - 1].split()[-1]
+
+
+# The error file's name for the output file "both streams.log", written as the case needs it.
+@pytest.mark.parametrize("spelling", [
+    lambda file: ".\\BOTH STREAMS.log",
+    lambda file: "\\\\?\\" + windows_path(file),
+    short_name,
+], ids=["case and dot", "long-path prefix", "8.3 name"])
+def test_one_file_for_both_streams_keeps_both(app, spelling):
+    file = app.folder / "both streams.log"
+    file.write_bytes(b"")  # a long name has an 8.3 name beside it once the file exists
+    write(app, "C:\\app.jar", application=f"Output File={file.name}\nError File={spelling(file)}\n")
     assert app.run(cwd=app.folder).returncode == 0
-    assert (app.folder / "both.log").read_bytes() == b"args: 0\r\nstderr: echo\r\n"
+    assert file.read_bytes() == b"args: 0\r\nstderr: echo\r\n"
 
 
 def test_unopenable_output_file_leaves_the_console(app):
