@@ -29,13 +29,16 @@ ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& pr
 bool IsDotFolderName(std::u16string_view name) { return name == u"." || name == u".."; }
 
 WideString LibraryPathText(const WideString& configured, const WideString& programFolder,
-                           const WideString& runtimeLibraryPath) {
-    return configured + u";" + programFolder + u";.;%Path%;" + RuntimeHome(runtimeLibraryPath) +
-           u"lib";
+                           const WideString& oldPath, const WideString& runtimeLibraryPath) {
+    WideString text = configured + u";" + programFolder + u";.;";
+    if (!oldPath.IsEmpty()) text.Append(oldPath).Append(u';');
+    return text.Append(RuntimeHome(runtimeLibraryPath)).Append(u"lib");
 }
 
-WideString SystemPathText(const WideString& systemPath, const WideString& runtimeLibraryPath) {
+WideString SystemPathText(const WideString& systemPath, const WideString& oldPath,
+                          const WideString& runtimeLibraryPath) {
     WideString path = systemPath;
     if (!path.IsEmpty() && path[path.Length() - 1] != u';') path.Append(u';');
-    return path + u"%Path%;" + StripComponents(runtimeLibraryPath, 2);
+    if (!oldPath.IsEmpty()) path.Append(oldPath).Append(u';');
+    return path.Append(StripComponents(runtimeLibraryPath, 2));
 }

@@ -21,9 +21,10 @@ ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& pr
 // "." and "..": a wildcard over folders lists them, and they never belong on a class path.
 bool IsDotFolderName(std::u16string_view name);
 
-// "Library Path" extended for the VM: configured;<program folder>;.;%Path%;<runtime home>lib.
-// Environment variables are expanded afterwards.
+// "Library Path" (expanded) extended for the VM: configured;<program folder>;.;<old Path>;<runtime
+// home>lib. An empty old Path leaves no empty piece.
 WideString LibraryPathText(const WideString& configured, const WideString& programFolder,
-                           const WideString& runtimeLibraryPath);
-// The new "Path": <"System Path">;%Path%;<runtime bin folder>, before expansion.
-WideString SystemPathText(const WideString& systemPath, const WideString& runtimeLibraryPath);
+                           const WideString& oldPath, const WideString& runtimeLibraryPath);
+// The new "Path": <"System Path" (expanded)>;<old Path>;<runtime bin folder>, no piece empty.
+WideString SystemPathText(const WideString& systemPath, const WideString& oldPath,
+                          const WideString& runtimeLibraryPath);

@@ -8,6 +8,7 @@
 #include "support/handles_win.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "support/trace.h"
 #include "support/wide_win.h"
 #include "vmhost/launch_configuration.h"
 
@@ -31,18 +32,36 @@ WideString NarrowSafePathList(const WideString& list) {
 void Launcher::PrepareRuntimeEnvironment() {
     SetEnvironmentVariableW(L"QZ_JVM_PATH", W(runtimeLibraryPath));
     SetEnvironmentVariableW(L"QZ_JVM_HOME", W(PublishedRuntimeHome(runtimeLibraryPath)));
+    // The Path as it is before it changes below, read once for both uses. It is put in as it is,
+    // not expanded from "%Path%": the system's expansion cuts what passes its limit.
+    WideString oldPath;
+    const bool pathRead = ReadEnvironmentVariable(u"Path", oldPath);
     if (!libraryPath.IsEmpty()) {
         WideString programFolder;
         GetProgramFolder(programFolder);
-        libraryPath = LibraryPathText(libraryPath, programFolder, runtimeLibraryPath);
-        // "%Path%" is the Path as it is before it changes below.
         ExpandEnvironment(libraryPath);
+        libraryPath = LibraryPathText(libraryPath, programFolder, oldPath, runtimeLibraryPath);
         const WideString option = u"-Djava.library.path=" + NarrowSafePathList(libraryPath);
         if (!vmOptions.Append(ToNarrow(option))) FatalOutOfMemory();
     }
-    WideString path = SystemPathText(systemPath, runtimeLibraryPath);
-    ExpandEnvironment(path);
-    SetEnvironmentVariableW(L"Path", W(path));
+    if (!pathRead) {
+        Trace(u"Path: longer than the system's %d characters already: it stays as it was",
+              {kEnvironmentLimit - 1});
+        return;
+    }
+    WideString configured = systemPath;
+    ExpandEnvironment(configured);
+    const WideString path = SystemPathText(configured, oldPath, runtimeLibraryPath);
+    // A longer value would be cut at the end, which is where the runtime's folder stands.
+    if (path.Length() >= kEnvironmentLimit) {
+        Trace(u"Path: %d characters with the runtime's bin folder, more than the system's %d: "
+              u"Path stays as it was",
+              {path.Length(), kEnvironmentLimit - 1});
+        return;
+    }
+    if (!SetEnvironmentVariableW(L"Path", W(path)))
+        Trace(u"Path: cannot be set (error %d): it stays as it was",
+              {static_cast<int32_t>(GetLastError())});
 }
 
 void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPath) {

@@ -126,6 +126,39 @@ def test_library_path_and_path(app):
                                f"{old_path};{runtime}\\lib")
 
 
+# The variable that gives the program its Path: PATH on Windows; here PATH is Wine's own, and Wine
+# puts a "Path" it is handed in front of the Windows one.
+PATH_VARIABLE = "PATH" if os.name == "nt" else "Path"
+
+
+def recorded_path(app: App) -> str:
+    [path] = [entry[len("Path="):] for entry in value(app.record(), "env") if entry.startswith("Path=")]
+    return path
+
+
+@pytest.mark.parametrize("fits", [True, False], ids=["32 766 characters", "32 767 characters"])
+def test_path_at_the_limit(app, fits):
+    """The runtime's bin folder ends the new Path, or the Path stays as it was: never cut."""
+    write(app, "C:\\app.jar")
+    runtime_bin = windows_path(app.runtime("client")) + "\\bin"
+    # What the program's Path holds beside the one it is given (Wine adds its own).
+    assert app.run(env={PATH_VARIABLE: "C:\\x"}).returncode == 0
+    inherited = len(recorded_path(app)) - len("C:\\x;") - len(runtime_bin)
+    app.record_file.unlink()
+    given = "C:\\" + "p" * (32766 - inherited - len(";") - len(runtime_bin) - len("C:\\") + (not fits))
+    result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
+    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+    path = recorded_path(app)
+    lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: Path")]
+    if fits:
+        assert path.startswith(given) and path.endswith(";" + runtime_bin) and len(path) == 32766
+        assert lines == []
+    else:
+        assert path.startswith(given) and len(path) + len(";") + len(runtime_bin) == 32767
+        assert lines == ["trace: Path: 32767 characters with the runtime's bin folder, more than "
+                         "the system's 32766: Path stays as it was"]
+
+
 def test_folders_the_code_page_cannot_spell_reach_the_vm_in_short_form(tmp_path, executable):
     app = App(tmp_path / "app", executable)
     touch(app.folder / "lib-Приложение" / "b.jar", app.folder / "plain" / "c.jar")

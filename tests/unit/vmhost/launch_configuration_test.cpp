@@ -36,13 +36,24 @@ TEST(ClassPath, WhichEntriesAreSearched) {
 }
 
 TEST(RuntimeEnvironment, LibraryPathAndPath) {
-    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"C:\\jre\\bin\\server\\jvm.dll"),
-              WideString(u"native;C:\\app\\;.;%Path%;C:\\jre\\lib"));
-    for (const char16_t* systemPath : {u"C:\\tools", u"C:\\tools;"})
-        EXPECT_EQ(SystemPathText(systemPath, u"C:\\jre\\bin\\server\\jvm.dll"),
-                  WideString(u"C:\\tools;%Path%;C:\\jre\\bin"));
-    EXPECT_EQ(SystemPathText(u"", u"C:\\jre\\bin\\server\\jvm.dll"),
-              WideString(u"%Path%;C:\\jre\\bin"));
+    const WideString vm(u"C:\\jre\\bin\\server\\jvm.dll");
+    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"C:\\w", vm),
+              WideString(u"native;C:\\app\\;.;C:\\w;C:\\jre\\lib"));
+    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"", vm),
+              WideString(u"native;C:\\app\\;.;C:\\jre\\lib"));
+    struct Case {
+        const char16_t* systemPath;
+        const char16_t* oldPath;
+        const char16_t* path;
+    } cases[] = {
+        {u"C:\\tools", u"C:\\w", u"C:\\tools;C:\\w;C:\\jre\\bin"},
+        {u"C:\\tools;", u"C:\\w", u"C:\\tools;C:\\w;C:\\jre\\bin"},
+        {u"", u"C:\\w", u"C:\\w;C:\\jre\\bin"},
+        {u"C:\\tools", u"", u"C:\\tools;C:\\jre\\bin"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SystemPathText(c.systemPath, c.oldPath, vm), WideString(c.path))
+            << testing::PrintToString(std::u16string(c.systemPath));
 }
 
 namespace {
