@@ -1,6 +1,9 @@
 #include "vmhost/launch_configuration.h"
 
+#include <algorithm>
+
 #include "runtime/runtime_paths.h"
+#include "support/text.h"
 
 namespace {
 bool IsRelativeEntry(std::u16string_view entry) {
@@ -15,7 +18,9 @@ bool ClassPathEntryNeedsSearch(std::u16string_view entry) {
 
 ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& programFolder) {
     ClassPathSearch search;
-    const WideString folderPart = entry.Left(entry.FindLastUnit(u'\\') + 1);
+    // The folder part ends at the last "\" or "/": the system reads both as separators.
+    const int32_t separator = std::max(entry.FindLastUnit(u'\\'), entry.FindLastUnit(u'/'));
+    const WideString folderPart = entry.Left(separator + 1);
     if (IsRelativeEntry(entry)) {
         search.pattern = programFolder + entry;
         search.prefix = programFolder + folderPart;
@@ -24,6 +29,10 @@ ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& pr
         search.prefix = folderPart;
     }
     return search;
+}
+
+bool IsPlainClassPathName(std::u16string_view name) {
+    return IsAscii(name) && name.find(u';') == std::u16string_view::npos;
 }
 
 bool IsDotFolderName(std::u16string_view name) { return name == u"." || name == u".."; }

@@ -10,13 +10,17 @@
 // entries count from the executable's folder, and wildcards list what they match.
 bool ClassPathEntryNeedsSearch(std::u16string_view entry);
 
-// What a search entry looks for, and what is put in front of every name found. A relative entry
-// is appended to the executable's folder as written (so it begins with "\": "\lib\*.jar").
+// What a search entry looks for, and what is put in front of every name found: the entry up to
+// its last "\" or "/". A relative entry is appended to the executable's folder as written (so it
+// begins with "\": "\lib\*.jar").
 struct ClassPathSearch {
     WideString pattern;
     WideString prefix;
 };
 ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& programFolder);
+
+// ASCII without ";": a name the VM reads on its class path as written, in every code page.
+bool IsPlainClassPathName(std::u16string_view name);
 
 // "." and "..": a wildcard over folders lists them, and they never belong on a class path.
 bool IsDotFolderName(std::u16string_view name);

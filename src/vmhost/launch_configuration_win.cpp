@@ -68,23 +68,34 @@ void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPat
     WideString programFolder;
     if (GetProgramFolder(programFolder)) programFolder = programFolder.Left(programFolder.Length() - 1);
     const ClassPathSearch search = ClassPathSearchFor(entry, programFolder);
-    WideString pattern = search.pattern;
-    if (pattern.Length() >= MAX_PATH && IsFullyQualifiedPath(pattern) &&
-        !HasLongPathPrefix(pattern))
-        pattern.Insert(0, kLongPathPrefix);
     WIN32_FIND_DATAW found;
-    UniqueFind find(FindFirstFileW(W(pattern), &found));
-    if (!find) return;
-    // An ASCII path is its own narrow-safe form: most jars are appended without a copy.
-    const bool asciiPrefix = IsAscii(search.prefix);
+    UniqueFind find(FindFirstFileW(W(SearchablePath(search.pattern)), &found));
+    if (!find) {
+        Trace(u"class path entry %s: nothing found (error %d)",
+              {entry, static_cast<int32_t>(GetLastError())});
+        return;
+    }
+    // An ASCII path without ";" is its own narrow-safe form: most jars are appended without a copy.
+    const bool plainPrefix = IsPlainClassPathName(search.prefix);
     do {
         const std::u16string_view name(U(found.cFileName));
         if (IsDotFolderName(name)) continue;
-        if (asciiPrefix && IsAscii(name)) {
+        if (plainPrefix && IsPlainClassPathName(name)) {
             classPath.Append(search.prefix).Append(name).Append(u';');
-        } else {
-            classPath.Append(NarrowSafePath(search.prefix + name)).Append(u';');
+            continue;
         }
+        // A name the VM cannot read as it is goes in its 8.3 form, which the search has found
+        // already; behind a folder of its own kind that is the file's alternate name.
+        const std::u16string_view alternate(U(found.cAlternateFileName));
+        const WideString path = plainPrefix && IsPlainClassPathName(alternate) && !alternate.empty()
+                                    ? search.prefix + alternate
+                                    : NarrowSafePath(search.prefix + name);
+        // The VM would read a ";" as the end of the name, and look for two files that are not.
+        if (path.FindUnit(u';') >= 0) {
+            Trace(u"class path: %s left out: its name holds \";\" and has no short form", {path});
+            continue;
+        }
+        classPath.Append(path).Append(u';');
     } while (FindNextFileW(find.get(), &found));
 }
 
@@ -103,7 +114,13 @@ bool Launcher::AssembleLaunchConfiguration() {
         // executable's folder name after the folder itself.
         if (configured.IsEmpty()) continue;
         WideString entry = configured;
-        ExpandEnvironment(entry);
+        // The system cuts an expansion at its limit: the cut text would name another file.
+        if (!ExpandEnvironment(entry)) {
+            Trace(u"class path entry %s left out: its expansion passes the system's limit of %d "
+                  u"characters",
+                  {configured, kEnvironmentLimit - 1});
+            continue;
+        }
         if (ClassPathEntryNeedsSearch(entry)) {
             AddClassPathMatches(entry, classPath);
         } else {

@@ -59,6 +59,61 @@ def test_class_path_entries(app):
                                      f"{folder}\\lib\\classes"]
 
 
+@pytest.fixture
+def unc():
+    """A path's UNC form: through its drive's administrative share on Windows; here through a
+    share that the Wine prefix maps to the root, made for the test."""
+    if os.name == "nt":
+        yield lambda path: f"\\\\localhost\\{str(path)[0]}$" + str(path)[2:]
+        return
+    link = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix")) / "dosdevices" / "unc" / \
+        "localhost" / "root"
+    link.parent.mkdir(parents=True, exist_ok=True)
+    if link.is_symlink():
+        link.unlink()
+    link.symlink_to("/")
+    yield lambda path: "\\\\localhost\\root" + str(path).replace("/", "\\")
+    link.unlink()
+
+
+# Each case: the class path, the files made beside the executable, the environment, and the
+# class path the VM gets (fnmatch patterns). {folder} is the executable's folder and {long} a
+# folder of 300 characters holding x.jar and sub\, each also with "/" ({folder/}, {long/}) and
+# {long} in UNC form ({unc}).
+CLASS_PATHS = {
+    "forward slashes": ("/lib/b.jar;{folder/}/lib/*.jar", ["lib/b.jar"], {},
+                        ["{folder}/lib/b.jar", "{folder/}/lib/b.jar"]),
+    "a long pattern with ..": ("{long}\\sub\\..\\*.jar", [], {}, ["{long}\\sub\\..\\x.jar"]),
+    "a long pattern with forward slashes": ("{long/}/*.jar", [], {}, ["{long/}/x.jar"]),
+    "a long UNC pattern": ("{unc}\\*.jar", [], {}, ["{unc}\\x.jar"]),
+    # The system cuts the expansion at 32 766 characters: the cut name would be another file.
+    "an expansion past the system's limit": (
+        "%QZ_TEST_LONG%\\x.jar;\\app.jar", ["app.jar"], {"QZ_TEST_LONG": "C:\\" + "a" * 32762},
+        ["{folder}\\app.jar"]),
+    # The VM would split the name at the ";": it gets the 8.3 name.
+    "a jar whose name holds ;": ("\\lib\\*.jar", ["lib/a;b.jar"], {}, ["{folder}\\lib\\A_B~*.JAR"]),
+}
+
+
+@pytest.mark.parametrize("case", list(CLASS_PATHS))
+def test_class_path_spellings(tmp_path, app, unc, case):
+    class_path, files, env, expected = CLASS_PATHS[case]
+    long = long_folder(tmp_path / "long", 300)
+    (long / "sub").mkdir(parents=True)
+    touch(long / "x.jar", *(app.folder / name for name in files))
+    places = {"folder": windows_path(app.folder), "long": windows_path(long), "unc": unc(long)}
+    places.update({f"{name}/": place.replace("\\", "/") for name, place in list(places.items())})
+    write(app, class_path.format_map(places))
+    result = app.run(env=env)
+    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+    [option] = options(app)
+    entries = option[len("-Djava.class.path="):].split(";")
+    assert entries[-1] == ""
+    patterns = [pattern.format_map(places) for pattern in expected]
+    assert len(entries) - 1 == len(patterns), entries
+    assert all(fnmatch.fnmatchcase(entry, pattern) for entry, pattern in zip(entries, patterns)), entries
+
+
 def test_empty_class_path_still_runs_main_without_the_rest(app):
     touch(app.folder / "out.log")
     write(app, "\\missing.jar", jre="Virtual Machine Parameters=-Dx=1\n",
