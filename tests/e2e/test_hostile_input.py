@@ -142,7 +142,8 @@ CONFIGURATION_FILES = {
         MINUS_ONE, MAIN_CLASS_MISSING, b""),
     # Longer than the system's time formatter takes: the pattern is left out (out_.log).
     "a 300-character date pattern in Output File": (
-        lambda app: write_ascii(app, echo_ini(app, application=f"Output File=out_%{'x' * 300}%.log\n")),
+        lambda app: write_ascii(
+            app, echo_ini(app, application=f"Output File=out_%{'x' * 300}%.log\n")),
         0, b"", ECHO_STDERR),
 }
 

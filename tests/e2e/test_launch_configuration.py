@@ -111,7 +111,8 @@ def test_class_path_spellings(tmp_path, app, unc, case):
     assert entries[-1] == ""
     patterns = [pattern.format_map(places) for pattern in expected]
     assert len(entries) - 1 == len(patterns), entries
-    assert all(fnmatch.fnmatchcase(entry, pattern) for entry, pattern in zip(entries, patterns)), entries
+    assert all(fnmatch.fnmatchcase(entry, pattern)
+               for entry, pattern in zip(entries, patterns)), entries
 
 
 def test_empty_class_path_still_runs_main_without_the_rest(app):
@@ -162,7 +163,8 @@ def test_run_thread_stack(app, option, reserve, trace):
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     assert value(app.record(), "create-thread") == ["other"]
     assert value(app.record(), "stack-reserve") == [str(reserve)]
-    lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: run thread")]
+    lines = [line for line in result.stderr.decode().splitlines()
+             if line.startswith("trace: run thread")]
     top = (1 << (64 if app.executable.startswith("quorvane64") else 32)) - 1
     assert lines == ([] if trace is None else [trace.format(top=top)])
 
@@ -187,7 +189,8 @@ PATH_VARIABLE = "PATH" if os.name == "nt" else "Path"
 
 
 def recorded_path(app: App) -> str:
-    [path] = [entry[len("Path="):] for entry in value(app.record(), "env") if entry.startswith("Path=")]
+    [path] = [entry[len("Path="):] for entry in value(app.record(), "env")
+              if entry.startswith("Path=")]
     return path
 
 
@@ -200,7 +203,8 @@ def test_path_at_the_limit(app, fits):
     assert app.run(env={PATH_VARIABLE: "C:\\x"}).returncode == 0
     inherited = len(recorded_path(app)) - len("C:\\x;") - len(runtime_bin)
     app.record_file.unlink()
-    given = "C:\\" + "p" * (32766 - inherited - len(";") - len(runtime_bin) - len("C:\\") + (not fits))
+    fill = 32766 - inherited - len(";") - len(runtime_bin) - len("C:\\") + (not fits)
+    given = "C:\\" + "p" * fill
     result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     path = recorded_path(app)
