@@ -100,9 +100,7 @@ void FileFinder::Close() {
 bool FileFinder::FindFirst(const WideString& pattern) {
     Close();
     folder.Clear();
-    WideString searched = pattern;
-    if (searched.Length() >= MAX_PATH && !HasLongPathPrefix(searched))
-        searched.Insert(0, kLongPathPrefix);
+    const WideString searched = SearchablePath(pattern);
     search.reset(FindFirstFileW(W(searched), &findData));
     if (!search) return false;
     if (!FullPathName(searched, folder)) {
