@@ -39,7 +39,9 @@ bool ExpandEnvironment(WideString& text) {
     WideString expanded = ReadGrowing(
         MAX_PATH,
         [&](char16_t* buffer, int32_t size) {
-            needed = ExpandEnvironmentStringsW(W(text), W(buffer), static_cast<DWORD>(size));
+            // As for reading a variable: never more than the system can count.
+            const int32_t usable = std::min(size, kEnvironmentLimit);
+            needed = ExpandEnvironmentStringsW(W(text), W(buffer), static_cast<DWORD>(usable));
             return needed;
         },
         // The count includes the terminating zero; more than the buffer holds means cut.
