@@ -118,7 +118,6 @@ public:
     // On the run thread after VM creation: System.out and System.err into the configured files
     // (date patterns filled in). A failure leaves the console and is described by the VM.
     bool RedirectStandardStreams();
-    bool RedirectOutput(const WideString& fileName, bool append);
     bool RedirectError(const WideString& fileName, bool append);
 
     // VM hosting. Each reports its own failure (messages 222, 202, 203, 211, 215, 216).

@@ -10,7 +10,12 @@ WideString ReadEnvironmentVariable(const char16_t* name) {
     return value ? WideString(DecodeUtf8(value)) : WideString();
 }
 
-void ExpandEnvironment(WideString& text) {
+bool ReadEnvironmentVariable(const char16_t* name, WideString& value) {
+    value = ReadEnvironmentVariable(name);
+    return true;
+}
+
+bool ExpandEnvironment(WideString& text) {
     WideString expanded;
     int32_t at = 0;
     while (at < text.Length()) {
@@ -29,4 +34,5 @@ void ExpandEnvironment(WideString& text) {
         }
     }
     text = expanded.Append(text.Mid(at));
+    return true;
 }

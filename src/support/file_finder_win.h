@@ -3,7 +3,8 @@
 #include "support/handles_win.h"
 #include "support/wide_string.h"
 
-// One find-first search at a time. Patterns of 260 units or more get the long-path prefix.
+// One find-first search at a time. Patterns of 260 units or more are searched in their long-path
+// form (SearchablePath).
 class FileFinder {
 public:
     // Without a pattern, searches "*.*". false leaves the system's last error as the search set

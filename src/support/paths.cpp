@@ -22,6 +22,13 @@ bool IsUncPath(std::u16string_view path) {
     return path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'?';
 }
 
+WideString LongPathForm(const WideString& fullPath) {
+    const std::u16string_view path = fullPath;
+    if (HasLongPathPrefix(path) || path.substr(0, 4) == u"\\\\.\\") return fullPath;
+    if (IsUncPath(path)) return WideString(u"\\\\?\\UNC") + path.substr(1);
+    return kLongPathPrefix + fullPath;
+}
+
 void SplitPath(std::u16string_view path, PathParts& parts) {
     WideString root;
     std::u16string_view rest = path;

@@ -20,6 +20,11 @@ bool IsFullyQualifiedPath(std::u16string_view path);
 // At least 3 units, two leading backslashes and a third unit that is not "?".
 bool IsUncPath(std::u16string_view path);
 
+// The form of a full path (backslashes only, no "." or ".." components) that the file functions
+// read whole however long it is: "\\?\" in front of a drive path, "\\?\UNC\" in place of a
+// UNC path's two leading backslashes. A path with the prefix, or a device path ("\\.\"), stays.
+WideString LongPathForm(const WideString& fullPath);
+
 // The root (a drive, \\server, \\?\C:, or the first component of a relative path) followed by
 // the components. Empty components between two adjacent backslashes are kept.
 using PathParts = StringList;
@@ -41,8 +46,12 @@ bool FullPathName(const WideString& path, WideString& out);
 // Whether two full paths are the same name, compared as the file system compares names: whole,
 // without regard to case.
 bool SamePath(const WideString& a, const WideString& b);
+// A pattern or path for the file functions: itself below MAX_PATH, else its full path (".." and
+// "/" resolved, which the long-path prefix no longer does) in the long-path form it needs.
+WideString SearchablePath(const WideString& path);
 // The path itself when it survives the trip through the ANSI code page (the form the VM reads its
-// options in), else its short (8.3) form when the file system has one that does, else the path.
+// options in) and holds no ";" (which would split it in two on the VM's class path), else its
+// short (8.3) form when the file system has one that does both, else the path.
 WideString NarrowSafePath(const WideString& path);
 // Creates the folders above a file, never the file's own name; 0 or a Windows error code.
 uint32_t CreateParentFolders(const WideString& path);

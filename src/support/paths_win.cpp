@@ -66,11 +66,22 @@ bool SamePath(const WideString& a, const WideString& b) {
     return CompareStringOrdinal(W(a), a.Length(), W(b), b.Length(), TRUE) == CSTR_EQUAL;
 }
 
+WideString SearchablePath(const WideString& path) {
+    if (path.Length() < MAX_PATH) return path;
+    // Behind the prefix the system takes every unit literally: ".." would be a name, "/" a
+    // character, and "\\?\\\server" no UNC path.
+    WideString full;
+    if (!FullPathName(path, full)) return path;
+    return full.Length() < MAX_PATH ? full : LongPathForm(full);
+}
+
 WideString NarrowSafePath(const WideString& path) {
     // ASCII needs no conversion at all, which a class path of thousands of jars would otherwise
     // pay twice each.
-    const auto survives = [](const WideString& text) { return FromNarrow(ToNarrow(text).View()) == text; };
-    if (IsAscii(path) || survives(path)) return path;
+    const auto safe = [](const WideString& text, bool ascii) {
+        return text.FindUnit(u';') < 0 && (ascii || FromNarrow(ToNarrow(text).View()) == text);
+    };
+    if (safe(path, IsAscii(path))) return path;
     const DWORD needed = GetShortPathNameW(W(path), nullptr, 0);
     if (needed == 0) return path;
     WideString shortPath;
@@ -78,7 +89,7 @@ WideString NarrowSafePath(const WideString& path) {
         GetShortPathNameW(W(path), W(shortPath.Buffer(static_cast<int32_t>(needed))), needed);
     if (written == 0 || written >= needed) return path;
     shortPath = shortPath.Left(static_cast<int32_t>(written));
-    return survives(shortPath) ? shortPath : path;
+    return safe(shortPath, IsAscii(shortPath)) ? shortPath : path;
 }
 
 void FileFinder::Close() {
@@ -89,9 +100,7 @@ void FileFinder::Close() {
 bool FileFinder::FindFirst(const WideString& pattern) {
     Close();
     folder.Clear();
-    WideString searched = pattern;
-    if (searched.Length() >= MAX_PATH && !HasLongPathPrefix(searched))
-        searched.Insert(0, kLongPathPrefix);
+    const WideString searched = SearchablePath(pattern);
     search.reset(FindFirstFileW(W(searched), &findData));
     if (!search) return false;
     if (!FullPathName(searched, folder)) {

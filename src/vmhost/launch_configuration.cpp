@@ -1,6 +1,9 @@
 #include "vmhost/launch_configuration.h"
 
+#include <algorithm>
+
 #include "runtime/runtime_paths.h"
+#include "support/text.h"
 
 namespace {
 bool IsRelativeEntry(std::u16string_view entry) {
@@ -15,7 +18,9 @@ bool ClassPathEntryNeedsSearch(std::u16string_view entry) {
 
 ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& programFolder) {
     ClassPathSearch search;
-    const WideString folderPart = entry.Left(entry.FindLastUnit(u'\\') + 1);
+    // The folder part ends at the last "\" or "/": the system reads both as separators.
+    const int32_t separator = std::max(entry.FindLastUnit(u'\\'), entry.FindLastUnit(u'/'));
+    const WideString folderPart = entry.Left(separator + 1);
     if (IsRelativeEntry(entry)) {
         search.pattern = programFolder + entry;
         search.prefix = programFolder + folderPart;
@@ -26,16 +31,23 @@ ClassPathSearch ClassPathSearchFor(const WideString& entry, const WideString& pr
     return search;
 }
 
+bool IsPlainClassPathName(std::u16string_view name) {
+    return IsAscii(name) && name.find(u';') == std::u16string_view::npos;
+}
+
 bool IsDotFolderName(std::u16string_view name) { return name == u"." || name == u".."; }
 
 WideString LibraryPathText(const WideString& configured, const WideString& programFolder,
-                           const WideString& runtimeLibraryPath) {
-    return configured + u";" + programFolder + u";.;%Path%;" + RuntimeHome(runtimeLibraryPath) +
-           u"lib";
+                           const WideString& oldPath, const WideString& runtimeLibraryPath) {
+    WideString text = configured + u";" + programFolder + u";.;";
+    if (!oldPath.IsEmpty()) text.Append(oldPath).Append(u';');
+    return text.Append(RuntimeHome(runtimeLibraryPath)).Append(u"lib");
 }
 
-WideString SystemPathText(const WideString& systemPath, const WideString& runtimeLibraryPath) {
+WideString SystemPathText(const WideString& systemPath, const WideString& oldPath,
+                          const WideString& runtimeLibraryPath) {
     WideString path = systemPath;
     if (!path.IsEmpty() && path[path.Length() - 1] != u';') path.Append(u';');
-    return path + u"%Path%;" + StripComponents(runtimeLibraryPath, 2);
+    if (!oldPath.IsEmpty()) path.Append(oldPath).Append(u';');
+    return path.Append(StripComponents(runtimeLibraryPath, 2));
 }

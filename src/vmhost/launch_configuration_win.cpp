@@ -8,6 +8,7 @@
 #include "support/handles_win.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "support/trace.h"
 #include "support/wide_win.h"
 #include "vmhost/launch_configuration.h"
 
@@ -31,41 +32,70 @@ WideString NarrowSafePathList(const WideString& list) {
 void Launcher::PrepareRuntimeEnvironment() {
     SetEnvironmentVariableW(L"QZ_JVM_PATH", W(runtimeLibraryPath));
     SetEnvironmentVariableW(L"QZ_JVM_HOME", W(PublishedRuntimeHome(runtimeLibraryPath)));
+    // The Path as it is before it changes below, read once for both uses. It is put in as it is,
+    // not expanded from "%Path%": the system's expansion cuts what passes its limit.
+    WideString oldPath;
+    const bool pathRead = ReadEnvironmentVariable(u"Path", oldPath);
     if (!libraryPath.IsEmpty()) {
         WideString programFolder;
         GetProgramFolder(programFolder);
-        libraryPath = LibraryPathText(libraryPath, programFolder, runtimeLibraryPath);
-        // "%Path%" is the Path as it is before it changes below.
         ExpandEnvironment(libraryPath);
+        libraryPath = LibraryPathText(libraryPath, programFolder, oldPath, runtimeLibraryPath);
         const WideString option = u"-Djava.library.path=" + NarrowSafePathList(libraryPath);
         if (!vmOptions.Append(ToNarrow(option))) FatalOutOfMemory();
     }
-    WideString path = SystemPathText(systemPath, runtimeLibraryPath);
-    ExpandEnvironment(path);
-    SetEnvironmentVariableW(L"Path", W(path));
+    if (!pathRead) {
+        Trace(u"Path: longer than the system's %d characters already: it stays as it was",
+              {kEnvironmentLimit - 1});
+        return;
+    }
+    WideString configured = systemPath;
+    ExpandEnvironment(configured);
+    const WideString path = SystemPathText(configured, oldPath, runtimeLibraryPath);
+    // A longer value would be cut at the end, which is where the runtime's folder stands.
+    if (path.Length() >= kEnvironmentLimit) {
+        Trace(u"Path: %d characters with the runtime's bin folder, more than the system's %d: "
+              u"Path stays as it was",
+              {path.Length(), kEnvironmentLimit - 1});
+        return;
+    }
+    if (!SetEnvironmentVariableW(L"Path", W(path)))
+        Trace(u"Path: cannot be set (error %d): it stays as it was",
+              {static_cast<int32_t>(GetLastError())});
 }
 
 void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPath) {
     WideString programFolder;
     if (GetProgramFolder(programFolder)) programFolder = programFolder.Left(programFolder.Length() - 1);
     const ClassPathSearch search = ClassPathSearchFor(entry, programFolder);
-    WideString pattern = search.pattern;
-    if (pattern.Length() >= MAX_PATH && IsFullyQualifiedPath(pattern) &&
-        !HasLongPathPrefix(pattern))
-        pattern.Insert(0, kLongPathPrefix);
     WIN32_FIND_DATAW found;
-    UniqueFind find(FindFirstFileW(W(pattern), &found));
-    if (!find) return;
-    // An ASCII path is its own narrow-safe form: most jars are appended without a copy.
-    const bool asciiPrefix = IsAscii(search.prefix);
+    UniqueFind find(FindFirstFileW(W(SearchablePath(search.pattern)), &found));
+    if (!find) {
+        Trace(u"class path entry %s: nothing found (error %d)",
+              {entry, static_cast<int32_t>(GetLastError())});
+        return;
+    }
+    // An ASCII path without ";" is its own narrow-safe form: most jars are appended without a copy.
+    const bool plainPrefix = IsPlainClassPathName(search.prefix);
     do {
         const std::u16string_view name(U(found.cFileName));
         if (IsDotFolderName(name)) continue;
-        if (asciiPrefix && IsAscii(name)) {
+        if (plainPrefix && IsPlainClassPathName(name)) {
             classPath.Append(search.prefix).Append(name).Append(u';');
-        } else {
-            classPath.Append(NarrowSafePath(search.prefix + name)).Append(u';');
+            continue;
         }
+        // A name the VM cannot read as it is goes in its 8.3 form, which the search has found
+        // already; behind a folder of its own kind that is the file's alternate name.
+        const std::u16string_view alternate(U(found.cAlternateFileName));
+        const WideString path = plainPrefix && IsPlainClassPathName(alternate) && !alternate.empty()
+                                    ? search.prefix + alternate
+                                    : NarrowSafePath(search.prefix + name);
+        // The VM would read a ";" as the end of the name, and look for two files that are not.
+        if (path.FindUnit(u';') >= 0) {
+            Trace(u"class path: %s left out: its name holds \";\" and has no short form", {path});
+            continue;
+        }
+        classPath.Append(path).Append(u';');
     } while (FindNextFileW(find.get(), &found));
 }
 
@@ -84,7 +114,13 @@ bool Launcher::AssembleLaunchConfiguration() {
         // executable's folder name after the folder itself.
         if (configured.IsEmpty()) continue;
         WideString entry = configured;
-        ExpandEnvironment(entry);
+        // The system cuts an expansion at its limit: the cut text would name another file.
+        if (!ExpandEnvironment(entry)) {
+            Trace(u"class path entry %s left out: its expansion passes the system's limit of %d "
+                  u"characters",
+                  {configured, kEnvironmentLimit - 1});
+            continue;
+        }
         if (ClassPathEntryNeedsSearch(entry)) {
             AddClassPathMatches(entry, classPath);
         } else {

@@ -2,6 +2,7 @@
 
 #include "launch/launcher.h"
 #include "support/text.h"
+#include "support/trace.h"
 #include "vmhost/java_objects.h"
 
 void ExpandTimePattern(WideString& name, const LocalTime& time, PictureFormatter formatTime,
@@ -18,6 +19,11 @@ void ExpandTimePattern(WideString& name, const LocalTime& time, PictureFormatter
         char16_t digits[12];
         pattern.Append(std::u16string_view(digits, static_cast<size_t>(
                                                        FormatDecimal(time.milliseconds, digits))));
+    }
+    if (pattern.Length() >= kPictureBufferUnits) {
+        Trace(u"date and time pattern of %d units in %s: longer than the formatter takes, left out",
+              {pattern.Length(), name});
+        pattern.Clear();
     }
     if (!pattern.IsEmpty()) pattern = formatDate(formatTime(pattern, time), time);
     name = name.Left(first) + pattern + name.Mid(last + 1);
@@ -57,10 +63,6 @@ bool Redirect(JNIEnv* env, const WideString& name, bool append, const char* sett
 }
 }  // namespace
 
-bool Launcher::RedirectOutput(const WideString& name, bool append) {
-    return Redirect(jniEnv, name, append, "setOut");
-}
-
 bool Launcher::RedirectError(const WideString& name, bool append) {
     return Redirect(jniEnv, name, append, "setErr");
 }
@@ -77,19 +79,19 @@ bool Launcher::RedirectStandardStreams() {
     if (!outputFile.IsEmpty()) outputFile = PrepareOutputFile(outputFile);
     if (!errorFile.IsEmpty()) errorFile = PrepareOutputFile(errorFile);
 
-    if (!outputFile.IsEmpty() && !errorFile.IsEmpty() && SameFilePath(outputFile, errorFile)) {
-        // One file gets one stream: two streams would each keep a position of their own and
-        // write over each other's lines. It is opened as the output file says.
-        LocalRef stream(jniEnv, OpenPrintStream(jniEnv, outputFile, appendOutput));
-        if (!stream || !InstallStream(jniEnv, "setOut", stream.get()) ||
-            !InstallStream(jniEnv, "setErr", stream.get()))
-            DescribePendingException(jniEnv);
+    // A stream that cannot be redirected stays the console; the run goes on.
+    LocalRef output(
+        jniEnv, outputFile.IsEmpty() ? nullptr : OpenPrintStream(jniEnv, outputFile, appendOutput));
+    if (!outputFile.IsEmpty() && (!output || !InstallStream(jniEnv, "setOut", output.get())))
+        DescribePendingException(jniEnv);
+    if (errorFile.IsEmpty()) return true;
+    // One file gets one stream: two would each keep a position of their own and write over each
+    // other's lines. Sameness is asked of the file system once the output file is open (and so
+    // exists), which knows every spelling of it; the stream is the one the output file opened.
+    if (output && SameFile(outputFile, errorFile)) {
+        if (!InstallStream(jniEnv, "setErr", output.get())) DescribePendingException(jniEnv);
         return true;
     }
-    // A stream that cannot be redirected stays the console; the run goes on.
-    if (!outputFile.IsEmpty() && !RedirectOutput(outputFile, appendOutput))
-        DescribePendingException(jniEnv);
-    if (!errorFile.IsEmpty() && !RedirectError(errorFile, appendError))
-        DescribePendingException(jniEnv);
+    if (!RedirectError(errorFile, appendError)) DescribePendingException(jniEnv);
     return true;
 }

@@ -34,4 +34,7 @@ WideString PrepareOutputFile(const WideString& name) {
     return WideString(DecodeUtf8(full.string()));
 }
 
-bool SameFilePath(const WideString& a, const WideString& b) { return a == b; }
+bool SameFile(const WideString& a, const WideString& b) {
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(EncodeUtf8(a), EncodeUtf8(b), error);
+}

@@ -35,3 +35,7 @@ void ExpandMemorySize(WideString& token, const MemoryFigures& memory);
 // The stack size of the text after "-Xss" in bytes: one number with an optional k, m or g unit;
 // 0 for anything else.
 uint64_t ParseSize(std::u16string_view text);
+
+// Whether a thread's stack of this many bytes may be asked of the system: beyond half the address
+// space no stack fits, and the system's rounding to whole pages would wrap to a small size.
+inline bool IsReservableStackSize(uint64_t bytes) { return bytes <= SIZE_MAX / 2; }

@@ -140,6 +140,11 @@ CONFIGURATION_FILES = {
     "a folder": (
         lambda app: app.ini.mkdir(),
         MINUS_ONE, MAIN_CLASS_MISSING, b""),
+    # Longer than the system's time formatter takes: the pattern is left out (out_.log).
+    "a 300-character date pattern in Output File": (
+        lambda app: write_ascii(
+            app, echo_ini(app, application=f"Output File=out_%{'x' * 300}%.log\n")),
+        0, b"", ECHO_STDERR),
 }
 
 
@@ -154,6 +159,8 @@ def test_configuration_file(app, case):
         assert result.stderr == stderr
     if case == "1 MB VM parameter":
         assert megabyte_option() in record_values(app, "option")
+    if case == "a 300-character date pattern in Output File":
+        assert (app.folder / "out_.log").read_bytes() == ECHO_X
 
 
 def test_configuration_file_without_read_permission(app):

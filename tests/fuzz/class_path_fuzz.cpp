@@ -35,15 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string prefix = search.prefix.Std();
     // A relative entry is appended to the folder as written; a full one is its own pattern.
     Check(pattern == (IsFull(entry) ? entry : folder + entry), "pattern is folder and entry");
-    // The prefix is the pattern up to and including the entry's last "\": what a found name
-    // (which holds no "\") is put behind to name the same file.
+    // The prefix is the pattern up to and including the entry's last "\" or "/": what a found
+    // name (which holds neither) is put behind to name the same file.
     Check(StartsWith(pattern, prefix), "prefix begins the pattern");
     const std::u16string namePart = pattern.substr(prefix.size());
     Check(namePart.size() <= entry.size(), "name part lies in the entry");
-    Check(namePart.find(u'\\') == std::u16string::npos, "name part holds no separator");
+    Check(namePart.find_first_of(u"\\/") == std::u16string::npos, "name part holds no separator");
     Check(entry.compare(entry.size() - namePart.size(), namePart.size(), namePart) == 0,
           "name part ends the entry");
-    const size_t lastSeparator = entry.rfind(u'\\');
+    const size_t lastSeparator = entry.find_last_of(u"\\/");
     Check(namePart.size() == (lastSeparator == std::u16string::npos ? entry.size()
                                                                     : entry.size() - lastSeparator - 1),
           "name part is what follows the entry's last separator");

@@ -69,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     std::u16string filled;
-    if (picture.empty()) {
-        Check(timeCalls == 0 && dateCalls == 0, "an empty pattern is not formatted");
+    // The system's formatters write into 260 units with their zero: a longer picture cannot fit.
+    if (picture.empty() || picture.size() >= 260) {
+        Check(timeCalls == 0 && dateCalls == 0, "an empty or too long pattern is not formatted");
     } else {
         Check(timeCalls == 1 && dateCalls == 1, "formatted once as a time, once as a date");
         Check(lastTimePicture == picture, "time formatter gets the pattern with L filled in");

@@ -106,6 +106,10 @@ TEST(FileFinder, LongPatternsGetThePrefix) {
         EXPECT_EQ(HasLongPathPrefix(finder.Folder()), length >= 260) << length;
         const WideString plainFolder = pattern.Left(pattern.Length() - 2);
         EXPECT_EQ(finder.Folder().Right(plainFolder.Length()), plainFolder);
+        // Behind the long-path prefix "/" would be no separator: the full path resolves it.
+        WideString slashed = pattern;
+        slashed.ReplaceUnit(u'\\', u'/');
+        EXPECT_TRUE(finder.FindFirst(slashed)) << length;
     }
 }
 

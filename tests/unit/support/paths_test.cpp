@@ -53,3 +53,19 @@ TEST(SplitPath, RootThenComponents) {
         EXPECT_EQ(Items(parts), c.parts) << testing::PrintToString(std::u16string(c.path));
     }
 }
+
+TEST(LongPathForm, ThePrefixEachKindOfPathNeeds) {
+    struct Case {
+        const char16_t* path;
+        const char16_t* form;
+    } cases[] = {
+        {u"C:\\a\\*.jar", u"\\\\?\\C:\\a\\*.jar"},
+        {u"\\\\srv\\share\\*.jar", u"\\\\?\\UNC\\srv\\share\\*.jar"},
+        {u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},
+        {u"\\\\?\\UNC\\srv\\s", u"\\\\?\\UNC\\srv\\s"},
+        {u"\\\\.\\pipe\\p", u"\\\\.\\pipe\\p"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LongPathForm(c.path), WideString(c.form))
+            << testing::PrintToString(std::u16string(c.path));
+}

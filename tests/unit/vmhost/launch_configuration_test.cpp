@@ -18,6 +18,9 @@ TEST(ClassPath, WhichEntriesAreSearched) {
         {u"\\app.jar", true, u"C:\\app\\app.jar", u"C:\\app\\"},
         {u"lib.jar", true, u"C:\\applib.jar", u"C:\\app"},
         {u"C:\\lib\\*.jar", true, u"C:\\lib\\*.jar", u"C:\\lib\\"},
+        {u"/lib/b.jar", true, u"C:\\app/lib/b.jar", u"C:\\app/lib/"},
+        {u"Z:/app/lib/*.jar", true, u"Z:/app/lib/*.jar", u"Z:/app/lib/"},
+        {u"\\lib/x\\*.jar", true, u"C:\\app\\lib/x\\*.jar", u"C:\\app\\lib/x\\"},
         {u"\\\\server\\share\\*.jar", true, u"\\\\server\\share\\*.jar", u"\\\\server\\share\\"},
         {u"x", true, u"C:\\appx", u"C:\\app"},
         {u"", true, u"C:\\app", u"C:\\app"},
@@ -36,13 +39,24 @@ TEST(ClassPath, WhichEntriesAreSearched) {
 }
 
 TEST(RuntimeEnvironment, LibraryPathAndPath) {
-    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"C:\\jre\\bin\\server\\jvm.dll"),
-              WideString(u"native;C:\\app\\;.;%Path%;C:\\jre\\lib"));
-    for (const char16_t* systemPath : {u"C:\\tools", u"C:\\tools;"})
-        EXPECT_EQ(SystemPathText(systemPath, u"C:\\jre\\bin\\server\\jvm.dll"),
-                  WideString(u"C:\\tools;%Path%;C:\\jre\\bin"));
-    EXPECT_EQ(SystemPathText(u"", u"C:\\jre\\bin\\server\\jvm.dll"),
-              WideString(u"%Path%;C:\\jre\\bin"));
+    const WideString vm(u"C:\\jre\\bin\\server\\jvm.dll");
+    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"C:\\w", vm),
+              WideString(u"native;C:\\app\\;.;C:\\w;C:\\jre\\lib"));
+    EXPECT_EQ(LibraryPathText(u"native", u"C:\\app\\", u"", vm),
+              WideString(u"native;C:\\app\\;.;C:\\jre\\lib"));
+    struct Case {
+        const char16_t* systemPath;
+        const char16_t* oldPath;
+        const char16_t* path;
+    } cases[] = {
+        {u"C:\\tools", u"C:\\w", u"C:\\tools;C:\\w;C:\\jre\\bin"},
+        {u"C:\\tools;", u"C:\\w", u"C:\\tools;C:\\w;C:\\jre\\bin"},
+        {u"", u"C:\\w", u"C:\\w;C:\\jre\\bin"},
+        {u"C:\\tools", u"", u"C:\\tools;C:\\jre\\bin"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SystemPathText(c.systemPath, c.oldPath, vm), WideString(c.path))
+            << testing::PrintToString(std::u16string(c.systemPath));
 }
 
 namespace {
@@ -90,4 +104,11 @@ TEST(TimePattern, FileNames) {
     WideString name(u"out_%yyyy%.log");
     ExpandTimePattern(name, time, Failing, FakeDate);
     EXPECT_EQ(name, WideString(u"out_.log"));
+    // A pattern the formatters' buffer of 260 units cannot hold is never handed to them.
+    for (int32_t length : {259, 260}) {
+        const WideString pattern(u'x', length);
+        WideString longName = u"out_%" + pattern + u"%.log";
+        ExpandTimePattern(longName, time, FakeTime, FakeDate);
+        EXPECT_EQ(longName, u"out_" + (length < 260 ? pattern : WideString()) + u".log") << length;
+    }
 }
