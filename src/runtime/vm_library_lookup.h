@@ -20,9 +20,6 @@ WideString FindVmLibrary(const WideString& folder, int32_t vmType, bool& server)
 // The paths FindVmLibrary tries, joined by ", " (for the trace).
 WideString TriedVmLibraries(const WideString& folder, int32_t vmType);
 
-// folder ending in exactly one "\": one is added when it has none, a run of them becomes one.
-WideString WithTrailingSeparator(const WideString& folder);
-
 // The machine field of a VM library's PE headers, read from the file's first page only; false
 // when the path names no file or the file holds no PE image. (vm_library_lookup_win.cpp)
 bool ReadVmLibraryMachine(const WideString& path, uint16_t& machine);

@@ -54,3 +54,12 @@ void SplitPath(std::u16string_view path, PathParts& parts) {
         if (!parts.Append(item)) FatalOutOfMemory();
     }
 }
+
+WideString WithTrailingSeparator(const WideString& folder) {
+    // A run of final separators counts as one, so that the library path stays as short as the
+    // folder it names.
+    int32_t end = folder.Length();
+    while (end >= 2 && folder[end - 1] == u'\\' && folder[end - 2] == u'\\') --end;
+    if (end > 0 && folder[end - 1] == u'\\') return folder.Left(end);
+    return folder.Left(end) + u"\\";
+}

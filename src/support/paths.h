@@ -25,6 +25,9 @@ bool IsUncPath(std::u16string_view path);
 // UNC path's two leading backslashes. A path with the prefix, or a device path ("\\.\"), stays.
 WideString LongPathForm(const WideString& fullPath);
 
+// folder ending in exactly one "\": one is added when it has none, a run of them becomes one.
+WideString WithTrailingSeparator(const WideString& folder);
+
 // The root (a drive, \\server, \\?\C:, or the first component of a relative path) followed by
 // the components. Empty components between two adjacent backslashes are kept.
 using PathParts = StringList;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "runtime/missing_runtime_rules.h"
+#include "ui/missing_runtime_rules.h"
 
 namespace {
 constexpr uint32_t kUntouched = 0xDEADBEEF;

@@ -21,20 +21,3 @@ TEST(VmLibraryCandidates, OrderByVmType) {
     EXPECT_EQ(names(7), any);  // unknown types behave as "any VM"
 }
 
-TEST(WithTrailingSeparator, ExactlyOneFinalSeparator) {
-    struct Case {
-        std::u16string folder, expected;
-    } cases[] = {
-        {u"C:\\jre", u"C:\\jre\\"},
-        {u"C:\\jre\\", u"C:\\jre\\"},
-        {u"jre/", u"jre/\\"},
-        {u"C:\\jre\\\\\\\\", u"C:\\jre\\"},
-        {u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
-        {u"R:", u"R:\\"},
-        {u"", u"\\"},
-        {u"C:\\jre" + std::u16string(100000, u'\\'), u"C:\\jre\\"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(WithTrailingSeparator(WideString(c.folder)), WideString(c.expected))
-            << c.folder.size();
-}

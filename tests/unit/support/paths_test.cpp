@@ -69,3 +69,21 @@ TEST(LongPathForm, ThePrefixEachKindOfPathNeeds) {
         EXPECT_EQ(LongPathForm(c.path), WideString(c.form))
             << testing::PrintToString(std::u16string(c.path));
 }
+
+TEST(WithTrailingSeparator, ExactlyOneFinalSeparator) {
+    struct Case {
+        std::u16string folder, expected;
+    } cases[] = {
+        {u"C:\\jre", u"C:\\jre\\"},
+        {u"C:\\jre\\", u"C:\\jre\\"},
+        {u"jre/", u"jre/\\"},
+        {u"C:\\jre\\\\\\\\", u"C:\\jre\\"},
+        {u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
+        {u"R:", u"R:\\"},
+        {u"", u"\\"},
+        {u"C:\\jre" + std::u16string(100000, u'\\'), u"C:\\jre\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WithTrailingSeparator(WideString(c.folder)), WideString(c.expected))
+            << c.folder.size();
+}

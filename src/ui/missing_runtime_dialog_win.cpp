@@ -1,4 +1,4 @@
-#include "runtime/missing_runtime_dialog_win.h"
+#include "ui/missing_runtime_dialog_win.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "launch/messages.h"
-#include "runtime/missing_runtime_rules.h"
+#include "ui/missing_runtime_rules.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/wide_win.h"
 

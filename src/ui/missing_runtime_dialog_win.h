@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "runtime/hyperlink_control_win.h"
+#include "ui/hyperlink_control_win.h"
 #include "support/wide_string.h"
 
 // The modal "JRE Not Found" dialog (resource 201): the message naming the version needed, a link

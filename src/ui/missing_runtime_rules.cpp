@@ -1,4 +1,4 @@
-#include "runtime/missing_runtime_rules.h"
+#include "ui/missing_runtime_rules.h"
 
 #include "launch/messages.h"
 #include "support/text.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/wide_printer.h"
-#include "runtime/missing_runtime_rules.h"
+#include "ui/missing_runtime_rules.h"
 
 namespace {
 JavaVersion Minimum(const char16_t* text) {

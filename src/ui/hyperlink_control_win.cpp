@@ -1,10 +1,10 @@
-#include "runtime/hyperlink_control_win.h"
+#include "ui/hyperlink_control_win.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "runtime/missing_runtime_rules.h"
+#include "ui/missing_runtime_rules.h"
 #include "support/handles_win.h"
 #include "support/wide_win.h"
 
