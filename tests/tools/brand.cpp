@@ -80,17 +80,6 @@ std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed,
     End(out, root);
     return out;
 }
-
-// The fixed part and the strings of the executable's version resource as they are.
-bool OldVersion(const wchar_t* exe, VS_FIXEDFILEINFO& fixed,
-                std::map<std::wstring, std::wstring>& strings) {
-    std::vector<BYTE> data;
-    if (!ReadVersion(exe, data, fixed)) return false;
-    for (const wchar_t* name : kVersionStrings) {
-        if (const wchar_t* value = VersionString(data, L"040904B0", name)) strings[name] = value;
-    }
-    return true;
-}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -105,9 +94,14 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<WORD> oldIds;
     WORD highest = 0;
     if (!OldIcons(exe, oldIds, highest)) return Fail("cannot read the executable's icons");
+    // The version resource's fixed part and strings as they are, then the ones given.
     VS_FIXEDFILEINFO fixed{};
+    std::vector<BYTE> current;
+    if (!ReadVersion(exe, current, fixed)) return Fail("cannot read the version resource");
     std::map<std::wstring, std::wstring> strings;
-    if (!OldVersion(exe, fixed, strings)) return Fail("cannot read the version resource");
+    for (const wchar_t* name : kVersionStrings) {
+        if (const wchar_t* value = VersionString(current, L"040904B0", name)) strings[name] = value;
+    }
     for (int i = 3; i < argc; ++i) {
         const std::wstring pair = argv[i];
         const size_t equals = pair.find(L'=');
