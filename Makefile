@@ -83,7 +83,7 @@ BENCH_RUNS ?= 21
 BENCH_CXX_FLAGS := -O2 -static -s -municode -Wall -Wextra
 # The native side: the platform-neutral core from a release tree of its own, without sanitizers.
 BENCH_JDK := /usr/lib/jvm/java-17-openjdk-amd64
-BENCH_NATIVE_FLAGS := -O2 -std=c++17 -Wall -Wextra -I src -isystem $(BENCH_JDK)/include \
+BENCH_NATIVE_FLAGS := -O2 -std=c++17 -Wall -Wextra -I src -I tests -isystem $(BENCH_JDK)/include \
 	-isystem $(BENCH_JDK)/include/linux -static-libstdc++ -static-libgcc
 
 .PHONY: bench bench-core

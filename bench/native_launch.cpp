@@ -13,11 +13,11 @@
 //
 // Exit code 0 when main returned, 1 when the VM, the class or main failed, 2 when the library or
 // one of its exports is missing.
-#include <dlfcn.h>
 #include <pthread.h>
 
 #include <cstdio>
 
+#include "common/libjvm_binding.h"
 #include "launch/launcher.h"
 #include "support/utf8.h"
 
@@ -31,26 +31,6 @@ void* RunThread(void* parameter) {
     auto* work = static_cast<RunThreadWork*>(parameter);
     work->exitCode = work->launcher->RunThreadProcedure();
     return nullptr;
-}
-
-bool Bind(Launcher& launcher, const char* path) {
-    // Never closed: a VM library cannot be unloaded.
-    void* library = dlopen(path, RTLD_NOW | RTLD_GLOBAL);
-    if (!library) {
-        std::fprintf(stderr, "native_launch: %s\n", dlerror());
-        return false;
-    }
-    launcher.createJavaVm =
-        reinterpret_cast<CreateJavaVmFunction>(dlsym(library, "JNI_CreateJavaVM"));
-    launcher.getDefaultJavaVmInitArgs = reinterpret_cast<GetDefaultJavaVmInitArgsFunction>(
-        dlsym(library, "JNI_GetDefaultJavaVMInitArgs"));
-    launcher.findClassFromBootLoader = reinterpret_cast<FindClassFromBootLoaderFunction>(
-        dlsym(library, "JVM_FindClassFromBootLoader"));
-    if (launcher.createJavaVm && launcher.getDefaultJavaVmInitArgs &&
-        launcher.findClassFromBootLoader)
-        return true;
-    std::fprintf(stderr, "native_launch: %s lacks one of the three exports\n", path);
-    return false;
 }
 
 // The run thread with the VM's default stack size; false when no thread could be made with it.
@@ -77,7 +57,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     Launcher launcher;
-    if (!Bind(launcher, argv[1])) return 2;
+    if (const std::string error = BindLibjvm(launcher, argv[1]); !error.empty()) {
+        std::fprintf(stderr, "native_launch: %s\n", error.c_str());
+        return 2;
+    }
     NarrowString classPath("-Djava.class.path=");
     classPath.Append(argv[2]);
     launcher.vmOptions.Append(std::move(classPath));

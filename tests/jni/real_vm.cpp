@@ -1,6 +1,5 @@
 #include "jni/real_vm.h"
 
-#include <dlfcn.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -11,6 +10,8 @@
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
 #endif
+
+#include "common/libjvm_binding.h"
 
 namespace {
 CapturedOutput* activeCapture = nullptr;
@@ -71,23 +72,9 @@ void Bind(Launcher& launcher) {
         return;
     }
     state.status = RealVm::kBroken;
-    void* library = dlopen(path, RTLD_NOW);  // never closed: a VM library cannot be unloaded
-    if (!library) {
-        state.reason = dlerror();
-        return;
-    }
-    launcher.createJavaVm =
-        reinterpret_cast<CreateJavaVmFunction>(dlsym(library, "JNI_CreateJavaVM"));
-    launcher.getDefaultJavaVmInitArgs = reinterpret_cast<GetDefaultJavaVmInitArgsFunction>(
-        dlsym(library, "JNI_GetDefaultJavaVMInitArgs"));
-    state.findClassFromBootLoader = reinterpret_cast<FindClassFromBootLoaderFunction>(
-        dlsym(library, "JVM_FindClassFromBootLoader"));
-    launcher.findClassFromBootLoader = state.findClassFromBootLoader;
-    if (!launcher.createJavaVm || !launcher.getDefaultJavaVmInitArgs ||
-        !state.findClassFromBootLoader) {
-        state.reason = "the libjvm.so lacks one of the three exports the launcher resolves";
-        return;
-    }
+    state.reason = BindLibjvm(launcher, path);
+    state.findClassFromBootLoader = launcher.findClassFromBootLoader;
+    if (!state.reason.empty()) return;
     launcher.vmOptions.Append("-Djava.class.path=" QZ_TEST_CLASSES);
     launcher.vmOptions.Append("-Xcheck:jni");
     launcher.exitListener = &listener;

@@ -2,16 +2,9 @@
 // the images of an .ico file and sets strings of the version resource, through the system's
 // resource-update functions. Usage: brand.exe EXE ICO [Name=Value ...]. Exit code 0, or 1 with a
 // line on standard error.
-#define UNICODE  // RT_ICON and friends as wide resource names
-#include <windows.h>
+#include "tool.h"
 
-#include "icon_group.h"
-
-#include <cstdio>
-#include <cstring>
 #include <map>
-#include <string>
-#include <vector>
 
 namespace {
 constexpr WORD kLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
@@ -20,17 +13,6 @@ int Fail(const char* what) {
     std::fprintf(stderr, "brand: %s (error %lu)\n", what, GetLastError());
     return 1;
 }
-
-bool ReadFileBytes(const wchar_t* path, std::vector<BYTE>& out) {
-    FILE* file = _wfopen(path, L"rb");
-    if (!file) return false;
-    BYTE buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        out.insert(out.end(), buffer, buffer + n);
-    std::fclose(file);
-    return true;
-}
-
 
 BOOL CALLBACK HighestId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR state) {
     WORD& top = *reinterpret_cast<WORD*>(state);
@@ -42,12 +24,7 @@ BOOL CALLBACK HighestId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR state) {
 bool OldIcons(const wchar_t* exe, std::vector<WORD>& ids, WORD& highest) {
     HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) return false;
-    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON)) {
-        const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-        const WORD count = *reinterpret_cast<const WORD*>(group + 4);
-        const auto* entries = reinterpret_cast<const GroupEntry*>(group + 6);
-        for (WORD i = 0; i < count; ++i) ids.push_back(entries[i].id);
-    }
+    for (const GroupEntry& entry : IconGroupOne(module)) ids.push_back(entry.id);
     highest = 0;
     EnumResourceNamesW(module, RT_ICON, HighestId, reinterpret_cast<LONG_PTR>(&highest));
     FreeLibrary(module);
@@ -55,6 +32,10 @@ bool OldIcons(const wchar_t* exe, std::vector<WORD>& ids, WORD& highest) {
 }
 
 // ---- Version resource: read the fixed part, write the whole block anew.
+
+void Append(std::vector<BYTE>& out, const void* data, size_t bytes) {
+    out.insert(out.end(), static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + bytes);
+}
 
 void Align(std::vector<BYTE>& out) {
     while (out.size() % 4) out.push_back(0);
@@ -65,10 +46,8 @@ size_t Begin(std::vector<BYTE>& out, const wchar_t* key, WORD valueLength, WORD 
     Align(out);
     const size_t start = out.size();
     const WORD header[3] = {0, valueLength, type};
-    out.insert(out.end(), reinterpret_cast<const BYTE*>(header),
-               reinterpret_cast<const BYTE*>(header) + sizeof header);
-    out.insert(out.end(), reinterpret_cast<const BYTE*>(key),
-               reinterpret_cast<const BYTE*>(key + std::wcslen(key) + 1));
+    Append(out, header, sizeof header);
+    Append(out, key, (std::wcslen(key) + 1) * sizeof(wchar_t));
     Align(out);
     return start;
 }
@@ -82,15 +61,12 @@ std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed,
                                const std::map<std::wstring, std::wstring>& strings) {
     std::vector<BYTE> out;
     const size_t root = Begin(out, L"VS_VERSION_INFO", sizeof fixed, 0);
-    out.insert(out.end(), reinterpret_cast<const BYTE*>(&fixed),
-               reinterpret_cast<const BYTE*>(&fixed) + sizeof fixed);
+    Append(out, &fixed, sizeof fixed);
     const size_t fileInfo = Begin(out, L"StringFileInfo", 0, 1);
     const size_t table = Begin(out, L"040904B0", 0, 1);
     for (const auto& [name, value] : strings) {
-        const size_t entry =
-            Begin(out, name.c_str(), static_cast<WORD>(value.size() + 1), 1);
-        out.insert(out.end(), reinterpret_cast<const BYTE*>(value.c_str()),
-                   reinterpret_cast<const BYTE*>(value.c_str() + value.size() + 1));
+        const size_t entry = Begin(out, name.c_str(), static_cast<WORD>(value.size() + 1), 1);
+        Append(out, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
         End(out, entry);
     }
     End(out, table);
@@ -98,37 +74,11 @@ std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed,
     const size_t varInfo = Begin(out, L"VarFileInfo", 0, 1);
     const size_t translation = Begin(out, L"Translation", 4, 0);
     const WORD pair[2] = {0x0409, 1200};
-    out.insert(out.end(), reinterpret_cast<const BYTE*>(pair),
-               reinterpret_cast<const BYTE*>(pair) + sizeof pair);
+    Append(out, pair, sizeof pair);
     End(out, translation);
     End(out, varInfo);
     End(out, root);
     return out;
-}
-
-// The fixed part and the strings of the executable's version resource as they are.
-bool OldVersion(const wchar_t* exe, VS_FIXEDFILEINFO& fixed,
-                std::map<std::wstring, std::wstring>& strings) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
-    if (size == 0) return false;
-    std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoW(exe, 0, size, data.data())) return false;
-    VS_FIXEDFILEINFO* found = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&found), &length)) return false;
-    fixed = *found;
-    for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
-                                L"LegalCopyright", L"OriginalFilename", L"ProductName",
-                                L"ProductVersion"}) {
-        wchar_t* value = nullptr;
-        if (VerQueryValueW(data.data(),
-                           (std::wstring(L"\\StringFileInfo\\040904B0\\") + name).c_str(),
-                           reinterpret_cast<void**>(&value), &length) &&
-            value)
-            strings[name] = value;
-    }
-    return true;
 }
 }  // namespace
 
@@ -144,9 +94,14 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<WORD> oldIds;
     WORD highest = 0;
     if (!OldIcons(exe, oldIds, highest)) return Fail("cannot read the executable's icons");
+    // The version resource's fixed part and strings as they are, then the ones given.
     VS_FIXEDFILEINFO fixed{};
+    std::vector<BYTE> current;
+    if (!ReadVersion(exe, current, fixed)) return Fail("cannot read the version resource");
     std::map<std::wstring, std::wstring> strings;
-    if (!OldVersion(exe, fixed, strings)) return Fail("cannot read the version resource");
+    for (const wchar_t* name : kVersionStrings) {
+        if (const wchar_t* value = VersionString(current, L"040904B0", name)) strings[name] = value;
+    }
     for (int i = 3; i < argc; ++i) {
         const std::wstring pair = argv[i];
         const size_t equals = pair.find(L'=');

@@ -9,12 +9,7 @@
 //   capture TITLE FILE     writes the window as a 24-bit BMP file
 //   box TITLE              prints a message box's texts and whether it shows an icon, then OK
 // Exit code 0, or 1 when the window (or a control) does not appear within 20 seconds.
-#include <windows.h>
-
-#include <cstdio>
-#include <cwchar>
-#include <string>
-#include <vector>
+#include "tool.h"
 
 namespace {
 HWND WaitForWindow(const wchar_t* title, HWND owner = nullptr) {
@@ -32,17 +27,6 @@ HWND WaitForWindow(const wchar_t* title, HWND owner = nullptr) {
         Sleep(50);
     }
     return nullptr;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    std::string out(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(),
-                                                            static_cast<int>(text.size()), nullptr,
-                                                            0, nullptr, nullptr)),
-                    '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                        static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
 }
 
 std::wstring TextOf(HWND window) {
@@ -121,21 +105,22 @@ int Browse(HWND dialog, const wchar_t* folder) {
     return Show(dialog);
 }
 
-// The window's pixels as the screen shows them.
-bool Pixels(HWND window, std::vector<COLORREF>& pixels, int& width, int& height) {
+// The window's pixels as the screen shows them, as a 24-bit BMP file holds them: rows from the
+// bottom up, each pixel blue, green, red, each row padded to four bytes.
+bool Pixels(HWND window, BITMAPINFOHEADER& info, std::vector<BYTE>& rows, int& stride) {
     RECT area;
     if (!GetWindowRect(window, &area)) return false;
-    width = area.right - area.left;
-    height = area.bottom - area.top;
+    info = {sizeof info, area.right - area.left, area.bottom - area.top, 1, 24, BI_RGB};
+    stride = (info.biWidth * 3 + 3) & ~3;
+    rows.resize(static_cast<size_t>(stride) * info.biHeight);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, info.biWidth, info.biHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    pixels.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = GetPixel(memory, x, y);
-    SelectObject(memory, old);
+    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);  // GetDIBits wants the bitmap in no device context
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(info.biHeight), rows.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -146,15 +131,19 @@ int Colour(HWND dialog, int id) {
     COLORREF darkest = RGB(255, 255, 255);
     // Until the control has been painted, it shows only its background.
     for (int attempt = 0; attempt < 40; ++attempt) {
-        std::vector<COLORREF> pixels;
-        int width = 0, height = 0;
-        if (!Pixels(GetDlgItem(dialog, id), pixels, width, height)) return 1;
+        BITMAPINFOHEADER info;
+        std::vector<BYTE> rows;
+        int stride = 0;
+        if (!Pixels(GetDlgItem(dialog, id), info, rows, stride)) return 1;
         int lightness = 3 * 255;
-        for (COLORREF pixel : pixels) {
-            const int sum = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel);
-            if (sum < lightness) {
-                lightness = sum;
-                darkest = pixel;
+        // From the top row down: of pixels as dark, the first one found counts.
+        for (int y = info.biHeight - 1; y >= 0; --y) {
+            for (int x = 0; x < info.biWidth; ++x) {
+                const BYTE* pixel = &rows[static_cast<size_t>(y) * stride + x * 3];
+                if (pixel[0] + pixel[1] + pixel[2] < lightness) {
+                    lightness = pixel[0] + pixel[1] + pixel[2];
+                    darkest = RGB(pixel[2], pixel[1], pixel[0]);
+                }
             }
         }
         if (lightness < 3 * 200) break;
@@ -165,32 +154,14 @@ int Colour(HWND dialog, int id) {
 }
 
 int Capture(HWND dialog, const wchar_t* file) {
-    std::vector<COLORREF> pixels;
-    int width = 0, height = 0;
-    if (!Pixels(dialog, pixels, width, height)) return 1;
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER header{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(stride * height);
-    std::vector<unsigned char> rows(static_cast<size_t>(stride) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const COLORREF pixel = pixels[static_cast<size_t>(height - 1 - y) * width + x];
-            unsigned char* at = &rows[static_cast<size_t>(y) * stride + x * 3];
-            at[0] = GetBValue(pixel);
-            at[1] = GetGValue(pixel);
-            at[2] = GetRValue(pixel);
-        }
-    }
-    FILE* out = _wfopen(file, L"wb");
+    BITMAPINFOHEADER info;
+    std::vector<BYTE> rows;
+    int stride = 0;
+    FILE* out = Pixels(dialog, info, rows, stride) ? _wfopen(file, L"wb") : nullptr;
     if (!out) return 1;
+    info.biSizeImage = static_cast<DWORD>(rows.size());
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const BITMAPFILEHEADER header{0x4D42, offset + info.biSizeImage, 0, 0, offset};
     std::fwrite(&header, sizeof header, 1, out);
     std::fwrite(&info, sizeof info, 1, out);
     std::fwrite(rows.data(), 1, rows.size(), out);

@@ -1,7 +1,7 @@
 // Removes registry keys for the end-to-end tests, each under HKEY_LOCAL_MACHINE in both views and
 // under HKEY_CURRENT_USER: registry_clean.exe "Software\Vendor" ... (one process for all keys;
 // Wine's regedit leaves deeper trees behind). Always exits 0.
-#include <windows.h>
+#include "tool.h"
 
 int wmain(int argc, wchar_t** argv) {
     const struct {

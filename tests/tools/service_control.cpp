@@ -2,11 +2,7 @@
 // lacks query): service_control.exe create NAME BINARY_PATH | start NAME [ARG...] | query NAME |
 // control NAME CODE | delete NAME. Prints "state=S checkpoint=C waithint=W exit=E specific=X" for query and control;
 // returns 0 or the system's error code.
-#include <windows.h>
-
-#include <cstdio>
-#include <cwchar>
-#include <cstdlib>
+#include "tool.h"
 
 namespace {
 int Fail() { return static_cast<int>(GetLastError()); }

@@ -6,22 +6,16 @@
 // handles, as Explorer starts a windowless program. QZ_SPAWN_LOCKED_INSTANCE names a
 // single-instance block that spawn holds while the program runs, whose first instance is a process
 // nobody may open.
-#include <windows.h>
-
-#include <string>
+#include "tool.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 120;
     wchar_t file[MAX_PATH];
     if (!GetEnvironmentVariableW(L"QZ_SPAWN_COMMAND_FILE", file, MAX_PATH)) return 121;
-    HANDLE input = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                               nullptr);
-    if (input == INVALID_HANDLE_VALUE) return 122;
-    std::wstring commandLine(GetFileSize(input, nullptr) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    ReadFile(input, commandLine.data(), static_cast<DWORD>(commandLine.size() * sizeof(wchar_t)),
-             &read, nullptr);
-    CloseHandle(input);
+    std::vector<BYTE> bytes;
+    if (!ReadFileBytes(file, bytes)) return 122;
+    std::wstring commandLine(reinterpret_cast<const wchar_t*>(bytes.data()),
+                             bytes.size() / sizeof(wchar_t));
 
     wchar_t instance[MAX_PATH];
     HANDLE block = nullptr;
