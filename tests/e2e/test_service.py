@@ -133,7 +133,7 @@ def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_cla
 
 
 def test_a_stop_while_the_vm_is_created_ends_the_start(service):
-    service.install(create_delay_ms=3000)
+    service.install(create_delay_ms=8000)
     control("start", service.name)
     control("control", service.name, "1")
     wait_for_state(service.name, STOPPED)

@@ -183,7 +183,7 @@ def test_a_forwarding_launch_killed_while_it_waits_takes_no_later_arguments(app)
 
 def test_teardown_lets_a_running_secondary_main_finish_before_the_vm_goes(app):
     configure(app)
-    first = first_instance(app, wait_ms=3000, secondary_ms=3000)
+    first = first_instance(app, wait_ms=6000, secondary_ms=3000)
     assert app.run("t").returncode == 0
     assert first.wait(timeout=30) == 0
     record = app.record()
