@@ -11,12 +11,8 @@ from conftest import App, windows_path
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 
 
-def value(record: list[str], key: str) -> list[str]:
-    return [line[len(key) + 2:] for line in record if line.startswith(key + ": ")]
-
-
 def options(app: App) -> list[str]:
-    return [option for option in value(app.record(), "option") if not option.endswith("[hook]")]
+    return [option for option in app.recorded("option") if not option.endswith("[hook]")]
 
 
 def write(app: App, class_path: str | None = None, jre: str = "", application: str = "",
@@ -82,15 +78,14 @@ def test_vm_parameters(app):
     # No empty option (the leading blank, the empty quotes): a VM refuses one. Half of what even
     # a 32-bit process sees of a machine of more than 2 GB is capped at 1000 MB.
     assert options(app)[1:] == ["-Xmx1024000K", "-Dapp.home=C:\\My App", "-Dhome=Z:\\h", "-Xss4m"]
-    assert int(value(app.record(), "stack-reserve")[0]) >= 4 << 20
+    assert int(app.recorded("stack-reserve")[0]) >= 4 << 20
 
 
 def test_library_path_and_path(app):
     runtime = windows_path(app.runtime("client"))
     write(app, "C:\\app.jar", jre="Library Path=native\nSystem Path=Z:\\tools;\n")
     assert app.run().returncode == 0
-    record = app.record()
-    [path] = [line[len("env: Path="):] for line in record if line.startswith("env: Path=")]
+    [path] = [value[len("Path="):] for value in app.recorded("env") if value.startswith("Path=")]
     assert path.startswith("Z:\\tools;") and path.endswith(f";{runtime}\\bin")
     old_path = path[len("Z:\\tools;"):-len(f";{runtime}\\bin")]
     assert old_path and "%" not in old_path

@@ -435,9 +435,9 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
             if (Property("test.exit.code")) ExitVm(static_cast<jint>(Number("test.exit.code", 0)));
             break;
         case Then::Secondary: {  // what a forwarded launch delivered, then test.secondary.ms
-            std::string line = "secondary-args:";
+            std::string line;
             for (const std::wstring& arg : argv) line += " [" + Escape(arg) + "]";
-            Record(line);
+            Record("secondary-args: " + line.substr(line.empty() ? 0 : 1));
             Sleep(Number("test.secondary.ms", 0));
             Record("secondary-done");
             result = Make("java/lang/Object");
