@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -260,23 +261,28 @@ Object* Make(const std::string& className, std::wstring text = {}) {
 }
 
 // Each handle the launcher gets is its own Ref, so that a deleted reference is caught on use even
-// while the object lives on behind other references. The launcher makes no global references.
+// while the object lives on behind other references. The launcher makes no global references, and
+// a local one is valid only on the thread that got it.
 constexpr unsigned kRefMagic = 0x52454631;
 
 struct Ref {
     unsigned magic = kRefMagic;
     Object* object = nullptr;
+    DWORD thread = 0;
     bool live = true;
 };
 
 jobject NewRef(Object* object) {
-    return object ? reinterpret_cast<jobject>(new Ref{kRefMagic, object, true}) : nullptr;
+    if (!object) return nullptr;
+    return reinterpret_cast<jobject>(new Ref{kRefMagic, object, GetCurrentThreadId(), true});
 }
 
 Ref* RefOf(jobject handle, const char* function) {
     auto* ref = reinterpret_cast<Ref*>(handle);
     if (ref->magic != kRefMagic) JniFatal(function, "with an invalid reference");
     if (!ref->live) JniFatal(function, "with a deleted reference");
+    if (ref->thread != GetCurrentThreadId())
+        JniFatal(function, "with a reference of another thread");
     return ref;
 }
 
@@ -886,10 +892,10 @@ void FillWithTraps(JNINativeInterface_& table, std::index_sequence<N...>) {
     std::memcpy(&table, slots, sizeof table);
 }
 
+// clang-format off
 JNINativeInterface_ MakeJniTable() {
     JNINativeInterface_ table;
     FillWithTraps(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
-// clang-format off
 #define QZ_SET(Name) table.Name = &Jni##Name;
     QZ_SET(FindClass) QZ_SET(Throw) QZ_SET(ExceptionOccurred) QZ_SET(ExceptionDescribe)
     QZ_SET(ExceptionClear) QZ_SET(ExceptionCheck) QZ_SET(DeleteLocalRef) QZ_SET(GetObjectClass)
@@ -900,9 +906,9 @@ JNINativeInterface_ MakeJniTable() {
     QZ_SET(CallStaticVoidMethodA) QZ_SET(CallStaticIntMethodV) QZ_SET(CallObjectMethodV)
     QZ_SET(CallVoidMethodV) QZ_SET(NewObjectV)
 #undef QZ_SET
-        // clang-format on
-        return table;
+    return table;
 }
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // The invocation interface
@@ -968,15 +974,12 @@ jint JNICALL JniDetachCurrentThread(JavaVM* jvm) {
     Fatal("unimplemented JNI invocation function AttachCurrentThreadAsDaemon");
 }
 
+// clang-format off
 const JNIInvokeInterface_ invokeTable = {
-    nullptr,
-    nullptr,
-    nullptr,
-    JniDestroyJavaVM,
-    JniAttachCurrentThread,
-    JniDetachCurrentThread,
+    nullptr, nullptr, nullptr, JniDestroyJavaVM, JniAttachCurrentThread, JniDetachCurrentThread,
     reinterpret_cast<jint(JNICALL*)(JavaVM*, void**, jint)>(&TrapGetEnv),
     reinterpret_cast<jint(JNICALL*)(JavaVM*, void**, void*)>(&TrapAttachAsDaemon)};
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Creating the VM
@@ -1049,12 +1052,9 @@ void RecordCreation(const JavaVMInitArgs* init) {
     if (!IsSupportedVersion(init->version)) return JNI_EVERSION;
     // Environment options first, so that the launcher's own options win.
     if (auto javaOptions = EnvVar(L"QZ_TEST_JAVA_OPTIONS")) {
-        std::string text = Utf8(*javaOptions) + " ";
-        for (size_t start = 0, end; (end = text.find(' ', start)) != std::string::npos;
-             start = end + 1) {
-            if (StartsWith(text.substr(start, end - start), "-D")) {
-                AddProperty(text.substr(start, end - start));
-            }
+        std::istringstream words(Utf8(*javaOptions));
+        for (std::string word; words >> word;) {
+            if (StartsWith(word, "-D")) AddProperty(word);
         }
     }
     for (jint i = 0; i < init->nOptions; ++i) {
