@@ -177,6 +177,10 @@ class App:
             return []
         return self.record_file.read_text(encoding="utf-8").splitlines()
 
+    def recorded(self, key: str) -> list[str]:
+        """The values of the record's "key: value" lines, in order (tests/testruntime/README.md)."""
+        return [line[len(key) + 2:] for line in self.record() if line.startswith(key + ": ")]
+
 
 def processes_in(folder: Path) -> list[int]:
     """Processes whose command line names a file in folder. Wine shows the Windows path for some

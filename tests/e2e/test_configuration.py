@@ -30,10 +30,6 @@ def runtime_line(app: App) -> str:
     return f"JRE Path={windows_path(app.runtime('client'))}\n"
 
 
-def lookups(app: App) -> list[str]:
-    return [line for line in app.record() if line.startswith("lookup: ")]
-
-
 @pytest.mark.parametrize("plus", [
     "",
     "[Java Runtime Environment+]\nMain Class=test.Echo\n",
@@ -44,7 +40,7 @@ def test_main_class_is_found(app, plus):
                   + plus + app.class_path_section)
     result = app.run()
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
-    assert lookups(app) == ["lookup: LauncherHelper test.Echo"]
+    assert app.recorded("lookup") == ["LauncherHelper test.Echo"]
 
 
 def test_ini_takes_the_executables_own_name(tmp_path, executable):
@@ -57,7 +53,7 @@ def test_ini_takes_the_executables_own_name(tmp_path, executable):
         "[Java Runtime Environment]\nMain Class=test.Exit\n")
     result = renamed.run()
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
-    assert lookups(renamed) == ["lookup: LauncherHelper test.Echo"]
+    assert renamed.recorded("lookup") == ["LauncherHelper test.Echo"]
 
 
 def test_folder_and_ini_with_non_ascii_names(tmp_path, executable):
@@ -67,7 +63,7 @@ def test_folder_and_ini_with_non_ascii_names(tmp_path, executable):
     result = app.run()
     # The name reached the runtime whole; the test runtime has no such class.
     assert result.returncode == 1
-    assert lookups(app) == ["lookup: LauncherHelper com.example.Приложение"]
+    assert app.recorded("lookup") == ["LauncherHelper com.example.Приложение"]
     assert result.stderr.startswith(
         "Error: Could not find or load main class com.example.Приложение".encode())
 
@@ -80,10 +76,9 @@ def test_plus_sections_supply_values_as_written(tmp_path, app):
                   "[Application+]\nFailure Check=Yes\n")
     result = app.run()
     assert result.returncode == 0, result.stdout
-    record = app.record()
-    assert record[0].endswith("\\client\\bin\\client\\jvm.dll")
-    assert "lookup: LauncherHelper test.Throws" in record
-    assert any(line.startswith("exception-text: ") for line in record)
+    assert app.recorded("library")[0].endswith("\\client\\bin\\client\\jvm.dll")
+    assert "LauncherHelper test.Throws" in app.recorded("lookup")
+    assert app.recorded("exception-text")
 
 
 def test_no_per_user_file_without_appdata(tmp_path, app):
@@ -102,6 +97,6 @@ def test_no_per_user_file_without_appdata(tmp_path, app):
                       + "\n", path=planted)
         result = app.run_in_shell("set APPDATA=")
         assert result.returncode == 0, result.stdout
-        assert app.record()[0].endswith("\\client\\bin\\client\\jvm.dll")
+        assert app.recorded("library")[0].endswith("\\client\\bin\\client\\jvm.dll")
     finally:
         shutil.rmtree(drive_root / product)

@@ -7,10 +7,6 @@ from conftest import MINUS_ONE, WINDOWLESS, App, windows_path
 
 
 
-def value(record, key):
-    return [line[len(key) + 2:] for line in record if line.startswith(key + ": ")]
-
-
 def escaped(text):
     """An argument as the test runtime writes it: \\uXXXX outside printable ASCII."""
     data = text.encode("utf-16-le")
@@ -42,9 +38,8 @@ def test_arguments_reach_main_exactly(tmp_path, executable, command_line, argume
     app.configure("test.Echo")
     result = app.run_command_line(command_line)
     assert result.returncode == 0, result.stderr
-    record = app.record()
-    assert value(record, "main-args") == [str(len(arguments))]
-    assert value(record, "arg") == [escaped(argument) for argument in arguments]
+    assert app.recorded("main-args") == [str(len(arguments))]
+    assert app.recorded("arg") == [escaped(argument) for argument in arguments]
 
 
 def test_vm_creation_on_the_run_thread(app):
@@ -53,15 +48,14 @@ def test_vm_creation_on_the_run_thread(app):
     assert result.returncode == 0
     assert result.stdout == b"args: 1\r\na\r\n"
     assert result.stderr == b"stderr: echo\r\n"
-    record = app.record()
-    assert value(record, "default-args") == ["version=0x00010001"]
-    assert value(record, "create") == ["version=0x00010002 ignoreUnrecognized=false options=3"]
-    assert value(record, "option") == [f"-Djava.class.path={windows_path(app.folder)}\\app.jar;",
-                                       "abort [hook]", "exit [hook]"]
-    assert value(record, "create-thread") == ["other"]
-    assert int(value(record, "stack-reserve")[0]) >= 8 << 20
-    assert value(record, "lookup") == ["LauncherHelper test.Echo"]
-    assert value(record, "library")[0].endswith("\\full\\bin\\client\\jvm.dll")
+    assert app.recorded("default-args") == ["version=0x00010001"]
+    assert app.recorded("create") == ["version=0x00010002 ignoreUnrecognized=false options=3"]
+    assert app.recorded("option") == [f"-Djava.class.path={windows_path(app.folder)}\\app.jar;",
+                                      "abort [hook]", "exit [hook]"]
+    assert app.recorded("create-thread") == ["other"]
+    assert int(app.recorded("stack-reserve")[0]) >= 8 << 20
+    assert app.recorded("lookup") == ["LauncherHelper test.Echo"]
+    assert app.recorded("library")[0].endswith("\\full\\bin\\client\\jvm.dll")
 
 
 @pytest.mark.parametrize("main_class,env,code,stdout,stderr", [
@@ -90,7 +84,7 @@ def test_exit_codes_and_messages(any_app, main_class, env, code, stdout, stderr)
     assert result.stdout == stdout
     assert stderr in result.stderr
     if main_class == "test.Exit":
-        assert value(app.record(), "exit-hook") == ["7"]
+        assert app.recorded("exit-hook") == ["7"]
 
 
 @pytest.mark.parametrize("main_class,stdout,stderr", [
@@ -106,8 +100,8 @@ def test_class_route_without_the_boot_loader_export(app, main_class, stdout, std
     assert result.returncode == (0 if main_class == "test.Echo" else MINUS_ONE)
     assert result.stdout == stdout
     assert stderr in result.stderr
-    assert value(app.record(), "lookup") == ["FindClass " + main_class.replace(".", "/")]
-    assert not value(app.record(), "leak")
+    assert app.recorded("lookup") == ["FindClass " + main_class.replace(".", "/")]
+    assert not app.recorded("leak")
 
 
 # The mains of JDK 25: the launcher helper names the kind it validated, and the launcher calls
@@ -127,11 +121,10 @@ def test_jdk25_mains(app, feature, main_class, code, stdout, calls):
     result = app.run("a b", "c", env={"QZ_TEST_JAVA_FEATURE": feature})
     assert result.returncode == code, result.stderr
     assert result.stdout == stdout
-    record = app.record()
-    assert [line for line in record if line.startswith(("new:", "main-args:"))] == calls
+    assert [line for line in app.record() if line.startswith(("new:", "main-args:"))] == calls
     if code:
         assert result.stderr.startswith(b"Error: Main method not found in class test.InstanceMain")
-    assert not value(record, "fatal")
+    assert not app.recorded("fatal")
 
 
 def test_library_without_create_entry(app):
@@ -172,7 +165,7 @@ def test_vm_library_by_jvm_type(app, runtime, jvm_type, library):
         assert app.record() == []
     else:
         assert result.returncode == 0
-        assert value(app.record(), "library")[0].endswith("\\" + library)
+        assert app.recorded("library")[0].endswith("\\" + library)
 
 
 def test_main_still_runs_when_no_run_thread_can_be_created(app):
@@ -182,9 +175,8 @@ def test_main_still_runs_when_no_run_thread_can_be_created(app):
     result = app.run("a", env={"QZ_TEST_STACK_SIZE": str(2**31 - 1)})
     assert result.returncode == 0
     assert result.stdout == b"args: 1\r\na\r\n"
-    record = app.record()
     if app.executable == "quorvane.exe":
-        assert value(record, "create-thread") == ["primary"]
+        assert app.recorded("create-thread") == ["primary"]
     else:
-        assert value(record, "create-thread") == ["other"]
-        assert int(value(record, "stack-reserve")[0]) >= 2**31 - 1
+        assert app.recorded("create-thread") == ["other"]
+        assert int(app.recorded("stack-reserve")[0]) >= 2**31 - 1

@@ -38,13 +38,9 @@ def run(app: App, *args: str, **kwargs):
     return sound(app.run(*args, timeout=TIMEOUT, **kwargs))
 
 
-def record_values(app: App, key: str) -> list[str]:
-    return [line[len(key) + 2:] for line in app.record() if line.startswith(key + ": ")]
-
-
 def environment(app: App, name: str) -> list[str]:
     """The values of an environment variable as the Java program saw it."""
-    return [value[len(name) + 1:] for value in record_values(app, "env")
+    return [value[len(name) + 1:] for value in app.recorded("env")
             if value.startswith(name + "=")]
 
 
@@ -158,7 +154,7 @@ def test_configuration_file(app, case):
     if stderr is not None:
         assert result.stderr == stderr
     if case == "1 MB VM parameter":
-        assert megabyte_option() in record_values(app, "option")
+        assert megabyte_option() in app.recorded("option")
     if case == "a 300-character date pattern in Output File":
         assert (app.folder / "out_.log").read_bytes() == ECHO_X
 

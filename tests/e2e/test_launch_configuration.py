@@ -14,12 +14,8 @@ from test_hostile_input import long_folder
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 
 
-def value(record: list[str], key: str) -> list[str]:
-    return [line[len(key) + 2:] for line in record if line.startswith(key + ": ")]
-
-
 def options(app: App) -> list[str]:
-    return [option for option in value(app.record(), "option") if not option.endswith("[hook]")]
+    return [option for option in app.recorded("option") if not option.endswith("[hook]")]
 
 
 def write(app: App, class_path: str | None = None, jre: str = "", application: str = "",
@@ -161,8 +157,8 @@ def test_run_thread_stack(app, option, reserve, trace):
     write(app, "C:\\app.jar", jre=f"Virtual Machine Parameters={option}\n")
     result = app.run(env={"QZ_TRACE": "1"})
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
-    assert value(app.record(), "create-thread") == ["other"]
-    assert value(app.record(), "stack-reserve") == [str(reserve)]
+    assert app.recorded("create-thread") == ["other"]
+    assert app.recorded("stack-reserve") == [str(reserve)]
     lines = [line for line in result.stderr.decode().splitlines()
              if line.startswith("trace: run thread")]
     top = (1 << (64 if app.executable.startswith("quorvane64") else 32)) - 1
@@ -173,8 +169,7 @@ def test_library_path_and_path(app):
     runtime = windows_path(app.runtime("client"))
     write(app, "C:\\app.jar", jre="Library Path=native\nSystem Path=Z:\\tools;\n")
     assert app.run().returncode == 0
-    record = app.record()
-    [path] = [line[len("env: Path="):] for line in record if line.startswith("env: Path=")]
+    [path] = [value[len("Path="):] for value in app.recorded("env") if value.startswith("Path=")]
     assert path.startswith("Z:\\tools;") and path.endswith(f";{runtime}\\bin")
     old_path = path[len("Z:\\tools;"):-len(f";{runtime}\\bin")]
     assert old_path and "%" not in old_path
@@ -189,7 +184,7 @@ PATH_VARIABLE = "PATH" if os.name == "nt" else "Path"
 
 
 def recorded_path(app: App) -> str:
-    [path] = [entry[len("Path="):] for entry in value(app.record(), "env")
+    [path] = [entry[len("Path="):] for entry in app.recorded("env")
               if entry.startswith("Path=")]
     return path
 

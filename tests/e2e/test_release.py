@@ -64,8 +64,9 @@ def test_example_runs_as_a_user_would(tmp_path, unpacked, executable):
     result = app.run("one", "two")
     assert (result.returncode, result.stderr) == (0, b"")
     assert result.stdout == b"Hello from com.example.Main, args: 2\r\n"
-    class_path = [line for line in app.record() if line.startswith("option: -Djava.class.path=")]
+    class_path = [option for option in app.recorded("option")
+                  if option.startswith("-Djava.class.path=")]
     folder = windows_path(app.folder)
-    assert class_path[0].startswith(f"option: -Djava.class.path={folder}\\app.jar;")
+    assert class_path[0].startswith(f"-Djava.class.path={folder}\\app.jar;")
     assert sorted(class_path[0].rstrip(";").split(";")[1:]) == [f"{folder}\\lib\\one.jar",
                                                                  f"{folder}\\lib\\two.jar"]

@@ -29,7 +29,7 @@ def runtime_copy(folder: Path, source: Path, kit: bool = False) -> Path:
 
 
 def loaded_library(app: App) -> str | None:
-    libraries = [line[len("library: "):] for line in app.record() if line.startswith("library: ")]
+    libraries = app.recorded("library")
     return libraries[-1] if libraries else None
 
 
@@ -102,10 +102,9 @@ def test_executable_inside_a_runtime_uses_it(tmp_path, executable, registry):
     result = app.run()
     assert result.returncode == 0
     assert loaded_library(app).endswith("\\runtime\\bin\\server\\jvm.dll")
-    record = app.record()
     library = windows_path(runtime / "bin" / "server" / "jvm.dll")
-    assert f"env: QZ_JVM_PATH={library}" in record
-    assert f"env: QZ_JVM_HOME={windows_path(runtime)}" in record
+    assert f"QZ_JVM_PATH={library}" in app.recorded("env")
+    assert f"QZ_JVM_HOME={windows_path(runtime)}" in app.recorded("env")
 
 
 @pytest.fixture
@@ -276,10 +275,9 @@ def test_published_runtime_paths_are_full_and_normalised(app, drive_r, jre_path,
                   f"JRE Path={jre_path.format(app=folder)}\n")
     result = app.run(cwd=app.folder)
     assert result.returncode == 0, result.stdout
-    record = app.record()
-    assert record[0] == "library: " + library.format(app=folder)
-    assert f"env: QZ_JVM_PATH={library.format(app=folder)}" in record
-    assert f"env: QZ_JVM_HOME={home.format(app=folder)}" in record
+    assert app.recorded("library")[0] == library.format(app=folder)
+    assert f"QZ_JVM_PATH={library.format(app=folder)}" in app.recorded("env")
+    assert f"QZ_JVM_HOME={home.format(app=folder)}" in app.recorded("env")
 
 
 def test_trace_tells_why_each_candidate_was_taken_or_passed_over(tmp_path, app, registry):

@@ -90,9 +90,8 @@ def test_main_arguments_and_a_stop_control(service, omit, arguments):
     control("start", service.name, "a", "b")
     service.app.wait_for_record("main-args")
     assert state(service.name)[0] == RUNNING
-    record = service.app.record()
-    assert [line[5:] for line in record if line.startswith("arg: ")] == \
-        [argument.format(name=service.name) for argument in arguments]
+    assert service.app.recorded("arg") == [argument.format(name=service.name)
+                                           for argument in arguments]
     reply = control("control", service.name, "1")
     assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in reply
     service.app.wait_for_record("main-return")

@@ -114,9 +114,9 @@ def test_class_path_folder_beyond_260_units(tmp_path, executable):
     result = app.run("x")
     assert result.returncode == 0, result.stdout + result.stderr
     assert result.stdout == b"args: 1\r\nx\r\n"
-    options = [line for line in app.record() if line.startswith("option: -Djava.class.path=")]
+    options = [option for option in app.recorded("option") if option.startswith("-Djava.class.path=")]
     jars = sorted(f"{windows_path(deep)}\\{name}" for name in ["one.jar", "two.jar"])
-    assert sorted(options[0].removeprefix("option: -Djava.class.path=").rstrip(";").split(";")) == jars
+    assert sorted(options[0].removeprefix("-Djava.class.path=").rstrip(";").split(";")) == jars
 
 
 def png(size: int, rgb: tuple) -> bytes:

@@ -81,7 +81,7 @@ def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
     assert CLASS_PATH_MISSING in box["texts"]
     # main starts only once the box is gone.
     assert launch.wait(timeout=30) == 0
-    assert [line for line in app.record() if line.startswith("main-args")] == ["main-args: 0"]
+    assert app.recorded("main-args") == ["0"]
     assert launch.stdout.read() == b"args: 0\r\n"
 
 
