@@ -13,30 +13,6 @@
 namespace {
 constexpr uint32_t kUntouched = 0xDEADBEEF;
 
-// A second reading: a string of at most 24 bytes, zero-terminated in its last unit; up to its
-// first zero, three comma-separated runs of digits of which the last is not empty.
-bool Oracle(const std::vector<char16_t>& units, uint32_t bytes, bool isString, uint32_t& colour) {
-    if (!isString || bytes < 2 || bytes > 24 || bytes % 2 != 0) return false;
-    if (units[bytes / 2 - 1] != 0) return false;
-    std::u16string text;
-    for (char16_t unit : units) {
-        if (unit == 0) break;
-        text.push_back(unit);
-    }
-    std::vector<std::u16string> parts = Pieces(text, u',');
-    if (parts.size() != 3 || parts[2].empty()) return false;
-    colour = 0;
-    for (size_t i = 0; i < 3; ++i) {
-        uint64_t value = 0;
-        for (char16_t unit : parts[i]) {
-            if (unit < u'0' || unit > u'9') return false;
-            value = value * 10 + (unit - u'0');
-        }
-        colour |= static_cast<uint32_t>(value % 256) << (8 * i);
-    }
-    return true;
-}
-
 uint32_t Parse(const std::vector<char16_t>& units, uint32_t bytes, bool isString, bool& ok) {
     uint32_t colour = kUntouched;
     // Its own allocation of exactly the given size, so that AddressSanitizer sees any overread.
@@ -44,6 +20,14 @@ uint32_t Parse(const std::vector<char16_t>& units, uint32_t bytes, bool isString
     ok = ParseLinkColour(copy.empty() ? nullptr : copy.data(), bytes, isString, colour);
     Check(ok || colour == kUntouched, "a refused value leaves the colour alone");
     return colour;
+}
+
+// The colour as the browser writes it, "R,G,B" and its zero.
+std::vector<char16_t> Written(unsigned red, unsigned green, unsigned blue) {
+    const std::string text = std::to_string(red) + "," + std::to_string(green) + "," + std::to_string(blue);
+    std::vector<char16_t> units(text.begin(), text.end());
+    units.push_back(0);
+    return units;
 }
 }  // namespace
 
@@ -58,15 +42,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     bool ok = false;
     const uint32_t colour = Parse(units, bytes, isString, ok);
-    uint32_t expected = 0;
-    Check(ok == Oracle(units, bytes, isString, expected), "accepted as the second reading says");
-    if (ok) Check(colour == expected && colour <= 0xFFFFFF, "colour as the second reading says");
+    if (ok) {
+        // Only a zero-terminated string of at most 24 bytes, of digits and two commas up to its zero.
+        Check(isString && bytes % 2 == 0 && bytes <= 24 && units.back() == 0, "only short zero-terminated strings");
+        size_t commas = 0;
+        for (size_t i = 0; units[i] != 0; ++i) {
+            Check(units[i] == u',' || (units[i] >= u'0' && units[i] <= u'9'), "digits and commas only");
+            commas += units[i] == u',';
+        }
+        Check(commas == 2 && colour <= 0xFFFFFF, "three numbers, one colour");
+        const std::vector<char16_t> again = Written(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16);
+        Check(Parse(again, static_cast<uint32_t>(again.size() * 2), true, ok) == colour && ok, "a colour read is written back");
+    }
 
     // A colour written as the browser writes it, from the input's first three bytes.
     const unsigned red = data[0], green = size > 1 ? data[1] : 0, blue = size > 2 ? data[2] : 0;
-    const std::string text = std::to_string(red) + "," + std::to_string(green) + "," + std::to_string(blue);
-    std::vector<char16_t> written(text.begin(), text.end());
-    written.push_back(0);
+    const std::vector<char16_t> written = Written(red, green, blue);
     const uint32_t writtenBytes = static_cast<uint32_t>(written.size() * 2);
     Check(Parse(written, writtenBytes, true, ok) == (red | green << 8 | blue << 16) && ok,
           "written colour reads back");

@@ -16,26 +16,6 @@ const uint8_t* blockData = nullptr;
 size_t blockSize = 0;
 const int moduleTag = 0;
 const ResourceModule kModule = &moduleTag;
-
-// A second walk: entry by entry, a 16-bit length and that many units; absent when the block ends
-// first or the length is 0.
-bool Oracle(const uint8_t* data, size_t size, int32_t index, std::u16string& text) {
-    text.clear();
-    size_t at = 0;
-    for (int32_t entry = 0; entry <= index; ++entry) {
-        if (at + 2 > size) return false;
-        const size_t length = data[at] | data[at + 1] << 8;
-        at += 2;
-        if (at + 2 * length > size) return false;
-        if (entry == index) {
-            for (size_t i = 0; i < length; ++i)
-                text.push_back(static_cast<char16_t>(data[at + 2 * i] | data[at + 2 * i + 1] << 8));
-            return length != 0;
-        }
-        at += 2 * length;
-    }
-    return false;
-}
 }  // namespace
 
 // The resources this target serves: the one block, whatever string is asked for.
@@ -58,13 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     blockSize = size;
     for (int32_t id = 0; id < 2 * kStringsPerBlock; ++id) {
         const int32_t index = id % kStringsPerBlock;
-        std::u16string expected;
-        const bool present = Oracle(data, size, index, expected);
-        WideString found(u"left over");
-        Check(LoadStringResource(found, kModule, id) == present, "found as the second walk says");
-        Check(found.Std() == (present ? expected : std::u16string()), "text as the second walk says");
-        Check(FindStringInBlock(data, size, index, found) == present && found.Std() == expected,
-              "block walk as the second walk says");
+        WideString whole, half, loaded(u"left over");
+        const bool present = FindStringInBlock(data, size, index, whole);
+        Check(present ? 2 + 2 * static_cast<size_t>(whole.Length()) <= size && !whole.IsEmpty() : whole.IsEmpty(),
+              "a string found is not empty and lies inside the block");
+        Check(!FindStringInBlock(data, size / 2, index, half) || (present && half == whole), "a shorter block finds nothing new");
+        Check(LoadStringResource(loaded, kModule, id) == present && loaded == whole, "the resource is the block's entry");
         Check(FindStringModule(id) == (present ? kModule : nullptr), "module found when present");
     }
     WideString found;

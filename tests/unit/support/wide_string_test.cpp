@@ -78,6 +78,7 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
         std::u16string expected;
     } cases[] = {
         {"\xC3", u"\uFFFD"},                 // cut sequence
+        {"\xE2" "8", u"\uFFFD8"},             // cut sequence: the ASCII after it is kept
         {"\xC0\xAF", u"\uFFFD\uFFFD"},       // overlong
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
         {"a\xFF" "b", u"a\uFFFDb"},

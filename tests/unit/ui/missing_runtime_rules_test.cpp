@@ -88,6 +88,7 @@ TEST(HyperLink, BrowserColourValues) {
         {u"a,b,c", false, 0},
         {u"99,99,999", true, 0xE76363},     // 20 bytes with its zero
         {u"0099,099,999", false, 0},        // 26 bytes: longer than 24
+        {std::u16string(u"0,0,255\0x", 9), true, 0xFF0000},  // read up to the first zero
     };
     for (const Case& c : cases) {
         uint32_t colour = 0xDEAD;
