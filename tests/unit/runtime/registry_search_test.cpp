@@ -36,67 +36,40 @@ std::u16string Chosen(std::vector<RuntimeCandidate> found, const char16_t* prefe
 }
 }  // namespace
 
-TEST(RegistrySearch, SortRulesAgainstEachOther) {
-    CandidateList list;
-    list.Append(Candidate(u"1.7", true, false));
-    list.Append(Candidate(u"1.8.0_60", false, true));
-    list.Append(Candidate(u"1.8", false, true));
-    list.Append(Candidate(u"1.6", true, true));
-    // Favoured first, then (favor_server) server VMs, then newer versions.
-    SortCandidates(list, 2, true);
-    EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.6\\", u"C:\\1.8.0_60\\",
-                                                        u"C:\\1.8\\", u"C:\\1.7\\"}));
-    // Without "any kind" the favoured flag plays no part; without favor_server neither does the VM.
-    SortCandidates(list, 0, false);
-    EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.8.0_60\\", u"C:\\1.8\\",
-                                                        u"C:\\1.7\\", u"C:\\1.6\\"}));
-}
-
-TEST(RegistrySearch, TiesKeepTheOrderFound) {
-    CandidateList list;
-    RuntimeCandidate first = Candidate(u"1.8");
-    RuntimeCandidate second = Candidate(u"1.8");
-    second.home = u"D:\\second\\";
-    list.Append(std::move(first));
-    list.Append(std::move(second));
-    SortCandidates(list, 0, true);
-    EXPECT_EQ(Homes(list), (std::vector<std::u16string>{u"C:\\1.8\\", u"D:\\second\\"}));
-}
-
-// The ranking as first worded: passes over neighbours, exchanging a pair when the second comes
-// first. The sort must give exactly its order, ties included, for every mix of the three rules.
-TEST(RegistrySearch, SortGivesTheOrderOfPassesOverNeighbours) {
-    const char16_t* const versions[] = {u"1.6", u"1.7", u"1.8", u"1.8.0_60", u"11", u"17"};
-    uint32_t seed = 12345;
-    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
-    for (int round = 0; round < 300; ++round) {
-        const int32_t jvmType = round % 2 ? 2 : 0;
-        const bool anyKind = round % 3 != 0;
-        std::vector<RuntimeCandidate> found;
-        for (uint32_t i = 0, count = next() % 12; i < count; ++i) {
-            RuntimeCandidate candidate = Candidate(versions[next() % 6], next() % 2, next() % 2);
-            candidate.home = WideString(u"C:\\") + std::u16string(1, char16_t(u'a' + i)) + u"\\";
-            found.push_back(std::move(candidate));
-        }
-        std::vector<RuntimeCandidate> expected = found;
-        for (size_t pass = 0; pass < expected.size(); ++pass) {
-            for (size_t i = 0; i + 1 < expected.size(); ++i) {
-                const RuntimeCandidate& a = expected[i];
-                const RuntimeCandidate& b = expected[i + 1];
-                const bool secondFirst =
-                    anyKind && a.favoured != b.favoured ? b.favoured
-                    : jvmType == 2 && a.server != b.server
-                        ? b.server
-                        : CompareVersions(a.version, b.version) < 0;
-                if (secondFirst) std::swap(expected[i], expected[i + 1]);
-            }
-        }
+// Favoured first (when any kind is accepted), then server VMs (favor_server), then newer versions;
+// ties keep the order found, also where they meet across the merge's runs.
+TEST(RegistrySearch, SortOrder) {
+    struct Found {
+        const char16_t* home;
+        const char16_t* version;
+        bool server, favoured;
+    };
+    const struct Case {
+        int32_t jvmType;
+        bool anyKind;
+        std::vector<Found> found;
+        std::vector<std::u16string> order;
+    } cases[] = {
+        {2, true, {{u"a", u"1.7", 1, 0}, {u"b", u"1.8.0_60", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.6", 1, 1}},
+         {u"d", u"b", u"c", u"a"}},
+        {0, false, {{u"a", u"1.7", 1, 0}, {u"b", u"1.8.0_60", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.6", 1, 1}},
+         {u"b", u"c", u"a", u"d"}},
+        {2, false, {{u"a", u"1.8", 0, 1}, {u"b", u"1.6", 1, 0}, {u"c", u"1.7", 1, 1}}, {u"c", u"b", u"a"}},
+        {1, false, {{u"a", u"1.6", 1, 1}, {u"b", u"1.8", 0, 1}}, {u"b", u"a"}},
+        {0, true,
+         {{u"a", u"1.8", 0, 1}, {u"b", u"1.7", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.8", 0, 1},
+          {u"e", u"1.6", 0, 1}, {u"f", u"1.8", 0, 1}, {u"g", u"1.7", 0, 1}},
+         {u"a", u"c", u"d", u"f", u"b", u"g", u"e"}},
+    };
+    for (const Case& c : cases) {
         CandidateList list;
-        for (RuntimeCandidate& candidate : found) list.Append(std::move(candidate));
-        SortCandidates(list, jvmType, anyKind);
-        std::vector<std::u16string> expectedHomes;
-        for (const RuntimeCandidate& candidate : expected) expectedHomes.push_back(candidate.home.Std());
-        EXPECT_EQ(Homes(list), expectedHomes) << "round " << round;
+        for (const Found& f : c.found) {
+            RuntimeCandidate candidate = Candidate(f.version, f.server, f.favoured);
+            candidate.home = f.home;
+            list.Append(std::move(candidate));
+        }
+        SortCandidates(list, c.jvmType, c.anyKind);
+        EXPECT_EQ(Homes(list), c.order) << testing::PrintToString(c.order);
     }
 }
 
