@@ -28,6 +28,8 @@ TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
         {JavaVersion::NoLowerBound(), JavaVersion::NoLowerBound(), u"latest version"},
         {JavaVersion::NoLowerBound(), Maximum(u"1.8"), u"maximum version 1.8"},
         {Minimum(u"1.8"), any, u"minimum version 1.8"},
+        {Minimum(u"0.0.0.1"), any, u"minimum version 0.0.0.1"},  // all parts decide
+        {Minimum(u"1.7"), Maximum(u"65535.1"), u"version between 1.7 and 65535.1"},
         {Minimum(u"1.8"), Minimum(u"1.8"), u"version 1.8 is required"},
         // 1.8.0.0 and 1.8.65535.65535 differ in their filled parts.
         {Minimum(u"1.8"), Maximum(u"1.8"), u"version between 1.8 and 1.8"},
