@@ -122,13 +122,6 @@ TEST(Matches, TrailingZerosOfWantedAreWildcards) {
             << EncodeUtf8(VersionText(c.candidate)) << " vs " << EncodeUtf8(VersionText(c.wanted));
 }
 
-TEST(Unbounded, OnlyAllZeroOrAllMaximum) {
-    EXPECT_TRUE(Unbounded(JavaVersion::NoLowerBound()));
-    EXPECT_TRUE(Unbounded(JavaVersion::NoUpperBound()));
-    EXPECT_FALSE(Unbounded(Version(0, 0, 0, 1)));
-    EXPECT_FALSE(Unbounded(Version(65535, 65535, 65535, 0)));
-}
-
 TEST(VersionText, CutAfterLastMeaningfulPart) {
     struct Case {
         JavaVersion v;
