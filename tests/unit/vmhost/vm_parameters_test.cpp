@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/string_lists.h"
 #include "common/wide_printer.h"
 #include "launch/launcher.h"
+#include "support/utf8.h"
 #include "vmhost/vm_parameters.h"
 
 namespace {
@@ -99,15 +101,15 @@ TEST(VmParameters, StackSizes) {
         {u"512k", 524288}, {u"2m", 2097152},  {u"2M", 2097152}, {u"1g", 1073741824},
         {u"1048576", 1048576}, {u"abc", 0}, {u"", 0}, {u"1:2m", 0}, {u"m", 0},
         {u"10485K", 10485 * 1024},
+        // Found by fuzzing: the last digit's sum wrapped, so 2^64 read as 0 and twenty nines as 8.
+        {u"18446744073709551615", ~uint64_t{0}}, {u"18446744073709551616", ~uint64_t{0}},
+        {u"99999999999999999999k", ~uint64_t{0}}, {u"18446744073709551614", ~uint64_t{0} - 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseSize(c.text), c.bytes) << testing::PrintToString(std::u16string(c.text));
 }
 
 TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
-    const MemoryFigures memory = ReadMemoryFigures();
-    WideString share(u"-Xss1P");
-    ExpandMemorySize(share, memory);
     struct Case {
         const char16_t* text;
         size_t stack;
@@ -117,7 +119,6 @@ TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
         {u"-Xss2m -Xss512k", 524288, {u"-Xss2m", u"-Xss512k"}},
         {u"-Xssabc", 0, {u"-Xssabc"}},
         {u"-Xss%STACK%", 0, {u"-Xss%STACK%"}},  // expanded later, when its size is no longer read
-        {u"-Xss1P", ParseSize(std::u16string_view(share).substr(4)), {share.Std()}},
     };
     for (const Case& c : cases) {
         Launcher launcher;
@@ -126,15 +127,12 @@ TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
         EXPECT_EQ(launcher.runThreadStackSize, c.stack) << testing::PrintToString(std::u16string(c.text));
         EXPECT_EQ(Items(options), c.options);
     }
-    EXPECT_GT(ParseSize(std::u16string_view(share).substr(4)), 0u);
-}
-
-TEST(VmParameters, StackSizesPastTheTopSaturate) {
-    // Found by fuzzing: the last digit's sum wrapped, so 2^64 read as 0 and twenty nines as 8.
-    constexpr uint64_t kTop = ~uint64_t{0};
-    EXPECT_EQ(ParseSize(u"18446744073709551615"), kTop);
-    EXPECT_EQ(ParseSize(u"18446744073709551616"), kTop);
-    EXPECT_EQ(ParseSize(u"99999999999999999999"), kTop);
-    EXPECT_EQ(ParseSize(u"99999999999999999999k"), kTop);
-    EXPECT_EQ(ParseSize(u"18446744073709551614"), kTop - 1);
+    // A share of the memory is expanded before its size is read: the stack is the figure written.
+    Launcher launcher;
+    StringList options;
+    launcher.AddVmParameters(u"-Xss1P", options);
+    const NarrowString option = ToNarrow(options[0]);
+    ASSERT_EQ(option.View().back(), 'K') << option.c_str();
+    EXPECT_EQ(launcher.runThreadStackSize, std::strtoull(option.c_str() + 4, nullptr, 10) * 1024);
+    EXPECT_GT(launcher.runThreadStackSize, 0u);
 }
