@@ -55,19 +55,18 @@ TEST(PeHeaders, MachineOfWellFormedAndDamagedImages) {
     EXPECT_FALSE(LocatePeHeaders(noSignature.data(), noSignature.size(), offset));
 }
 
-TEST(PeHeaders, MachineExpectedInEachRegistryView) {
-    EXPECT_EQ(VmMachineOfView(false, true), kMachineAmd64);
-    EXPECT_EQ(VmMachineOfView(true, true), kMachineX86);
-    EXPECT_EQ(VmMachineOfView(false, false), kMachineX86);
-    EXPECT_EQ(VmMachineOfView(true, false), kMachineAmd64);
-}
-
-TEST(PeHeaders, ForeignMachineByBuild) {
-    EXPECT_TRUE(IsForeignMachine(kMachineX86, true));
-    EXPECT_FALSE(IsForeignMachine(0x8664, true));
-    EXPECT_FALSE(IsForeignMachine(kMachineX86, false));
-    EXPECT_TRUE(IsForeignMachine(0x8664, false));
-    // Neither build's twin can load an ARM64 library.
-    EXPECT_FALSE(IsForeignMachine(kMachineArm64, false));
-    EXPECT_FALSE(IsForeignMachine(kMachineArm64, true));
+// The machine each registry view's VM is built for, as the image header writes it: 0x14C for x86,
+// 0x8664 for x64. Neither build's twin can load an ARM64 (0xAA64) library.
+TEST(PeHeaders, MachineOfEachViewAndForeignMachines) {
+    const struct Case {
+        bool build64;
+        uint16_t own, other;
+    } cases[] = {{true, 0x8664, 0x14C}, {false, 0x14C, 0x8664}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(VmMachineOfView(false, c.build64), c.own);
+        EXPECT_EQ(VmMachineOfView(true, c.build64), c.other);
+        EXPECT_FALSE(IsForeignMachine(c.own, c.build64));
+        EXPECT_TRUE(IsForeignMachine(c.other, c.build64));
+        EXPECT_FALSE(IsForeignMachine(0xAA64, c.build64));
+    }
 }
