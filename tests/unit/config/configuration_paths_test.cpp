@@ -3,7 +3,6 @@
 #include "common/wide_printer.h"
 
 #include "config/configuration_paths.h"
-#include "config/ini_file.h"
 
 TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
     struct Case {
@@ -42,11 +41,4 @@ TEST(ConfigurationPaths, PerUserFile) {
         EXPECT_EQ(path.file, WideString(c.file));
         EXPECT_EQ(path.codeFolder, path.file.Left(path.file.FindLastUnit(u'\\')));
     }
-}
-
-TEST(LayeredRead, PlusSectionSuppliesEmptyKeys) {
-    EXPECT_EQ(LayerValue(u"main", u"other"), WideString(u"main"));
-    EXPECT_EQ(LayerValue(u"", u"lib"), WideString(u"lib"));
-    EXPECT_EQ(LayerValue(u"", u" lib"), WideString(u" lib"));
-    EXPECT_EQ(LayerValue(u"", u""), WideString());
 }
