@@ -24,20 +24,8 @@ TEST(IniFile, ValuesAcrossTheBufferDoublingBoundaries) {
     }
 }
 
-TEST(IniFile, AbsentFileSectionOrKeyReadsEmpty) {
-    TempFolder folder;
-    const WideString file = folder / u"app.ini";
-    TempFolder::WriteFile(file, "[Application]\r\nEmpty=\r\n");
-    WideString value(u"stale");
-    IniFile(folder / u"missing.ini").GetString(u"Application", u"Empty", value);
-    EXPECT_TRUE(value.IsEmpty());
-    value = u"stale";
-    IniFile(file).GetString(u"Nowhere", u"Empty", value);
-    EXPECT_TRUE(value.IsEmpty());
-    IniFile(file).GetString(u"Application", u"Empty", value);
-    EXPECT_TRUE(value.IsEmpty());
-}
-
+// The "+" section fills keys that are empty or absent, and is found in any letter case, as the
+// profile functions find sections. Absent files, sections and keys read empty.
 TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
     TempFolder folder;
     const WideString file = folder / u"app.ini";
@@ -45,38 +33,32 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
                           "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n"
                           "Library Path=\r\n"
                           "[Java Runtime Environment+]\r\nMain Class=ignored\r\nLibrary Path=lib\r\n"
-                          "System Path=\" sys\"\r\n");
+                          "System Path=\" sys\"\r\n[application]\r\nCmd=\r\n[APPLICATION+]\r\nCmd=--x\r\n");
     struct Case {
+        const char16_t* section;
         const char16_t* key;
         const char16_t* layered;
         const char16_t* plain;
     } cases[] = {
-        {u"Main Class", u"com.example.App", u"com.example.App"},
-        {u"Library Path", u"lib", u""},
-        {u"System Path", u" sys", u""},
-        {u"Missing", u"", u""},
+        {u"Java Runtime Environment", u"Main Class", u"com.example.App", u"com.example.App"},
+        {u"Java Runtime Environment", u"Library Path", u"lib", u""},
+        {u"Java Runtime Environment", u"System Path", u" sys", u""},
+        {u"Java Runtime Environment", u"Missing", u"", u""},
+        {u"Application", u"Cmd", u"--x", u""},
+        {u"Nowhere", u"Cmd", u"", u""},
     };
     LayeredIniFile layered(file);
     IniFile plain(file);
     for (const Case& c : cases) {
-        WideString value;
-        layered.GetString(u"Java Runtime Environment", c.key, value);
-        EXPECT_EQ(value, WideString(c.layered));
-        plain.GetString(u"Java Runtime Environment", c.key, value);
-        EXPECT_EQ(value, WideString(c.plain));
+        WideString value(u"stale");
+        layered.GetString(c.section, c.key, value);
+        EXPECT_EQ(value, WideString(c.layered)) << testing::PrintToString(std::u16string(c.key));
+        value = u"stale";
+        plain.GetString(c.section, c.key, value);
+        EXPECT_EQ(value, WideString(c.plain)) << testing::PrintToString(std::u16string(c.key));
     }
-}
-
-// The "+" section is found as the profile functions find sections: in any letter case.
-TEST(LayeredIniFile, PlusSectionNameInAnyCase) {
-    TempFolder folder;
-    const WideString file = folder / u"app.ini";
-    TempFolder::WriteFile(file, "[application]\r\nCmd=\r\n[APPLICATION+]\r\nCmd=--x\r\n");
-    LayeredIniFile layered(file);
-    WideString value;
-    layered.GetString(u"Application", u"Cmd", value);
-    EXPECT_EQ(value, WideString(u"--x"));
-    layered.GetString(u"Application", u"Other", value);
+    WideString value(u"stale");
+    IniFile(folder / u"missing.ini").GetString(u"Application", u"Cmd", value);
     EXPECT_TRUE(value.IsEmpty());
 }
 
