@@ -5,31 +5,27 @@
 
 #include "support/paths.h"
 
-TEST(PathClassification, AbsoluteUncAndLongPrefix) {
+TEST(PathClassification, AbsoluteFullUncAndLongPrefix) {
     struct Case {
         const char16_t* path;
-        bool absolute, unc, prefixed;
+        bool absolute, full, unc, prefixed;
     } cases[] = {
-        {u"C:\\a", true, false, false},   {u"C:", true, false, false},
-        {u"c:rel", true, false, false},   {u"\\\\srv\\share", true, true, false},
-        {u"\\\\?\\C:\\a", true, false, true}, {u"\\\\?", true, false, false},
-        {u"\\\\", true, false, false},    {u"\\a", false, false, false},
-        {u"a", false, false, false},      {u"data\\x.txt", false, false, false},
-        {u"//srv/share", false, false, false}, {u"", false, false, false},
+        {u"C:\\a", true, true, false, false},      {u"C:", true, false, false, false},
+        {u"c:rel", true, false, false, false},     {u"\\\\srv\\share", true, true, true, false},
+        {u"\\\\?\\C:\\a", true, true, false, true}, {u"\\\\?", true, true, false, false},
+        {u"\\\\", true, true, false, false},       {u"\\a", false, false, false, false},
+        {u"a", false, false, false, false},        {u"data\\x.txt", false, false, false, false},
+        {u"//srv/share", false, true, false, false}, {u"", false, false, false, false},
+        {u"c:/x", true, true, false, false},       {u"/rooted", false, false, false, false},
+        {u"1:\\x", true, false, false, false},     {u".\\jre", false, false, false, false},
+        {u"\\", false, false, false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsAbsolutePath(c.path), c.absolute) << testing::PrintToString(std::u16string(c.path));
+        EXPECT_EQ(IsFullyQualifiedPath(c.path), c.full) << testing::PrintToString(std::u16string(c.path));
         EXPECT_EQ(IsUncPath(c.path), c.unc);
         EXPECT_EQ(HasLongPathPrefix(c.path), c.prefixed);
     }
-}
-
-TEST(PathClassification, FullyQualified) {
-    for (const char16_t* path : {u"C:\\", u"c:/x", u"\\\\srv\\share", u"\\\\?\\C:\\a", u"//srv/s"})
-        EXPECT_TRUE(IsFullyQualifiedPath(path)) << testing::PrintToString(std::u16string(path));
-    for (const char16_t* path : {u"", u"C:", u"C:rel", u"\\rooted", u"/rooted", u"rel\\x", u"1:\\x",
-                                 u".\\jre", u"\\"})
-        EXPECT_FALSE(IsFullyQualifiedPath(path)) << testing::PrintToString(std::u16string(path));
 }
 
 TEST(SplitPath, RootThenComponents) {
