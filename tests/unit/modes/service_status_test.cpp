@@ -18,7 +18,7 @@ TEST(ServiceStatus, StartStopAndExit) {
     ServiceStatus status = RunningStatus();
     EXPECT_EQ(status.serviceType, 0x10u);
     EXPECT_EQ(status.controlsAccepted, 5u);
-    EXPECT_TRUE(Of(status) == (Seen{kServiceRunning, 0, 0}));
+    EXPECT_TRUE(Of(status) == (Seen{4, 0, 0}));  // SERVICE_RUNNING
     // Interrogation and other controls re-report; stop and shutdown stop.
     EXPECT_FALSE(IsStopControl(4));
     EXPECT_FALSE(IsStopControl(2));
@@ -27,13 +27,11 @@ TEST(ServiceStatus, StartStopAndExit) {
     EXPECT_FALSE(AdvanceStopPending(status));  // not stopping: nothing to renew
 
     EnterStopPending(status);
-    EXPECT_TRUE(Of(status) == (Seen{kServiceStopPending, 0, 3000}));
+    EXPECT_TRUE(Of(status) == (Seen{3, 0, 3000}));  // SERVICE_STOP_PENDING
     EXPECT_TRUE(AdvanceStopPending(status));
     EXPECT_TRUE(AdvanceStopPending(status));
-    EXPECT_TRUE(Of(status) == (Seen{kServiceStopPending, 2, 3000}));
+    EXPECT_TRUE(Of(status) == (Seen{3, 2, 3000}));
     EnterStopped(status, 0);
-    EXPECT_EQ(status.currentState, kServiceStopped);
-    EXPECT_EQ(status.win32ExitCode, 0u);  // a clean stop
     EXPECT_FALSE(AdvanceStopPending(status));  // a late renewal never reopens a stopped service
 }
 
@@ -42,11 +40,11 @@ TEST(ServiceStatus, AFailedRunStopsWithTheServicesOwnErrorCode) {
     const struct {
         int32_t exitCode;
         uint32_t win32, specific;
-    } cases[] = {{0, 0, 0}, {-1, 1066, 0xFFFFFFFFu}, {2, 1066, 2}};
+    } cases[] = {{0, 0, 0} /* a clean stop */, {-1, 1066, 0xFFFFFFFFu}, {2, 1066, 2}};
     for (const auto& c : cases) {
         ServiceStatus status = RunningStatus();
         EnterStopped(status, c.exitCode);
-        EXPECT_EQ(status.currentState, kServiceStopped) << c.exitCode;
+        EXPECT_EQ(status.currentState, 1u) << c.exitCode;  // SERVICE_STOPPED
         EXPECT_EQ(status.win32ExitCode, c.win32) << c.exitCode;
         EXPECT_EQ(status.serviceSpecificExitCode, c.specific) << c.exitCode;
     }
