@@ -90,6 +90,15 @@ def windows_path(path: Path) -> str:
     return "Z:" + str(path).replace("/", "\\")
 
 
+def long_folder(base: Path, length: int) -> Path:
+    """A folder below base whose Windows path is exactly length characters long (each name at
+    most 200 characters, as a POSIX file system allows)."""
+    folder = base
+    while len(windows_path(folder)) < length - 201:
+        folder = folder / ("d" * 200)
+    return folder / ("e" * (length - len(windows_path(folder)) - 1))
+
+
 class App:
     """A folder with one copy of a launcher executable."""
 
@@ -251,6 +260,47 @@ class Registry:
         if home is not None:
             lines.append(f'"{value}"="' + home.replace("\\", "\\\\") + '"')
         self._import(lines, bits)
+
+
+PREFIX = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix"))
+JRE = "Software\\JavaSoft\\Java Runtime Environment"
+OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
+TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
+NOT_FOUND = (b"Error: The Java Runtime Environment (JRE) was not found. Please  download and "
+             b"install a JRE (latest version) from: https://adoptium.net/ \r\n")
+
+
+def runtime_copy(folder: Path, source: Path, kit: bool = False) -> Path:
+    """A runtime folder of its own name (a link to a test runtime); a kit holds it as jre\\."""
+    target = folder / "jre" if kit else folder
+    target.parent.mkdir(parents=True, exist_ok=True)
+    os.symlink(source, target)
+    return folder
+
+
+def copy_runtime(target: Path, source: Path, version: str | None = None) -> Path:
+    """A real copy of a test runtime; with a version, a release file that names it."""
+    shutil.copytree(source, target)
+    if version:
+        (target / "release").write_text(f'IMPLEMENTOR="Test"\nJAVA_VERSION="{version}"\n')
+    return target
+
+
+def loaded_library(app: App) -> str | None:
+    """The VM library the test runtime recorded last, None when none was loaded."""
+    libraries = app.recorded("library")
+    return libraries[-1] if libraries else None
+
+
+def write_main_ini(app: App, **settings: str):
+    """An INI starting test.Echo with these settings: the pair's in [Application], the rest in
+    [Java Runtime Environment]."""
+    lines = ["[Java Runtime Environment]", "Main Class=test.Echo"]
+    application = {k: v for k, v in settings.items() if k in ("Pair Product", "Pair Return Code")}
+    lines += [f"{k}={v}" for k, v in settings.items() if k not in application]
+    if application:
+        lines += ["[Application]"] + [f"{k}={v}" for k, v in application.items()]
+    app.write_ini("\n".join(lines) + "\n" + app.class_path_section)
 
 
 @pytest.fixture

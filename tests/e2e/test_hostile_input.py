@@ -1,7 +1,7 @@
 """Input nobody writes on purpose: configuration files that are huge, garbled or no files at all,
-"JRE Path" values and VM libraries that lead nowhere, registry entries of absurd size or the
-wrong type, the longest command line there is, odd names and a broken "APPDATA". Each ends in
-its message or in a sound launch, never in a crash, a hang or a silent wrong result."""
+VM libraries that lead nowhere, registry entries of absurd size or the wrong type, the longest
+command line there is, odd names and a broken "APPDATA". Each ends in its message or in a sound
+launch, never in a crash, a hang or a silent wrong result."""
 
 import os
 import random
@@ -10,16 +10,13 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, MAIN_CLASS_MISSING, RUNTIMES, windows_path
-from test_runtime_discovery import JRE, MINUS_ONE, OWN_BITS, TWIN, loaded_library, runtime_copy, \
-    write_main_ini
+from conftest import JRE, MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, OWN_BITS, RUNTIMES, TWIN, App, \
+    loaded_library, long_folder, runtime_copy, windows_path, write_main_ini
 
 # A hang fails the test instead of blocking the run.
 TIMEOUT = 60
 # What Wine writes when a program dies of an exception.
 CRASH_SIGNS = (b"wine: Unhandled", b"Unhandled exception", b"page fault")
-NOT_FOUND = (b"Error: The Java Runtime Environment (JRE) was not found. Please  download and "
-             b"install a JRE (latest version) from: https://adoptium.net/ \r\n")
 ECHO_X = b"args: 1\r\nx\r\n"
 ECHO_STDERR = b"stderr: echo\r\n"
 MEGABYTE = 1 << 20
@@ -42,15 +39,6 @@ def environment(app: App, name: str) -> list[str]:
     """The values of an environment variable as the Java program saw it."""
     return [value[len(name) + 1:] for value in app.recorded("env")
             if value.startswith(name + "=")]
-
-
-def long_folder(base: Path, length: int) -> Path:
-    """A folder below base whose Windows path is exactly length characters long (each name at
-    most 200 characters, as a POSIX file system allows)."""
-    folder = base
-    while len(windows_path(folder)) < length - 201:
-        folder = folder / ("d" * 200)
-    return folder / ("e" * (length - len(windows_path(folder)) - 1))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -176,68 +164,35 @@ def test_configuration_file_without_read_permission(app):
 
 
 # ---------------------------------------------------------------------------------------------
-# "JRE Path"
-
-# Each case: the value, made from {rt} (a runtime folder beside the executable's folder, which is
-# the current directory), {rt_slashes} (the same with "/") and {long} (a runtime folder whose path
-# has 300 characters); and the runtime folder that is used (None: no runtime is found).
-JRE_PATHS = {
-    "the VM library file": ("{rt}\\bin\\client\\jvm.dll", None),
-    "a drive root": ("Z:\\", None),
-    "a relative folder a level up": ("..\\rt", "{rt}"),
-    "a relative folder that does not exist": ("no such runtime", None),
-    "a 300-character folder": ("{long}", "{long}"),
-    "forward slashes": ("{rt_slashes}/", "{rt}"),
-    "relative with forward slashes": ("../rt//", "{rt}"),
-}
-
-
-@pytest.mark.parametrize("case", list(JRE_PATHS))
-def test_jre_path(tmp_path, app, registry, case):
-    value, used = JRE_PATHS[case]
-    rt = runtime_copy(tmp_path / "rt", app.runtime("client"))
-    long = runtime_copy(long_folder(tmp_path / "long", 300), app.runtime("client"))
-    places = {"rt": windows_path(rt), "rt_slashes": windows_path(rt).replace("\\", "/"),
-              "long": windows_path(long)}
-    write_main_ini(app, **{"JRE Path": value.format(**places)})
-    result = run(app, "x", cwd=app.folder)
-    if used is None:
-        assert (result.returncode, result.stdout, result.stderr) == (MINUS_ONE, NOT_FOUND, b"")
-        assert loaded_library(app) is None
-    else:
-        home = used.format(**places)
-        assert (result.returncode, result.stdout, result.stderr) == (0, ECHO_X, ECHO_STDERR)
-        library = home + "\\bin\\client\\jvm.dll"
-        assert loaded_library(app) == library
-        assert environment(app, "QZ_JVM_PATH") == [library]
-        assert environment(app, "QZ_JVM_HOME") == [home]
-
-
-# ---------------------------------------------------------------------------------------------
 # The VM library
 
 def own_library(executable: str) -> bytes:
     return (RUNTIMES[executable] / "client" / "bin" / "client" / "jvm.dll").read_bytes()
 
 
-# Each case: what stands as bin\client\jvm.dll, and the error code of the failed load.
+# Each case: what stands as bin\client\jvm.dll, the error code of the failed load, and whether
+# the INI names the twin as "Pair Product" (then the launcher also reads the library's headers).
 VM_LIBRARIES = {
-    "empty": (lambda executable: b"", 193),
-    "cut at 1 KB": (lambda executable: own_library(executable)[:1024], 193),
-    "cut at 4 KB": (lambda executable: own_library(executable)[:4096], 193),
-    "headers pointing past the end": (lambda executable: own_library(executable)[:64], 193),
+    "empty": (lambda executable: b"", 193, True),
+    "cut at 1 KB": (lambda executable: own_library(executable)[:1024], 193, True),
+    "cut at 4 KB": (lambda executable: own_library(executable)[:4096], 193, True),
+    "headers pointing past the end": (lambda executable: own_library(executable)[:64], 193, True),
     # Handed over to the twin, which fails to load it in turn.
     "other architecture, cut at 4 KB": (
-        lambda executable: own_library(TWIN[executable])[:4096], 193),
-    "a folder": (None, 5),
+        lambda executable: own_library(TWIN[executable])[:4096], 193, True),
+    # Without a twin to hand it to, the launcher tries it itself.
+    "other architecture without Pair Product": (
+        lambda executable: own_library(TWIN[executable]), 193, False),
+    "a folder": (None, 5, True),
 }
 
 
 @pytest.mark.parametrize("case", [
-    pytest.param(case, marks=[pytest.mark.needs_32_bit] if "other architecture" in case else [])
+    pytest.param(case, marks=[pytest.mark.needs_32_bit] if "cut at 4 KB" in case and
+                 "other" in case else [])
     for case in VM_LIBRARIES])
 def test_broken_vm_library_in_jre_path(tmp_path, app, case):
-    content, error = VM_LIBRARIES[case]
+    content, error, pair = VM_LIBRARIES[case]
     runtime = tmp_path / "broken"
     library = runtime / "bin" / "client" / "jvm.dll"
     library.parent.mkdir(parents=True)
@@ -246,11 +201,10 @@ def test_broken_vm_library_in_jre_path(tmp_path, app, case):
         library.mkdir()
     else:
         library.write_bytes(content(app.executable))
-    # With a "Pair Product" the launcher also reads the library's headers itself.
     twin = App(app.folder, TWIN[app.executable])
     for launcher in (app, twin):
-        write_main_ini(launcher, **{"JRE Path": windows_path(runtime), "Pair Return Code": "yes",
-                                    "Pair Product": windows_path(twin.exe)})
+        write_main_ini(launcher, **{"JRE Path": windows_path(runtime), **(
+            {"Pair Return Code": "yes", "Pair Product": windows_path(twin.exe)} if pair else {})})
     result = run(app, "x")
     assert result.returncode == MINUS_ONE
     assert result.stdout == (f"Error: Failed to load Java VM library: {windows_path(library)} "

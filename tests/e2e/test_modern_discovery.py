@@ -1,30 +1,13 @@
 """Runtimes that current installers leave behind: the keys of current vendors (per machine and per
 user), JAVA_HOME, and the vendors' install folders, after the registry keys of old."""
 
-import os
 import shutil
 from pathlib import Path
 
 import pytest
 
-from conftest import App, BUILD, windows_path
-from test_runtime_discovery import JRE, MINUS_ONE, OWN_BITS, TWIN, loaded_library, runtime_copy, \
-    write_main_ini
-
-PREFIX = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix"))
-
-
-def release(folder: Path, version: str) -> Path:
-    (folder / "release").write_text(f'IMPLEMENTOR="Test"\nJAVA_VERSION="{version}"\n')
-    return folder
-
-
-def copy_runtime(target: Path, source: Path, version: str | None = None) -> Path:
-    shutil.copytree(source, target)
-    if version:
-        release(target, version)
-    return target
-
+from conftest import JRE, MINUS_ONE, OWN_BITS, PREFIX, TWIN, App, copy_runtime, loaded_library, \
+    runtime_copy, windows_path, write_main_ini
 
 ADOPTIUM = "Software\\Eclipse Adoptium\\JDK"
 ZULU = "Software\\Azul Systems\\Zulu"
@@ -144,24 +127,12 @@ def program_files(executable):
 
 def test_install_folders_are_searched_last(tmp_path, app, registry, program_files):
     own, _, created = program_files
-    vendor = own / "Eclipse Adoptium"
-    created.append(vendor)
-    copy_runtime(vendor / "jdk-11.0.21.9-hotspot", app.runtime("client"), "11.0.21")
-    copy_runtime(vendor / "jdk-17.0.9.9-hotspot", app.runtime("client"), "17.0.9")
-    write_main_ini(app)
-    result = app.run()
-    assert result.returncode == 0, result.stdout
-    assert "\\jdk-17.0.9.9-hotspot\\bin\\client\\jvm.dll" in loaded_library(app)
-    # The bounds and the VM type filter them as they filter registered runtimes.
-    write_main_ini(app, **{"Maximum Version": "11"})
-    assert app.run().returncode == 0
-    assert "\\jdk-11.0.21.9-hotspot\\" in loaded_library(app)
-    write_main_ini(app, **{"JVM Type": "server"})
-    assert app.run().returncode == MINUS_ONE
-    write_main_ini(app)
+    created.append(own / "Eclipse Adoptium")
+    copy_runtime(own / "Eclipse Adoptium" / "jdk-17.0.9.9-hotspot", app.runtime("client"), "17.0.9")
     # A registered runtime comes first, even an older one.
     registry.add(JRE, "1.8", runtime_copy(tmp_path / "registered", app.runtime("client")),
                  bits=OWN_BITS[app.executable])
+    write_main_ini(app)
     assert app.run().returncode == 0
     assert "\\registered\\" in loaded_library(app)
 
@@ -196,8 +167,10 @@ def test_other_processors_runtime_needs_the_pair(tmp_path, executable, registry,
     ({"JVM Source": "only_JDK"}, "jdk-17"),
     ({"JVM Source": "JDK"}, None),
     ({"VM Provider": "jrockit"}, None),
-], ids=["newest", "favor_JDK", "only_JDK", "unknown JVM Source", "JRockit"])
-def test_install_folders_obey_jvm_source_and_vm_provider(app, registry, program_files, settings,
+    ({"Maximum Version": "17"}, "jdk-17"),
+    ({"JVM Type": "server"}, None),
+], ids=["newest", "favor_JDK", "only_JDK", "unknown JVM Source", "JRockit", "maximum", "server"])
+def test_install_folders_are_filtered_and_ranked(app, registry, program_files, settings,
                                                          chosen):
     own, _, created = program_files
     vendor = own / "BellSoft"
