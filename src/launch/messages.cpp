@@ -36,11 +36,13 @@ void ReportWindowsError(int32_t reasonId, uint32_t errorCode) {
                     static_cast<int32_t>(errorCode));
 }
 
-void PrintError(std::u16string_view text) {
+WideString ErrorLine(std::u16string_view text) {
     WideString line(u"Error: ");
     line.Append(text).Append(u" \n");
-    WriteErrorLine(line);
+    return line;
 }
+
+void PrintError(std::u16string_view text) { WriteErrorLine(ErrorLine(text)); }
 
 ByteString EncodeForStream(std::u16string_view text) {
     ByteString utf8 = EncodeUtf8(text);

@@ -65,6 +65,8 @@ WideString SystemErrorText(uint32_t errorCode);
 
 // Prints a complete text as the error line "Error: <text> \n" (WriteErrorLine).
 void PrintError(std::u16string_view text);
+// The error line of a complete text, "Error: <text> \n", without printing it.
+WideString ErrorLine(std::u16string_view text);
 
 // The bytes of an error line as they reach a file or pipe: UTF-8, every "\n" written as "\r\n"
 // (what a text-mode C runtime stream writes on Windows).

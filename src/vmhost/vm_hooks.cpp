@@ -17,7 +17,7 @@ void JNICALL VmExitHook(jint code) {
         dotted.ReplaceUnit(u'/', u'.');
         WideString text;
         FormatResourceMessage(text, kMsgMainClassNotLoaded, {dotted});
-        ReportExitBeforeMain(u"Error: " + text + u" \n");
+        ReportExitBeforeMain(ErrorLine(text));
     }
     // The VM ends the process after this: what is gathered for the message box must show first.
     ShowGatheredErrors();
