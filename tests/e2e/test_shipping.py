@@ -1,11 +1,9 @@
-"""What a shipped executable carries: its version resource and icons, read back as Explorer reads
-them; paths beyond 260 units; and copies that users brand (icon and version strings replaced) and
-sign, which must still run main, read their own INI and show their messages."""
+"""What a shipped executable carries: its subsystem, version resource, icons and messages, read
+back as Explorer reads them; and a copy that a user brands (icon and version strings replaced)
+and signs, which must still run main, read its own INI and show its messages."""
 
-import shutil
-import struct
 import subprocess
-import zlib
+import struct
 
 import pytest
 
@@ -15,34 +13,12 @@ TOOLS = BUILD / "win64" / "tests"
 VERSION = (ROOT / "VERSION").read_text().strip()
 
 
-def resource_info(path) -> dict[str, str]:
-    result = subprocess.run([*RUNNER, str(TOOLS / "resource_info.exe"), windows_path(path)],
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+def tool(name: str, *args: str) -> dict[str, str]:
+    """A tool's report of "Name: value" lines as a dictionary."""
+    result = subprocess.run([*RUNNER, str(TOOLS / name), *args], stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=60)
     assert result.returncode == 0, result.stderr
-    lines = result.stdout.decode("utf-8").splitlines()
-    return dict(line.split(": ", 1) for line in lines)
-
-
-@pytest.mark.parametrize("executable", ALL_EXECUTABLES)
-def test_version_resource_names_the_file_and_the_version(tmp_path, executable):
-    app = App(tmp_path / "app", executable)
-    info = resource_info(app.exe)
-    kind = "windowless" if executable.endswith("w.exe") else "console"
-    processor = "x64" if "64" in executable else "x86"
-    assert info == {
-        "FixedFileVersion": f"{VERSION}.0",
-        "FixedProductVersion": f"{VERSION}.0",
-        "Translation": "0409 04b0",
-        "CompanyName": "The Quorvane developers",
-        "FileDescription": f"Quorvane Java launcher, {kind} ({processor})",
-        "FileVersion": VERSION,
-        "InternalName": executable.removesuffix("w.exe").removesuffix(".exe"),
-        "LegalCopyright": "Copyright (c) 2026 The Quorvane developers. MIT License.",
-        "OriginalFilename": executable,
-        "ProductName": "Quorvane",
-        "ProductVersion": VERSION,
-        "Icons": "16x16 32x32 48x48 256x256",
-    }
+    return dict(line.split(": ", 1) for line in result.stdout.decode("utf-8").splitlines())
 
 
 # Every message of the string table as the user must read it, written out here on purpose rather
@@ -88,50 +64,36 @@ MESSAGES = {
 
 
 @pytest.mark.parametrize("executable", ALL_EXECUTABLES)
-def test_string_table_holds_every_message_literally(tmp_path, executable):
+def test_subsystem_version_resource_and_string_table(tmp_path, executable):
     app = App(tmp_path / "app", executable)
-    result = subprocess.run([*RUNNER, str(TOOLS / "resource_info.exe"), "--strings",
-                             windows_path(app.exe), "202", "234"],
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
-    assert result.returncode == 0, result.stderr
-    texts = dict(line.split(": ", 1) for line in result.stdout.decode("utf-8").splitlines())
+    windowless = executable.endswith("w.exe")
+    image = app.exe.read_bytes()
+    pe_header = int.from_bytes(image[0x3C:0x40], "little")
+    assert image[pe_header + 0x5C] == (2 if windowless else 3)  # the GUI or the console subsystem
+    processor = "x64" if "64" in executable else "x86"
+    assert tool("resource_info.exe", windows_path(app.exe)) == {
+        "FixedFileVersion": f"{VERSION}.0",
+        "FixedProductVersion": f"{VERSION}.0",
+        "Translation": "0409 04b0",
+        "CompanyName": "The Quorvane developers",
+        "FileDescription": f"Quorvane Java launcher, {'windowless' if windowless else 'console'} "
+                           f"({processor})",
+        "FileVersion": VERSION,
+        "InternalName": executable.removesuffix("w.exe").removesuffix(".exe"),
+        "LegalCopyright": "Copyright (c) 2026 The Quorvane developers. MIT License.",
+        "OriginalFilename": executable,
+        "ProductName": "Quorvane",
+        "ProductVersion": VERSION,
+        "Icons": "16x16 32x32 48x48 256x256",
+    }
+    texts = tool("resource_info.exe", "--strings", windows_path(app.exe), "202", "234")
     assert texts == {str(key): value for key, value in MESSAGES.items()}
 
 
-def test_class_path_folder_beyond_260_units(tmp_path, executable):
-    """A wildcard class path in a folder whose path is over 300 units long. (The executable itself
-    stays on a short path: Wine cannot start a program from a longer one.)"""
-    deep = tmp_path / "jars"
-    while len(windows_path(deep)) < 300:
-        deep = deep / ("long folder name " + "x" * 40)
-    deep.mkdir(parents=True)
-    for name in ["one.jar", "two.jar"]:
-        (deep / name).write_bytes(b"")
-    app = App(tmp_path / "app", executable)
-    app.write_ini(f"[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(app.runtime('full'))}\n"
-                  f"[Class Path]\nClass Path={windows_path(deep)}\\*.jar\n")
-    result = app.run("x")
-    assert result.returncode == 0, result.stdout + result.stderr
-    assert result.stdout == b"args: 1\r\nx\r\n"
-    options = [option for option in app.recorded("option") if option.startswith("-Djava.class.path=")]
-    jars = sorted(f"{windows_path(deep)}\\{name}" for name in ["one.jar", "two.jar"])
-    assert sorted(options[0].removeprefix("-Djava.class.path=").rstrip(";").split(";")) == jars
-
-
-def png(size: int, rgb: tuple) -> bytes:
-    rows = b"".join(b"\x00" + bytes(rgb + (255,)) * size for _ in range(size))
-
-    def chunk(kind: bytes, data: bytes) -> bytes:
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
-
-
 def icon_file(path, sizes) -> None:
-    """An .ico of PNG images, one per size, as a user's icon editor writes it."""
-    images = [png(size, (200, 40, size % 256)) for size in sizes]
+    """An .ico of PNG images, one per size (only the directory is read back: the images hold
+    just the PNG signature)."""
+    images = [b"\x89PNG\r\n\x1a\n" + bytes(size) for size in sizes]
     offset = 6 + 16 * len(images)
     entries = b""
     for size, image in zip(sizes, images):
@@ -140,59 +102,31 @@ def icon_file(path, sizes) -> None:
     path.write_bytes(struct.pack("<HHH", 0, 1, len(images)) + entries + b"".join(images))
 
 
-def brand(app: App, tmp_path) -> None:
-    icon = tmp_path / "acme.ico"
-    icon_file(icon, [16, 32, 256])
-    result = subprocess.run([*RUNNER, str(TOOLS / "brand.exe"), windows_path(app.exe),
-                             windows_path(icon), "ProductName=Acme Tool",
-                             "FileDescription=Acme Tool", "CompanyName=Acme Ltd",
-                             "OriginalFilename=Acme Tool.exe", "FileVersion=4.2.0"],
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
-    assert result.returncode == 0, result.stderr
-    info = resource_info(app.exe)
+def test_branded_and_signed_copy_still_works(tmp_path, executable):
+    app = App(tmp_path / "app", executable, name="Acme Tool.exe")
+    icon_file(tmp_path / "acme.ico", [16, 32, 256])
+    tool("brand.exe", windows_path(app.exe), windows_path(tmp_path / "acme.ico"),
+         "ProductName=Acme Tool", "FileDescription=Acme Tool", "CompanyName=Acme Ltd",
+         "OriginalFilename=Acme Tool.exe", "FileVersion=4.2.0")
+    info = tool("resource_info.exe", windows_path(app.exe))
     assert (info["ProductName"], info["CompanyName"], info["FileVersion"], info["Icons"]) == (
         "Acme Tool", "Acme Ltd", "4.2.0", "16x16 32x32 256x256")
-
-
-def still_works(app: App) -> None:
-    """Runs main from its own INI, then shows a message of its string table."""
+    # Signed with a throwaway code-signing certificate.
+    key, certificate, unsigned = tmp_path / "key.pem", tmp_path / "cert.pem", tmp_path / "u.exe"
+    app.exe.rename(unsigned)
+    for command in [["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                     "-out", certificate, "-days", "2", "-subj", "/CN=Quorvane Test Signer",
+                     "-addext", "extendedKeyUsage=codeSigning"],
+                    ["osslsigncode", "sign", "-certs", certificate, "-key", key, "-n", "Acme Tool",
+                     "-h", "sha256", "-in", unsigned, "-out", app.exe]]:
+        subprocess.run(command, check=True, capture_output=True)
+    verified = subprocess.run(["osslsigncode", "verify", "-in", app.exe, "-CAfile", certificate],
+                              capture_output=True)
+    assert b"Signature verification: ok" in verified.stdout, verified.stdout + verified.stderr
+    # It runs main from its own INI, then shows a message of its string table.
     app.configure("test.Echo")
     result = app.run("x")
     assert (result.returncode, result.stdout) == (0, b"args: 1\r\nx\r\n"), result.stderr
     app.ini.unlink()
     result = app.run()
     assert (result.returncode, result.stdout) == (MINUS_ONE, MAIN_CLASS_MISSING)
-
-
-def test_branded_copy_still_works(tmp_path, executable):
-    app = App(tmp_path / "app", executable, name="Acme Tool.exe")
-    brand(app, tmp_path)
-    still_works(app)
-
-
-@pytest.fixture(scope="module")
-def certificate(tmp_path_factory):
-    """A throwaway code-signing certificate and its key."""
-    folder = tmp_path_factory.mktemp("certificate")
-    for tool in ["openssl", "osslsigncode"]:
-        assert shutil.which(tool), f"{tool} is not installed: run `make deps`"
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
-                    "-keyout", folder / "key.pem", "-out", folder / "cert.pem", "-days", "2",
-                    "-subj", "/CN=Quorvane Test Signer", "-addext", "extendedKeyUsage=codeSigning"],
-                   check=True, capture_output=True)
-    return folder
-
-
-def test_branded_and_signed_copy_still_works(tmp_path, executable, certificate):
-    app = App(tmp_path / "app", executable, name="Acme Tool.exe")
-    brand(app, tmp_path)
-    unsigned = tmp_path / "unsigned.exe"
-    app.exe.rename(unsigned)
-    subprocess.run(["osslsigncode", "sign", "-certs", certificate / "cert.pem",
-                    "-key", certificate / "key.pem", "-n", "Acme Tool", "-h", "sha256",
-                    "-in", unsigned, "-out", app.exe], check=True, capture_output=True)
-    verified = subprocess.run(["osslsigncode", "verify", "-in", app.exe,
-                               "-CAfile", certificate / "cert.pem"], capture_output=True)
-    assert verified.returncode == 0, verified.stdout + verified.stderr
-    assert b"Signature verification: ok" in verified.stdout
-    still_works(app)
