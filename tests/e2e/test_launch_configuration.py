@@ -8,51 +8,27 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, BUILD, windows_path, windows_tool
-from test_hostile_input import long_folder
+from conftest import App, BUILD, long_folder, windows_path, windows_tool
 
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
+ECHO = b"stderr: echo\r\n"
 
 
 def options(app: App) -> list[str]:
     return [option for option in app.recorded("option") if not option.endswith("[hook]")]
 
 
-def write(app: App, class_path: str | None = None, jre: str = "", application: str = "",
-          runtime: str = "client", encoding: str = "ascii"):
+def write(app: App, class_path: str, jre: str = "", application: str = "", encoding="ascii"):
     """An INI with test.Echo on a test runtime; the three sections' extra lines as given."""
-    text = ("[Java Runtime Environment]\nMain Class=test.Echo\n"
-            f"JRE Path={windows_path(app.runtime(runtime))}\n{jre}"
-            f"[Application]\n{application}")
-    if class_path is not None:
-        text += f"[Class Path]\nClass Path={class_path}\n"
-    app.write_ini(text, encoding=encoding)
+    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n{jre}[Application]\n"
+                  f"{application}[Class Path]\nClass Path={class_path}\n", encoding=encoding)
 
 
 def touch(*paths: Path):
     for path in paths:
         path.parent.mkdir(parents=True, exist_ok=True)
         path.write_bytes(b"")
-
-
-def test_class_path_entries(app):
-    folder = windows_path(app.folder)
-    touch(app.folder / "lib" / "b.jar", app.folder / "lib" / "c.jar", app.folder / "app.jar",
-          app.folder / "extra" / "x.jar", app.folder / "lib" / "classes" / "k.class")
-    write(app, "C:\\lib\\a.jar;\\lib\\*.jar;\\missing.jar;\\app.jar;\\\\server\\share\\x.jar;"
-               "%QZ_TEST_EXTRA%\\x.jar;;\\lib\\*", application="Embedded Jar=YES\n")
-    result = app.run(env={"QZ_TEST_EXTRA": f"{folder}\\extra"})
-    assert result.stdout == b"args: 0\r\n"
-    [class_path] = options(app)
-    assert class_path.startswith("-Djava.class.path=")
-    entries = class_path[len("-Djava.class.path="):].split(";")
-    assert entries[-1] == ""  # every entry is followed by ";"
-    # The wildcards list in the file system's order; the folder wildcard never lists . or ..
-    assert entries[:2] == [windows_path(app.exe), "C:\\lib\\a.jar"]
-    assert sorted(entries[2:4]) == [f"{folder}\\lib\\b.jar", f"{folder}\\lib\\c.jar"]
-    assert entries[4:7] == [f"{folder}\\app.jar", "\\\\server\\share\\x.jar", f"{folder}\\extra\\x.jar"]
-    assert sorted(entries[7:-1]) == [f"{folder}\\lib\\b.jar", f"{folder}\\lib\\c.jar",
-                                     f"{folder}\\lib\\classes"]
 
 
 @pytest.fixture
@@ -73,12 +49,22 @@ def unc():
 
 
 # Each case: the class path, the files made beside the executable, the environment, and the
-# class path the VM gets (fnmatch patterns). {folder} is the executable's folder and {long} a
-# folder of 300 characters holding x.jar and sub\, each also with "/" ({folder/}, {long/}) and
-# {long} in UNC form ({unc}).
+# class path the VM gets after the executable itself ("Embedded Jar"), as fnmatch patterns.
+# {folder} is the executable's folder and {long} a folder of 300 characters holding x.jar and
+# sub\, each also with "/" ({folder/}, {long/}) and {long} in UNC form ({unc}).
 CLASS_PATHS = {
+    # A relative entry that names no file is left out; each kept entry is followed by ";".
+    "entry forms": ("C:\\lib\\a.jar;\\missing.jar;\\app.jar;\\\\server\\share\\x.jar;"
+                    "%QZ_TEST_EXTRA%\\x.jar;;", ["app.jar", "extra/x.jar"],
+                    {"QZ_TEST_EXTRA": "{folder}\\extra"},
+                    ["C:\\lib\\a.jar", "{folder}\\app.jar", "\\\\server\\share\\x.jar",
+                     "{folder}\\extra\\x.jar"]),
+    # In the file system's order; the folder wildcard lists folders too, but never . or ..
+    "wildcards": ("\\lib\\*.jar;\\lib\\*", ["lib/b.jar", "lib/c.jar", "lib/classes/k.class"], {},
+                  ["{folder}\\lib\\[bc].jar"] * 2 + ["{folder}\\lib\\[bc]*"] * 3),
     "forward slashes": ("/lib/b.jar;{folder/}/lib/*.jar", ["lib/b.jar"], {},
                         ["{folder}/lib/b.jar", "{folder/}/lib/b.jar"]),
+    "a folder beyond 260 units": ("{long}\\*.jar", [], {}, ["{long}\\x.jar"]),
     "a long pattern with ..": ("{long}\\sub\\..\\*.jar", [], {}, ["{long}\\sub\\..\\x.jar"]),
     "a long pattern with forward slashes": ("{long/}/*.jar", [], {}, ["{long/}/x.jar"]),
     "a long UNC pattern": ("{unc}\\*.jar", [], {}, ["{unc}\\x.jar"]),
@@ -87,25 +73,26 @@ CLASS_PATHS = {
         "%QZ_TEST_LONG%\\x.jar;\\app.jar", ["app.jar"], {"QZ_TEST_LONG": "C:\\" + "a" * 32762},
         ["{folder}\\app.jar"]),
     # The VM would split the name at the ";": it gets the 8.3 name.
-    "a jar whose name holds ;": ("\\lib\\*.jar", ["lib/a;b.jar"], {}, ["{folder}\\lib\\A_B~*.JAR"]),
+    "a jar whose name holds ;": ("\\lib\\*.jar", ["lib/a;b.jar"], {},
+                                 ["{folder}\\lib\\A_B~*.JAR"]),
 }
 
 
 @pytest.mark.parametrize("case", list(CLASS_PATHS))
-def test_class_path_spellings(tmp_path, app, unc, case):
+def test_class_path_forms(tmp_path, app, unc, case):
     class_path, files, env, expected = CLASS_PATHS[case]
     long = long_folder(tmp_path / "long", 300)
     (long / "sub").mkdir(parents=True)
     touch(long / "x.jar", *(app.folder / name for name in files))
     places = {"folder": windows_path(app.folder), "long": windows_path(long), "unc": unc(long)}
     places.update({f"{name}/": place.replace("\\", "/") for name, place in list(places.items())})
-    write(app, class_path.format_map(places))
-    result = app.run(env=env)
+    write(app, class_path.format_map(places), application="Embedded Jar=YES\n")
+    result = app.run(env={name: value.format_map(places) for name, value in env.items()})
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     [option] = options(app)
     entries = option[len("-Djava.class.path="):].split(";")
     assert entries[-1] == ""
-    patterns = [pattern.format_map(places) for pattern in expected]
+    patterns = [windows_path(app.exe)] + [pattern.format_map(places) for pattern in expected]
     assert len(entries) - 1 == len(patterns), entries
     assert all(fnmatch.fnmatchcase(entry, pattern)
                for entry, pattern in zip(entries, patterns)), entries
@@ -122,41 +109,35 @@ def test_empty_class_path_still_runs_main_without_the_rest(app):
     assert (app.folder / "out.log").read_bytes() == b""
 
 
-def test_cmd_arguments_follow_the_command_line(app):
-    write(app, "C:\\app.jar", application='Cmd=--profile "two words" "" %QZ_TEST_LAST%\n')
-    result = app.run("first", env={"QZ_TEST_LAST": "last"})
-    assert result.stdout == b"args: 4\r\nfirst\r\n--profile\r\ntwo words\r\nlast\r\n"
-
-
-def test_vm_parameters(app):
-    write(app, "C:\\app.jar",
-          jre='Virtual Machine Parameters= -Xmx50:256:1000P -Dapp.home="C:\\My App" '
-              '-Dhome=%QZ_TEST_HOME% "" -Xss4m\n')
-    result = app.run(env={"QZ_TEST_HOME": "Z:\\h"})
-    assert result.returncode == 0, result.stdout
+# Each case: "Virtual Machine Parameters", the options the VM gets after the class path, the stack
+# that the thread running main reserves (2 MB is the executables' own default) and the trace line
+# on it ({top}: the largest size of the executable's word). Every case has the same "Cmd".
+VM_PARAMETERS = {
     # No empty option (the leading blank, the empty quotes): a VM refuses one. Half of what even
     # a 32-bit process sees of a machine of more than 2 GB is capped at 1000 MB.
-    assert options(app)[1:] == ["-Xmx1024000K", "-Dapp.home=C:\\My App", "-Dhome=Z:\\h", "-Xss4m"]
-
-
-# Each case: the -Xss option, the stack that the thread running main reserves (2 MB is the
-# executables' own default) and the trace line on it ({top}: the largest size of the executable's
-# word).
-STACKS = [
-    ("-Xss4m", 4 << 20, None),
+    "forms and variables": (' -Xmx50:256:1000P -Dapp.home="C:\\My App" -Dhome=%QZ_TEST_HOME% "" '
+                            '-Xss4m', ["-Xmx1024000K", "-Dapp.home=C:\\My App", "-Dhome=Z:\\h",
+                                       "-Xss4m"], 4 << 20, None),
     # Reserved, not committed: otherwise the executable's default would be the reservation.
-    ("-Xss1536k", 1536 << 10, None),
+    "a stack below the default": ("-Xss1536k", ["-Xss1536k"], 1536 << 10, None),
     # Saturated: the system cannot reserve it, and must not be asked.
-    ("-Xss99999999999999999999", 2 << 20, "trace: run thread: a stack of {top} bytes cannot be had "
-                                          "(error 8): the executable's default stack instead"),
-]
+    "a stack beyond the word": ("-Xss99999999999999999999", ["-Xss99999999999999999999"], 2 << 20,
+                                "trace: run thread: a stack of {top} bytes cannot be had "
+                                "(error 8): the executable's default stack instead"),
+}
 
 
-@pytest.mark.parametrize("option,reserve,trace", STACKS)
-def test_run_thread_stack(app, option, reserve, trace):
-    write(app, "C:\\app.jar", jre=f"Virtual Machine Parameters={option}\n")
-    result = app.run(env={"QZ_TRACE": "1"})
-    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+@pytest.mark.parametrize("case", list(VM_PARAMETERS))
+def test_vm_parameters_cmd_arguments_and_the_run_thread_stack(app, case):
+    parameters, expected, reserve, trace = VM_PARAMETERS[case]
+    write(app, "C:\\app.jar", jre=f"Virtual Machine Parameters={parameters}\n",
+          application='Cmd=--profile "two words" "" %QZ_TEST_LAST%\n')
+    result = app.run("first", env={"QZ_TRACE": "1", "QZ_TEST_HOME": "Z:\\h",
+                                   "QZ_TEST_LAST": "last"})
+    # The "Cmd" arguments follow the command line's.
+    assert (result.returncode, result.stdout) == (
+        0, b"args: 4\r\nfirst\r\n--profile\r\ntwo words\r\nlast\r\n")
+    assert options(app)[1:] == expected
     assert app.recorded("create-thread") == ["other"]
     assert app.recorded("stack-reserve") == [str(reserve)]
     lines = [line for line in result.stderr.decode().splitlines()
@@ -165,50 +146,45 @@ def test_run_thread_stack(app, option, reserve, trace):
     assert lines == ([] if trace is None else [trace.format(top=top)])
 
 
-def test_library_path_and_path(app):
-    runtime = windows_path(app.runtime("client"))
-    write(app, "C:\\app.jar", jre="Library Path=native\nSystem Path=Z:\\tools;\n")
-    assert app.run().returncode == 0
-    [path] = [value[len("Path="):] for value in app.recorded("env") if value.startswith("Path=")]
-    assert path.startswith("Z:\\tools;") and path.endswith(f";{runtime}\\bin")
-    old_path = path[len("Z:\\tools;"):-len(f";{runtime}\\bin")]
-    assert old_path and "%" not in old_path
-    # The library-path option comes first, with the Path as it was before the change.
-    assert options(app)[0] == (f"-Djava.library.path=native;{windows_path(app.folder)}\\;.;"
-                               f"{old_path};{runtime}\\lib")
-
-
 # The variable that gives the program its Path: PATH on Windows; here PATH is Wine's own, and Wine
 # puts a "Path" it is handed in front of the Windows one.
 PATH_VARIABLE = "PATH" if os.name == "nt" else "Path"
 
 
 def recorded_path(app: App) -> str:
-    [path] = [entry[len("Path="):] for entry in app.recorded("env")
-              if entry.startswith("Path=")]
+    [path] = [entry[len("Path="):] for entry in app.recorded("env") if entry.startswith("Path=")]
     return path
 
 
 @pytest.mark.parametrize("fits", [True, False], ids=["32 766 characters", "32 767 characters"])
-def test_path_at_the_limit(app, fits):
-    """The runtime's bin folder ends the new Path, or the Path stays as it was: never cut."""
-    write(app, "C:\\app.jar")
-    runtime_bin = windows_path(app.runtime("client")) + "\\bin"
-    # What the program's Path holds beside the one it is given (Wine adds its own).
+def test_library_path_and_a_path_that_is_never_cut(app, fits):
+    """"System Path" goes in front of the Path and the runtime's bin folder at its end; where that
+    would be too long for the system, the Path stays as it was."""
+    runtime = windows_path(app.runtime("client"))
+    write(app, "C:\\app.jar", jre="Library Path=native\nSystem Path=Z:\\tools;\n")
     assert app.run(env={PATH_VARIABLE: "C:\\x"}).returncode == 0
-    inherited = len(recorded_path(app)) - len("C:\\x;") - len(runtime_bin)
+    path = recorded_path(app)
+    assert path.startswith("Z:\\tools;C:\\x;") and path.endswith(f";{runtime}\\bin")
+    old_path = path[len("Z:\\tools;"):-len(f";{runtime}\\bin")]
+    assert "%" not in old_path
+    # The library-path option comes first, with the Path as it was before the change.
+    assert options(app)[0] == (f"-Djava.library.path=native;{windows_path(app.folder)}\\;.;"
+                               f"{old_path};{runtime}\\lib")
+    # What the program's Path holds beside the one it is given (Wine adds its own), then a Path
+    # that fills the limit with the bin folder, or is one beyond.
+    fill = 32766 - (len(old_path) - len("C:\\x")) - len(f";{runtime}\\bin") - len("C:\\")
+    given = "C:\\" + "p" * (fill + (not fits))
+    write(app, "C:\\app.jar")
     app.record_file.unlink()
-    fill = 32766 - inherited - len(";") - len(runtime_bin) - len("C:\\") + (not fits)
-    given = "C:\\" + "p" * fill
     result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     path = recorded_path(app)
     lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: Path")]
     if fits:
-        assert path.startswith(given) and path.endswith(";" + runtime_bin) and len(path) == 32766
+        assert path.startswith(given) and path.endswith(f";{runtime}\\bin") and len(path) == 32766
         assert lines == []
     else:
-        assert path.startswith(given) and len(path) + len(";") + len(runtime_bin) == 32767
+        assert path.startswith(given) and len(path) + len(f";{runtime}\\bin") == 32767
         assert lines == ["trace: Path: 32767 characters with the runtime's bin folder, more than "
                          "the system's 32766: Path stays as it was"]
 
@@ -228,26 +204,40 @@ def test_folders_the_code_page_cannot_spell_reach_the_vm_in_short_form(tmp_path,
     assert "?" not in library_path
 
 
-def today(pattern: str) -> str:
-    return time.strftime(pattern)
+# Each case: the "Output File" and "Error File" lines, the files there before, the files after
+# (time.strftime patterns) and what standard error must hold.
+STREAMS = {
+    "dates and created folders": (
+        "Output File=logs\\out_%yyyyMMdd%.log\nError File=%QZ_TEST_LOGS%\\err_%yyyy-MM-dd%.log\n",
+        {}, {"logs/out_%Y%m%d.log": b"args: 0\r\n", "logs/errors/err_%Y-%m-%d.log": ECHO},
+        b""),
+    "append for exactly yes": ("Output File=out.log\nOutput Append=yes\n", {"out.log": b"old\r\n"},
+                               {"out.log": b"old\r\nargs: 0\r\n"}, ECHO),
+    "Yes is no append": ("Output File=out.log\nOutput Append=Yes\n", {"out.log": b"old\r\n"},
+                         {"out.log": b"args: 0\r\n"}, ECHO),
+    # The same file under another name ({short}: its 8.3 name) keeps both streams.
+    "one file for both streams": ("Output File=both streams.log\nError File={short}\n",
+                                  {"both streams.log": b""},
+                                  {"both streams.log": b"args: 0\r\n" + ECHO}, b""),
+    # An output file that cannot be opened leaves the console.
+    "unopenable": ("Output File=Q:\\no such drive\\out.log\n", {}, {},
+                   b"java.io.FileNotFoundException"),
+}
 
 
-def test_redirected_streams_with_dates_and_created_folders(app):
-    write(app, "C:\\app.jar", application="Output File=logs\\out_%yyyyMMdd%.log\n"
-                                          "Error File=%QZ_TEST_LOGS%\\err_%yyyy-MM-dd%.log\n")
-    result = app.run("a", env={"QZ_TEST_LOGS": "logs\\errors"}, cwd=app.folder)
-    assert (result.returncode, result.stdout, result.stderr) == (0, b"", b"")
-    assert (app.folder / "logs" / f"out_{today('%Y%m%d')}.log").read_bytes() == b"args: 1\r\na\r\n"
-    assert (app.folder / "logs" / "errors" / f"err_{today('%Y-%m-%d')}.log").read_bytes() == \
-        b"stderr: echo\r\n"
-
-
-@pytest.mark.parametrize("append,expected", [("yes", b"old\r\nargs: 0\r\n"), ("Yes", b"args: 0\r\n")])
-def test_append_only_for_exactly_yes(app, append, expected):
-    (app.folder / "out.log").write_bytes(b"old\r\n")
-    write(app, "C:\\app.jar", application=f"Output File=out.log\nOutput Append={append}\n")
-    assert app.run(cwd=app.folder).returncode == 0
-    assert (app.folder / "out.log").read_bytes() == expected
+@pytest.mark.parametrize("case", list(STREAMS))
+def test_redirected_streams(app, case):
+    lines, before, after, stderr = STREAMS[case]
+    for name, data in before.items():
+        (app.folder / name).write_bytes(data)  # a long name has its 8.3 name once the file exists
+    if "{short}" in lines:
+        lines = lines.replace("{short}", short_name(app.folder / "both streams.log"))
+    write(app, "C:\\app.jar", application=lines)
+    result = app.run(env={"QZ_TEST_LOGS": "logs\\errors"})
+    assert (result.returncode, result.stdout) == (0, b"" if after else b"args: 0\r\n")
+    assert stderr in result.stderr if stderr else result.stderr == b""
+    for name, data in after.items():
+        assert (app.folder / time.strftime(name)).read_bytes() == data, name
 
 
 def short_name(path: Path) -> str:
@@ -255,26 +245,3 @@ def short_name(path: Path) -> str:
     listing = windows_tool("cmd", "/c", "dir", "/x", windows_path(path.parent)).stdout.decode()
     [line] = [line for line in listing.splitlines() if line.endswith(" " + path.name)]
     return line[:-len(path.name) - 1].split()[-1]
-
-
-# The error file's name for the output file "both streams.log", written as the case needs it.
-@pytest.mark.parametrize("spelling", [
-    lambda file: ".\\BOTH STREAMS.log",
-    lambda file: "\\\\?\\" + windows_path(file),
-    short_name,
-], ids=["case and dot", "long-path prefix", "8.3 name"])
-def test_one_file_for_both_streams_keeps_both(app, spelling):
-    file = app.folder / "both streams.log"
-    file.write_bytes(b"")  # a long name has an 8.3 name beside it once the file exists
-    write(app, "C:\\app.jar", application=f"Output File={file.name}\nError File={spelling(file)}\n")
-    assert app.run(cwd=app.folder).returncode == 0
-    assert file.read_bytes() == b"args: 0\r\nstderr: echo\r\n"
-
-
-def test_unopenable_output_file_leaves_the_console(app):
-    write(app, "C:\\app.jar", application="Output File=Q:\\no such drive\\out.log\n")
-    result = app.run()
-    assert result.returncode == 0
-    assert result.stdout == b"args: 0\r\n"
-    assert b"java.io.FileNotFoundException" in result.stderr
-    assert result.stderr.endswith(b"stderr: echo\r\n")
