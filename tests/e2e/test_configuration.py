@@ -8,7 +8,6 @@ import pytest
 from conftest import MAIN_CLASS_MISSING, MINUS_ONE, App, windows_path
 
 
-
 @pytest.mark.parametrize("ini", [
     None,
     "[Java Runtime Environment]\nJRE Path=C:\\jre\n",
@@ -25,41 +24,14 @@ def test_missing_main_class_is_one_error_line(any_app, ini):
     assert result.stderr == b""
 
 
-def runtime_line(app: App) -> str:
-    """"JRE Path" of a test runtime; the class path comes in a section of its own at the end."""
-    return f"JRE Path={windows_path(app.runtime('client'))}\n"
-
-
-@pytest.mark.parametrize("plus", [
-    "",
-    "[Java Runtime Environment+]\nMain Class=test.Echo\n",
-], ids=["section", "plus section"])
-def test_main_class_is_found(app, plus):
-    main_class = "" if plus else "test.Echo"
-    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n" + runtime_line(app)
-                  + plus + app.class_path_section)
-    result = app.run()
-    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
-    assert app.recorded("lookup") == ["LauncherHelper test.Echo"]
-
-
-def test_ini_takes_the_executables_own_name(tmp_path, executable):
-    renamed = App(tmp_path / "renamed", executable, name="My App.v2.exe")
-    renamed.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n" + runtime_line(renamed)
-                      + renamed.class_path_section)
-    assert renamed.ini.name == "My App.v2.ini"
-    # The INI of the executable's original name is not read.
-    (renamed.folder / executable.replace(".exe", ".ini")).write_text(
-        "[Java Runtime Environment]\nMain Class=test.Exit\n")
-    result = renamed.run()
-    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
-    assert renamed.recorded("lookup") == ["LauncherHelper test.Echo"]
-
-
-def test_folder_and_ini_with_non_ascii_names(tmp_path, executable):
-    app = App(tmp_path / "Приложение Jäva", executable)
+def test_ini_of_the_executables_own_name_in_a_non_ascii_folder(tmp_path, executable):
+    app = App(tmp_path / "Приложение Jäva", executable, name="My App.v2.exe")
     app.write_ini("[Java Runtime Environment]\nMain Class=com.example.Приложение\n"
-                  + runtime_line(app), encoding="utf-16-le")
+                  f"JRE Path={windows_path(app.runtime('client'))}\n", encoding="utf-16-le")
+    assert app.ini.name == "My App.v2.ini"
+    # The INI of the executable's original name is not read.
+    (app.folder / executable.replace(".exe", ".ini")).write_text(
+        "[Java Runtime Environment]\nMain Class=test.Exit\n")
     result = app.run()
     # The name reached the runtime whole; the test runtime has no such class.
     assert result.returncode == 1
@@ -69,7 +41,7 @@ def test_folder_and_ini_with_non_ascii_names(tmp_path, executable):
 
 
 def test_plus_sections_supply_values_as_written(tmp_path, app):
-    """Keys that are empty in their own section are taken whole from the "+" section."""
+    # Keys that are empty in their own section are taken whole from the "+" section.
     app.write_ini("[Java Runtime Environment]\nMain Class=\nJRE Path=\n"
                   "[Java Runtime Environment+]\nMain Class=test.Throws\n"
                   f"JRE Path={windows_path(app.runtime('client'))}\n"
@@ -82,8 +54,8 @@ def test_plus_sections_supply_values_as_written(tmp_path, app):
 
 
 def test_no_per_user_file_without_appdata(tmp_path, app):
-    """With "APPDATA" unset the per-user file would lie at the root of the current drive, where
-    anybody may plant one: it is not read."""
+    # With "APPDATA" unset the per-user file would lie at the root of the current drive, where
+    # anybody may plant one: it is not read.
     product = f"Quorvane Test {tmp_path.name}"
     app.write_ini(f"[Product Information]\nProduct Name={product}\nProduct Code={{1}}\n"
                   "[Java Runtime Environment]\nMain Class=test.Echo\n"
