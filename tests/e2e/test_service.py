@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from conftest import App, BUILD, RUNNER, WINDOWLESS, end_processes_in, windows_path
+from conftest import App, BUILD, RUNNER, end_processes_in, windows_path
 
 SERVICE_CONTROL = BUILD / "win64" / "tests" / "service_control.exe"
 STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
@@ -59,21 +59,11 @@ class Service:
 
 @pytest.fixture
 def service(tmp_path, executable):
-    yield from installed_service(tmp_path, executable)
-
-
-@pytest.fixture(params=list(WINDOWLESS.values()))
-def windowless_service(tmp_path, request):
-    yield from installed_service(tmp_path, request.param)
-
-
-def installed_service(tmp_path, executable):
     # The wineserver ends a service once no ordinary process is left: this one stays meanwhile.
     keeper = subprocess.Popen([*RUNNER, "cmd.exe"], stdin=subprocess.PIPE,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     name = f"QzTest{os.getpid()}{executable.split('.')[0]}{tmp_path.name[-2:].strip('_')}"
-    service = Service(App(tmp_path / "service", executable), name)
-    yield service
+    yield Service(App(tmp_path / "service", executable), name)
     control("control", name, "1", check=False)
     control("delete", name, check=False)
     end_processes_in(tmp_path)
@@ -81,15 +71,20 @@ def installed_service(tmp_path, executable):
     keeper.wait()
 
 
-@pytest.mark.parametrize("omit,arguments", [
-    ("", ["img1", "{name}", "a", "b", "c"]),
-    ("Omit Service Name=no\n", ["img1", "a", "b", "c"]),
-], ids=["with service name", "omitted"])
-def test_main_arguments_and_a_stop_control(service, omit, arguments):
+# The windowless executables serve the same controls as the console ones.
+@pytest.mark.parametrize("executable,omit,arguments", [
+    ("quorvane64.exe", "", ["img1", "{name}", "a", "b", "c"]),
+    ("quorvane.exe", "", ["img1", "{name}", "a", "b", "c"]),
+    ("quorvane64.exe", "Omit Service Name=no\n", ["img1", "a", "b", "c"]),
+    ("quorvane64w.exe", "", ["img1", "{name}", "a", "b", "c"]),
+    ("quorvanew.exe", "", ["img1", "{name}", "a", "b", "c"]),
+], ids=["with service name", "32-bit", "name omitted", "windowless", "windowless 32-bit"])
+def test_main_arguments_interrogation_and_a_stop_control(service, omit, arguments):
     service.install(application=omit)
     control("start", service.name, "a", "b")
     service.app.wait_for_record("main-args")
-    assert state(service.name)[0] == RUNNING
+    # An interrogation is answered with the state unchanged.
+    assert f"state={RUNNING} checkpoint=0 waithint=0" in control("control", service.name, "4")
     assert service.app.recorded("arg") == [argument.format(name=service.name)
                                            for argument in arguments]
     reply = control("control", service.name, "1")
@@ -99,10 +94,15 @@ def test_main_arguments_and_a_stop_control(service, omit, arguments):
     wait_for_state(service.name, STOPPED)
 
 
-def test_a_slow_stop_keeps_the_check_point_advancing(service):
-    service.install(stop_ms=5000)
+def test_a_slow_stop_of_threads_that_outlive_main(service):
+    """main returns at once and a thread of the program keeps the VM alive until stop(), which
+    takes 5 s: the service runs on, the check point advances, and it has stopped only once the
+    program's threads have ended."""
+    service.install(wait_ms=0, linger_ms=60000, stop_ms=5000)
     control("start", service.name)
-    service.app.wait_for_record("main-args")
+    service.app.wait_for_record("main-return")
+    time.sleep(1)
+    assert state(service.name)[0] == RUNNING
     control("control", service.name, "1")
     seen = []
     deadline = time.monotonic() + 4
@@ -112,6 +112,7 @@ def test_a_slow_stop_keeps_the_check_point_advancing(service):
     assert all(entry[0] == STOP_PENDING and entry[2] == 3000 for entry in seen), seen
     assert max(entry[1] for entry in seen) >= 2, seen
     wait_for_state(service.name, STOPPED)
+    assert "program-threads-ended" in service.app.record()
 
 
 @pytest.mark.parametrize("main_class,properties,exit_codes", [
@@ -121,70 +122,32 @@ def test_a_slow_stop_keeps_the_check_point_advancing(service):
     ("test.Exit", {"exit_code": 2}, (1066, 2)),
     ("test.Missing", {}, (1066, 1)),  # the JDK's launcher helper ends the VM with 1
     ("test.Single", {"runtime": "nocreate"}, (1066, 0xFFFFFFFF)),
-], ids=["System.exit(0)", "System.exit(2)", "no main class", "VM library without entry points"])
+    # A stop while the VM is created ends the start: main is never called.
+    ("test.Single", {"create_delay_ms": 8000}, (0, 0)),
+], ids=["System.exit(0)", "System.exit(2)", "no main class", "VM library without entry points",
+        "stop while the VM is created"])
 def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_class, properties,
                                                                  exit_codes):
     service.install(main_class, **properties)
     control("start", service.name)
+    if "create_delay_ms" in properties:  # main is then never called
+        control("control", service.name, "1")
     wait_for_state(service.name, STOPPED)
     found = re.search(r"exit=(\d+) specific=(\d+)", control("query", service.name))
     assert tuple(int(group) for group in found.groups()) == exit_codes
+    if "create_delay_ms" in properties:
+        assert "main-args" not in "".join(service.app.record())
 
 
-def test_a_stop_while_the_vm_is_created_ends_the_start(service):
-    service.install(create_delay_ms=8000)
-    control("start", service.name)
-    control("control", service.name, "1")
-    wait_for_state(service.name, STOPPED)
-    assert "main-args" not in "".join(service.app.record())
-
-
-def test_stopped_only_once_the_programs_own_threads_have_ended(service):
-    # main returns at once; a thread of the program keeps the VM alive until stop() is called.
-    service.install(wait_ms=0, linger_ms=60000)
-    control("start", service.name)
-    service.app.wait_for_record("main-return")
-    time.sleep(1)
-    assert state(service.name)[0] == RUNNING
-    control("control", service.name, "1")
-    wait_for_state(service.name, STOPPED)
-    record = service.app.record()
-    assert "stop-called" in record and "program-threads-ended" in record
-
-
-def test_windowless_service_runs_and_stops(windowless_service):
-    """The windowless executables serve the same controls as the console ones."""
-    service = windowless_service
-    service.install()
-    control("start", service.name)
-    service.app.wait_for_record("main-args")
-    assert state(service.name)[0] == RUNNING
-    control("control", service.name, "1")
-    wait_for_state(service.name, STOPPED)
-    assert "stop-called" in service.app.record()
-
-
-def test_interrogation_answers_with_the_state_unchanged(service):
-    service.install()
-    control("start", service.name)
-    service.app.wait_for_record("main-args")
-    assert f"state={RUNNING} checkpoint=0 waithint=0" in control("control", service.name, "4")
-
-
-def test_console_start_of_a_service_ends_with_the_dispatchers_error(tmp_path, executable):
-    app = App(tmp_path / "console", executable)
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(app.runtime('client'))}\n"
-                  "[Application]\nApplication Type=service\nSingle Instance=yes\n")
-    result = app.run_command_line("{exe}", env={"QZ_SPAWN_PRINT_EXIT_CODE": "1"})
+@pytest.mark.parametrize("kind,output", [
     # ERROR_FAILED_SERVICE_CONTROLLER_CONNECT, and not a word of the launcher's own.
-    assert result.stdout == b"exit code: 1063\n"
-    assert app.record() == []
-
-
-def test_capitalised_service_is_a_console_run(app):
+    ("service", b"exit code: 1063\n"),
+    ("Service", b"args: 1\r\nx\r\nexit code: 0\n"),
+], ids=["a service started from a console", "Service is a console run"])
+def test_console_start_by_application_type(app, kind, output):
     app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(app.runtime('client'))}\n"
-                  "[Application]\nApplication Type=Service\n" + app.class_path_section)
-    result = app.run("x")
-    assert (result.returncode, result.stdout) == (0, b"args: 1\r\nx\r\n")
+                  f"JRE Path={windows_path(app.runtime('client'))}\n[Application]\n"
+                  f"Application Type={kind}\nSingle Instance=yes\n" + app.class_path_section)
+    result = app.run_command_line('"{exe}" x', env={"QZ_SPAWN_PRINT_EXIT_CODE": "1"})
+    assert result.stdout == output
+    assert (app.record() == []) == (kind == "service")
