@@ -10,7 +10,6 @@ import pytest
 from conftest import MINUS_ONE, RUNNER, App, end_processes_in, windows_path
 
 
-
 @pytest.fixture
 def app(tmp_path, executable):
     app = App(tmp_path / "single", executable)
@@ -18,10 +17,10 @@ def app(tmp_path, executable):
     end_processes_in(tmp_path)
 
 
-def configure(app: App, main_class: str = "test.Single", single: str = "yes", extra: str = ""):
+def configure(app: App, main_class: str = "test.Single", single: str = "yes"):
     app.write_ini("[Java Runtime Environment]\n"
                   f"Main Class={main_class}\nJRE Path={windows_path(app.runtime('client'))}\n"
-                  f"[Application]\nSingle Instance={single}\n{extra}" + app.class_path_section)
+                  f"[Application]\nSingle Instance={single}\n" + app.class_path_section)
 
 
 def options(**properties) -> dict:
@@ -29,29 +28,51 @@ def options(**properties) -> dict:
                                              for k, v in properties.items())}
 
 
-def first_instance(app: App, wait_for_main: bool = True, env: dict | None = None,
-                   **properties) -> subprocess.Popen:
-    merged = dict(options(**properties), **(env or {}))
-    first = app.start("first", env=merged)
-    if wait_for_main:
-        app.wait_for_record("main-args")
+def first_instance(app: App, create_delay_ms: int = 0, **properties) -> subprocess.Popen:
+    """The first launch, waited for until main runs; with a delay, until it creates its VM."""
+    env = dict(options(**properties), QZ_TEST_CREATE_DELAY_MS=str(create_delay_ms))
+    first = app.start("first", env=env)
+    app.wait_for_record("library:" if create_delay_ms else "main-args")
     return first
 
 
-@pytest.mark.parametrize("arguments,delivered", [
-    ([], "[]"),
-    (["x", "", "z"], "[x]"),
-    (["a", "two words", "Grüße"], "[a] [two words] [Gr\\u00FC\\u00DFe]"),
-], ids=["none", "empty middle", "several"])
-def test_arguments_reach_secondary_main(app, arguments, delivered):
+# Each case: the later launch's arguments, whether it names the executable in capitals, its exit
+# code and what secondaryMain gets (None: nothing).
+@pytest.mark.parametrize("arguments,capitals,exit_code,delivered", [
+    ([], False, 0, "[]"),
+    (["x", "", "z"], False, 0, "[x]"),
+    (["a", "two words", "Grüße"], False, 0, "[a] [two words] [Gr\\u00FC\\u00DFe]"),
+    (["s"], True, 0, "[s]"),
+    # 518 units and two zero units fill the shared block's 1040 bytes exactly.
+    (["x" * 518], False, 0, f"[{'x' * 518}]"),
+    (["x" * 519], False, MINUS_ONE, None),
+], ids=["none", "empty middle", "several", "path in capitals", "fills the block", "too long"])
+def test_arguments_reach_secondary_main(app, arguments, capitals, exit_code, delivered):
     configure(app)
     first_instance(app)
-    result = app.run(*arguments)
-    assert (result.returncode, result.stdout) == (0, b"")
-    app.wait_for_record("secondary-done")
-    assert app.recorded("secondary-args") == [delivered]
+    program = windows_path(app.exe).upper() if capitals else str(app.exe)
+    result = subprocess.run([*RUNNER, program, *arguments], cwd=app.folder,
+                            env=app._environment(options(wait_ms=0)), stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=60)
+    assert (result.returncode, result.stdout) == (exit_code, b"")
+    if delivered:
+        app.wait_for_record("secondary-done")
+    assert app.recorded("secondary-args") == ([delivered] if delivered else [])
     # The forwarding launch created no VM of its own.
     assert sum(line.startswith("create:") for line in app.record()) == 1
+
+
+# Each case: the "Single Instance" value, and whether the later launch is a copy at another path.
+@pytest.mark.parametrize("single,copy", [("Yes", False), ("true", False), ("yes", True)],
+                         ids=["Yes", "true", "a copy at another path"])
+def test_a_launch_that_runs_a_main_of_its_own(tmp_path, app, single, copy):
+    configure(app, single=single)
+    first_instance(app)
+    later = App(tmp_path / "copy", app.executable) if copy else app
+    configure(later, single=single)
+    assert later.run("second", env=options(wait_ms=0)).returncode == 0
+    assert len(app.recorded("main-args") + (later.recorded("main-args") if copy else [])) == 2
+    assert app.recorded("secondary-args") == [] and later.recorded("secondary-args") == []
 
 
 def test_void_replies_before_and_int_after_secondary_main(tmp_path, app):
@@ -72,51 +93,8 @@ def test_void_replies_before_and_int_after_secondary_main(tmp_path, app):
 def test_first_instance_ending_ends_the_wait_with_its_exit_code(app):
     configure(app, "test.SingleInt")
     first = first_instance(app, wait_ms=2000, exit_code=3, secondary_ms=60000)
-    result = app.run("w")
-    first.wait(timeout=30)
-    assert first.returncode == 3
-    assert result.returncode == 3
-
-
-@pytest.mark.parametrize("value", ["Yes", "YES", "true", "1"])
-def test_only_exactly_yes_turns_the_mode_on(app, value):
-    configure(app, single=value)
-    first_instance(app)
-    result = app.run("second", env=options(wait_ms=0))
-    assert result.returncode == 0
-    assert len(app.recorded("main-args")) == 2
-    assert app.recorded("secondary-args") == []
-
-
-def test_a_copy_at_another_path_is_an_instance_of_its_own(tmp_path, app):
-    configure(app)
-    first_instance(app)
-    copy = App(tmp_path / "copy", app.executable)
-    configure(copy)
-    result = copy.run("c", env=options(wait_ms=0))
-    assert result.returncode == 0
-    assert copy.recorded("main-args") == ["1"]
-    assert app.recorded("secondary-args") == [] and copy.recorded("secondary-args") == []
-
-
-def test_arguments_must_fit_the_shared_block(app):
-    configure(app)
-    first_instance(app)
-    # 518 units and two zero units fill the 1040 bytes exactly.
-    assert app.run("x" * 518).returncode == 0
-    assert app.run("x" * 519).returncode == MINUS_ONE
-    app.wait_for_record("secondary-done")
-    assert app.recorded("secondary-args") == [f"[{'x' * 518}]"]
-
-
-def test_launch_while_the_first_is_before_main_waits_and_is_served(app):
-    configure(app)
-    first_instance(app, wait_for_main=False, env={"QZ_TEST_CREATE_DELAY_MS": "1500"})
-    app.wait_for_record("library:")  # past its start-up, still creating its VM
-    result = app.run("early", timeout=30)
-    assert result.returncode == 0
-    app.wait_for_record("secondary-done")
-    assert app.recorded("secondary-args") == ["[early]"]
+    assert app.run("w").returncode == 3
+    assert first.wait(timeout=30) == 3
 
 
 def test_two_launches_at_once_one_serves_the_other(app):
@@ -124,9 +102,7 @@ def test_two_launches_at_once_one_serves_the_other(app):
     launches = {"one": app.start("one"), "two": app.start("two")}
     app.wait_for_record("secondary-done")
     [delivered] = app.recorded("secondary-args")
-    forwarded = delivered[1:-1]
-    assert forwarded in launches
-    assert launches[forwarded].wait(timeout=30) == 0
+    assert launches[delivered[1:-1]].wait(timeout=30) == 0
     assert app.recorded("main-args") == ["1"]
 
 
@@ -142,18 +118,6 @@ def test_concurrent_launches_each_deliver_their_own_arguments(app):
     assert sorted(app.recorded("secondary-args")) == sorted(f"[n{i}]" for i in range(20))
 
 
-def test_every_spelling_of_the_path_finds_the_running_instance(app):
-    configure(app)
-    first_instance(app)
-    other_case = windows_path(app.exe).upper()
-    result = subprocess.run([*RUNNER, other_case, "s"], cwd=app.folder,
-                            env=app._environment(options(wait_ms=0)), stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=60)
-    assert result.returncode == 0
-    app.wait_for_record("secondary-done")
-    assert app.recorded("secondary-args") == ["[s]"]
-
-
 def test_a_first_instance_that_cannot_be_reached_ends_the_launch_with_minus_one(app):
     configure(app)
     # A first instance that this launch may not open: the arguments cannot be delivered.
@@ -163,15 +127,14 @@ def test_a_first_instance_that_cannot_be_reached_ends_the_launch_with_minus_one(
     assert app.record() == []
 
 
-def test_a_forwarding_launch_killed_while_it_waits_takes_no_later_arguments(app):
+def test_a_launch_killed_while_it_waits_takes_no_later_arguments_and_the_next_is_served(app):
     configure(app)
-    first_instance(app, wait_for_main=False, env={"QZ_TEST_CREATE_DELAY_MS": "6000"})
-    app.wait_for_record("library:")
+    first_instance(app, create_delay_ms=6000)  # past its start-up, still creating its VM
     doomed = app.start("b")
     time.sleep(2.5)  # it has posted its request and waits for its arguments to be taken
     doomed.kill()
     doomed.wait()
-    assert app.run("c", timeout=60).returncode == 0
+    assert app.run("c", timeout=60).returncode == 0  # it waits for main, then is served
     app.wait_for_record("secondary-done")
     time.sleep(1)
     assert app.recorded("secondary-args").count("[c]") == 1
