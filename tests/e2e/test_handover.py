@@ -6,66 +6,55 @@ import time
 
 import pytest
 
-from conftest import MINUS_ONE, RUNTIMES, App, end_processes_in, processes_in, windows_path
-
-TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
-
+from conftest import (MINUS_ONE, RUNTIMES, TWIN, App, end_processes_in, processes_in,
+                      windows_path, write_main_ini)
 
 @pytest.fixture
 def folder(tmp_path):
-    """The test's folder; every process started from it is ended afterwards, also when the test
-    failed because the launcher kept starting copies of itself."""
+    # Every process started from it is ended, also copies a faulty launcher kept starting.
     folder = tmp_path / "handover"
     yield folder
     end_processes_in(folder)
 
 
 def pair_ini(app: App, runtime_of: str, pair_product: str, wait: str) -> None:
-    """An INI with "Pair Product" whose "JRE Path" is a test runtime built for the executable
-    runtime_of: one of the other architecture hands the launch over."""
-    runtime = RUNTIMES[runtime_of] / "full"
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(runtime)}\n"
-                  f"[Application]\nPair Product={pair_product}\nPair Return Code={wait}\n"
-                  + app.class_path_section)
+    # "JRE Path" is a test runtime of the executable runtime_of: one of the other architecture
+    # hands the launch over.
+    write_main_ini(app, **{"JRE Path": windows_path(RUNTIMES[runtime_of] / "full"),
+                           "Pair Product": pair_product, "Pair Return Code": wait})
 
 
 def error_line(text: str) -> bytes:
     return f"Error: {text} \r\n".encode()
 
 
+# The system's own error codes: a folder is refused as access denied (5) by Windows, as an
+# invalid handle (6) by Wine.
+ERRNOS = {"missing": [2], "folder": [5, 6], "text": [193]}
+
+
 @pytest.mark.parametrize("wait", ["Yes", "no"])
-def test_pair_product_naming_the_executable_itself(folder, executable, wait):
+@pytest.mark.parametrize("kind", ["itself", *ERRNOS])
+def test_a_pair_product_that_cannot_take_the_launch(folder, executable, kind, wait):
     app = App(folder / "app", executable)
-    # Another spelling of the same file: letter case and a detour through the parent folder.
-    spelled = windows_path(app.folder / ".." / "app" / executable).upper()
-    pair_ini(app, TWIN[executable], spelled, wait)
+    target = windows_path(folder / "twin.exe")
+    lines = [f"Failed to start the Pair Product {target} (errno = {errno})."
+             for errno in ERRNOS.get(kind, [])]
+    if kind == "itself":  # another spelling of the same file: letter case and a detour via ..
+        target = windows_path(app.folder / ".." / "app" / executable).upper()
+        lines = [f"The Pair Product {target} is this executable itself: the launch is not "
+                 "handed over."]
+    elif kind == "folder":
+        (folder / "twin.exe").mkdir()
+    elif kind == "text":
+        (folder / "twin.exe").write_text("not a program\n")
+    pair_ini(app, TWIN[executable], target, wait)
     result = app.run("a", timeout=30)
-    assert result.stdout == error_line(
-        f"The Pair Product {spelled} is this executable itself: the launch is not handed over.")
+    assert result.stdout in [error_line(line) for line in lines]
     assert result.returncode == MINUS_ONE
     time.sleep(0.5)
     assert processes_in(folder) == []
     assert app.record() == []
-
-
-# The system's own error codes: a folder is refused as access denied (5) by Windows, as an
-# invalid handle (6) by Wine.
-@pytest.mark.parametrize("kind,errnos", [("missing", [2]), ("folder", [5, 6]), ("text", [193])])
-@pytest.mark.parametrize("wait", ["Yes", ""])
-def test_pair_product_that_cannot_be_started(folder, executable, kind, errnos, wait):
-    app = App(folder / "app", executable)
-    target = folder / "twin.exe"
-    if kind == "folder":
-        target.mkdir()
-    elif kind == "text":
-        target.write_text("not a program\n")
-    pair_ini(app, TWIN[executable], windows_path(target), wait)
-    result = app.run()
-    assert result.stdout in [error_line(
-        f"Failed to start the Pair Product {windows_path(target)} (errno = {errno}).")
-        for errno in errnos]
-    assert result.returncode == MINUS_ONE
 
 
 def test_twin_started_by_a_handover_never_hands_it_back(folder, executable):

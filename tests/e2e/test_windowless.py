@@ -1,13 +1,13 @@
 """The windowless twins on a display: the error lines of a run come together in one message box,
 titled with the executable's base name and showing the error icon; a driver reads the box and
-presses OK, as a user would. Without a box to show, the lines reach standard output (the tests of
-exit codes and messages run all four executables)."""
+presses OK, as a user would. Without a box to show, the lines reach standard output."""
 
 import subprocess
 
 import pytest
 
-from conftest import MINUS_ONE, RUNNER, SPAWN, WINDOWLESS, App, Gui, end_processes_in, windows_path
+from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, RUNNER, SPAWN, WINDOWLESS, App, Gui,
+                      end_processes_in, windows_path)
 
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 
@@ -77,17 +77,13 @@ def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
     app = App(tmp_path / "app", windowless)
     runtime_ini(app, "test.Echo", "full", class_path=False)
     launch = start(gui, app)
-    box = gui.drive("box", app.exe.stem)
-    assert CLASS_PATH_MISSING in box["texts"]
-    # main starts only once the box is gone.
-    assert launch.wait(timeout=30) == 0
-    assert app.recorded("main-args") == ["0"]
-    assert launch.stdout.read() == b"args: 0\r\n"
-
-
-def test_no_box_when_nothing_went_wrong(gui, tmp_path, windowless):
-    app = App(tmp_path / "app", windowless)
+    assert CLASS_PATH_MISSING in gui.drive("box", app.exe.stem)["texts"]
+    # main starts only once the box is gone; a run without error lines shows none.
+    assert (launch.wait(timeout=30), launch.stdout.read()) == (0, b"args: 0\r\n")
     app.configure("test.Exit")
-    launch = start(gui, app)
-    assert launch.wait(timeout=30) == 7
-    assert launch.stdout.read() == b""
+    assert start(gui, app).wait(timeout=30) == 7
+
+
+def test_without_a_display_the_lines_reach_standard_output(tmp_path, windowless):
+    result = App(tmp_path / "app", windowless).run()
+    assert (result.returncode, result.stdout) == (MINUS_ONE, MAIN_CLASS_MISSING)
