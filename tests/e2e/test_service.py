@@ -40,35 +40,32 @@ def wait_for_state(name: str, wanted: int, timeout: float = 30) -> None:
         time.sleep(0.1)
 
 
-class Service:
-    def __init__(self, app: App, name: str):
-        self.app, self.name = app, name
-
-    def install(self, main_class: str = "test.Single", application: str = "",
-                runtime: str = "client", **properties):
-        properties = dict(record=windows_path(self.app.record_file), **properties)
-        parameters = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
-        self.app.write_ini(
-            f"[Java Runtime Environment]\nMain Class={main_class}\n"
-            f"JRE Path={windows_path(self.app.runtime(runtime))}\n"
-            f"Virtual Machine Parameters={parameters}\n"
-            f"[Application]\nApplication Type=service\nCmd=c\n{application}"
-            + self.app.class_path_section)
-        control("create", self.name, f"{windows_path(self.app.exe)} img1")
-
-
 @pytest.fixture
 def service(tmp_path, executable):
+    """An App whose name is that of its service."""
     # The wineserver ends a service once no ordinary process is left: this one stays meanwhile.
     keeper = subprocess.Popen([*RUNNER, "cmd.exe"], stdin=subprocess.PIPE,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    name = f"QzTest{os.getpid()}{executable.split('.')[0]}{tmp_path.name[-2:].strip('_')}"
-    yield Service(App(tmp_path / "service", executable), name)
-    control("control", name, "1", check=False)
-    control("delete", name, check=False)
+    service = App(tmp_path / "service", executable)
+    service.name = f"QzTest{os.getpid()}{executable.split('.')[0]}{tmp_path.name[-2:].strip('_')}"
+    yield service
+    control("control", service.name, "1", check=False)
+    control("delete", service.name, check=False)
     end_processes_in(tmp_path)
     keeper.kill()
     keeper.wait()
+
+
+def install(service: App, main_class: str = "test.Single", application: str = "",
+            runtime: str = "client", **properties):
+    properties = dict(record=windows_path(service.record_file), **properties)
+    parameters = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
+    service.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
+                      f"JRE Path={windows_path(service.runtime(runtime))}\n"
+                      f"Virtual Machine Parameters={parameters}\n[Application]\n"
+                      f"Application Type=service\nCmd=c\n{application}"
+                      + service.class_path_section)
+    control("create", service.name, f"{windows_path(service.exe)} img1")
 
 
 # The windowless executables serve the same controls as the console ones.
@@ -80,17 +77,17 @@ def service(tmp_path, executable):
     ("quorvanew.exe", "", ["img1", "{name}", "a", "b", "c"]),
 ], ids=["with service name", "32-bit", "name omitted", "windowless", "windowless 32-bit"])
 def test_main_arguments_interrogation_and_a_stop_control(service, omit, arguments):
-    service.install(application=omit)
+    install(service, application=omit)
     control("start", service.name, "a", "b")
-    service.app.wait_for_record("main-args")
+    service.wait_for_record("main-args")
     # An interrogation is answered with the state unchanged.
     assert f"state={RUNNING} checkpoint=0 waithint=0" in control("control", service.name, "4")
-    assert service.app.recorded("arg") == [argument.format(name=service.name)
+    assert service.recorded("arg") == [argument.format(name=service.name)
                                            for argument in arguments]
     reply = control("control", service.name, "1")
     assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in reply
-    service.app.wait_for_record("main-return")
-    assert "stop-called" in service.app.record()
+    service.wait_for_record("main-return")
+    assert "stop-called" in service.record()
     wait_for_state(service.name, STOPPED)
 
 
@@ -98,9 +95,9 @@ def test_a_slow_stop_of_threads_that_outlive_main(service):
     """main returns at once and a thread of the program keeps the VM alive until stop(), which
     takes 5 s: the service runs on, the check point advances, and it has stopped only once the
     program's threads have ended."""
-    service.install(wait_ms=0, linger_ms=60000, stop_ms=5000)
+    install(service, wait_ms=0, linger_ms=60000, stop_ms=5000)
     control("start", service.name)
-    service.app.wait_for_record("main-return")
+    service.wait_for_record("main-return")
     time.sleep(1)
     assert state(service.name)[0] == RUNNING
     control("control", service.name, "1")
@@ -112,7 +109,7 @@ def test_a_slow_stop_of_threads_that_outlive_main(service):
     assert all(entry[0] == STOP_PENDING and entry[2] == 3000 for entry in seen), seen
     assert max(entry[1] for entry in seen) >= 2, seen
     wait_for_state(service.name, STOPPED)
-    assert "program-threads-ended" in service.app.record()
+    assert "program-threads-ended" in service.record()
 
 
 @pytest.mark.parametrize("main_class,properties,exit_codes", [
@@ -128,7 +125,7 @@ def test_a_slow_stop_of_threads_that_outlive_main(service):
         "stop while the VM is created"])
 def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_class, properties,
                                                                  exit_codes):
-    service.install(main_class, **properties)
+    install(service, main_class, **properties)
     control("start", service.name)
     if "create_delay_ms" in properties:  # main is then never called
         control("control", service.name, "1")
@@ -136,7 +133,7 @@ def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_cla
     found = re.search(r"exit=(\d+) specific=(\d+)", control("query", service.name))
     assert tuple(int(group) for group in found.groups()) == exit_codes
     if "create_delay_ms" in properties:
-        assert "main-args" not in "".join(service.app.record())
+        assert "main-args" not in "".join(service.record())
 
 
 @pytest.mark.parametrize("kind,output", [

@@ -75,26 +75,21 @@ def test_a_launch_that_runs_a_main_of_its_own(tmp_path, app, single, copy):
     assert app.recorded("secondary-args") == [] and later.recorded("secondary-args") == []
 
 
-def test_void_replies_before_and_int_after_secondary_main(tmp_path, app):
-    configure(app)
-    first_instance(app, secondary_ms=3000)
+# Each case: the main class, its properties, and the exit code of the forwarding launch.
+@pytest.mark.parametrize("main_class,properties,exit_code", [
+    ("test.Single", {"secondary_ms": 3000}, 0),
+    ("test.SingleInt", {"secondary_ms": 500, "secondary_result": 7}, 7),
+    ("test.SingleInt", {"wait_ms": 2000, "exit_code": 3, "secondary_ms": 60000}, 3),
+], ids=["void: at once", "int: its result", "int: the first instance's exit code once it ends"])
+def test_the_reply_to_a_forwarding_launch(app, main_class, properties, exit_code):
+    configure(app, main_class)
+    first = first_instance(app, **properties)
     began = time.monotonic()
-    assert app.run("v").returncode == 0
-    assert time.monotonic() - began < 2.5
-    assert "secondary-done" not in app.record()
-
-    int_app = App(tmp_path / "int", app.executable)
-    configure(int_app, "test.SingleInt")
-    first_instance(int_app, secondary_ms=500, secondary_result=7)
-    assert int_app.run("i").returncode == 7
-    assert "secondary-done" in int_app.record()
-
-
-def test_first_instance_ending_ends_the_wait_with_its_exit_code(app):
-    configure(app, "test.SingleInt")
-    first = first_instance(app, wait_ms=2000, exit_code=3, secondary_ms=60000)
-    assert app.run("w").returncode == 3
-    assert first.wait(timeout=30) == 3
+    assert app.run("v").returncode == exit_code
+    assert time.monotonic() - began < 2.5 or main_class != "test.Single"
+    assert ("secondary-done" in app.record()) == (exit_code == 7)
+    if exit_code == 3:
+        assert first.wait(timeout=30) == 3
 
 
 def test_two_launches_at_once_one_serves_the_other(app):
