@@ -18,53 +18,48 @@ def windowless(request, tmp_path):
     end_processes_in(tmp_path)
 
 
-def start(gui: Gui, app: App, env: dict | None = None) -> subprocess.Popen:
-    return subprocess.Popen([*RUNNER, str(app.exe)], cwd=app.folder,
+def start(gui: Gui, app: App, standard_handles: bool = True) -> subprocess.Popen:
+    """Started from a console, or as Explorer or a shortcut starts it: with no standard error."""
+    command, env = [str(app.exe)], {}
+    if not standard_handles:
+        command_file = app.folder.parent / "command.txt"
+        command_file.write_bytes(f'"{windows_path(app.exe)}"'.encode("utf-16-le"))
+        command = [str(SPAWN), windows_path(app.exe)]
+        env = {"QZ_SPAWN_COMMAND_FILE": windows_path(command_file),
+               "QZ_SPAWN_NO_STANDARD_HANDLES": "1"}
+    return subprocess.Popen([*RUNNER, *command], cwd=app.folder,
                             env=dict(app._environment(env), **gui.env),
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
-def runtime_ini(app: App, main_class: str, runtime: str, class_path: bool = True) -> None:
+def ini_without_class_path(app: App, main_class: str, runtime: str) -> None:
+    """No class path: a line, and the run goes on."""
     app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
-                  f"JRE Path={windows_path(app.runtime(runtime))}\n"
-                  + (app.class_path_section if class_path else ""))
-
-
-def start_without_standard_handles(gui: Gui, app: App) -> subprocess.Popen:
-    """As Explorer or a shortcut starts it: no standard error to write to."""
-    command_file = app.folder.parent / "command.txt"
-    command_file.write_bytes(f'"{windows_path(app.exe)}"'.encode("utf-16-le"))
-    env = {"QZ_SPAWN_COMMAND_FILE": windows_path(command_file),
-           "QZ_SPAWN_NO_STANDARD_HANDLES": "1"}
-    return subprocess.Popen([*RUNNER, str(SPAWN), windows_path(app.exe)], cwd=app.folder,
-                            env=dict(app._environment(env), **gui.env),
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                  f"JRE Path={windows_path(app.runtime(runtime))}\n")
 
 
 # A class the runtime cannot find, on each route by which the launch learns it. "\n" stands for
 # each line break of the box.
 MISSING_MAIN_CLASS = [
     # The launcher looks the class up itself and says so.
-    ("noboot", None, None, "Error: Could not find the main class test/Missing.\\n ", MINUS_ONE),
+    ("noboot", None, True, "Error: Could not find the main class test/Missing.\\n ", MINUS_ONE),
     # The JDK's launcher helper reports on standard error and ends the VM: with a standard error
     # the launcher's own line comes to the box; without one, the helper's own lines do.
-    ("client", "My App.v2.exe", None, "Error: Failed to load Main Class: test.Missing.\\n ", 1),
-    ("client", None, "no standard handles",
+    ("client", "My App.v2.exe", True, "Error: Failed to load Main Class: test.Missing.\\n ", 1),
+    ("client", None, False,
      "Error: Could not find or load main class test.Missing\\nCaused by: "
      "java.lang.ClassNotFoundException: test.Missing", 1),
 ]
 
 
-@pytest.mark.parametrize("runtime,name,started,lines,exit_code", MISSING_MAIN_CLASS,
+@pytest.mark.parametrize("runtime,name,standard_handles,lines,exit_code", MISSING_MAIN_CLASS,
                          ids=["launcher lookup", "helper, renamed", "helper, no standard error"])
 def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, runtime, name,
-                                                            started, lines, exit_code):
+                                                            standard_handles, lines, exit_code):
     app = App(tmp_path / "app", windowless, name=name)
-    # No class path (a line, and the run goes on), then a class the runtime cannot find.
-    runtime_ini(app, "test.Missing", runtime, class_path=False)
-    launch = start_without_standard_handles(gui, app) if started else start(gui, app)
-    title = app.exe.stem
-    box = gui.drive("box", title)
+    ini_without_class_path(app, "test.Missing", runtime)
+    launch = start(gui, app, standard_handles)
+    box = gui.drive("box", app.exe.stem)
     assert box["icon"] == "yes"
     # The lines as the console executables print them, "\n" standing for each line break.
     assert f"{CLASS_PATH_MISSING}\\n" in box["texts"], box["texts"]
@@ -75,7 +70,7 @@ def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowl
 
 def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
     app = App(tmp_path / "app", windowless)
-    runtime_ini(app, "test.Echo", "full", class_path=False)
+    ini_without_class_path(app, "test.Echo", "full")
     launch = start(gui, app)
     assert CLASS_PATH_MISSING in gui.drive("box", app.exe.stem)["texts"]
     # main starts only once the box is gone; a run without error lines shows none.
