@@ -63,8 +63,9 @@ def test_arguments_reach_secondary_main(app, arguments, capitals, exit_code, del
 
 
 # Each case: the "Single Instance" value, and whether the later launch is a copy at another path.
-@pytest.mark.parametrize("single,copy", [("Yes", False), ("true", False), ("yes", True)],
-                         ids=["Yes", "true", "a copy at another path"])
+@pytest.mark.parametrize("single,copy", [
+    ("Yes", False), ("true", False), ("1", False), ("yes", True),
+], ids=["Yes", "true", "1", "a copy at another path"])
 def test_a_launch_that_runs_a_main_of_its_own(tmp_path, app, single, copy):
     configure(app, single=single)
     first_instance(app)
