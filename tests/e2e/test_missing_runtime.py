@@ -87,7 +87,7 @@ def test_ok_runs_main_with_what_was_edited_meanwhile_and_the_folder_is_remembere
         assert f"JRE Path={chosen}\\".encode("utf-16-le") in saved
     # The next start needs no dialog.
     again = app.run("x", env=gui.env)
-    assert (again.returncode, again.stdout) == (0, b"args: 2\r\nedited\r\nx\r\n")
+    assert (again.returncode, again.stdout) == (0, b"args: 2\r\nx\r\nedited\r\n")
 
 
 def test_service_mode_saves_beside_the_executable(gui, case, executable):
