@@ -13,7 +13,8 @@ from conftest import JRE, MINUS_ONE, NOT_FOUND, OWN_BITS, PREFIX, RUNTIMES, TWIN
 
 HKLM = "HKEY_LOCAL_MACHINE"
 # The registry keys a row may name: the key, the value naming the home, and the path below the
-# version's subkey that holds the value. "HKCU:" before the name registers per user.
+# version's subkey that holds the value. "HKCU:" before the name registers per user, "other:"
+# in the other view (the twin's).
 KEYS = {
     "JRE": (JRE, "JavaHome", ""),
     "JDK": ("Software\\JavaSoft\\Java Development Kit", "JavaHome", ""),
@@ -107,7 +108,6 @@ PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
     row("JRE 1.8 client | JRE 1.7 server", {"JVM Type": "server"}, "1.7", id="server only"),
     row("JRE 1.8 full | JRE 1.7 full | JRE 1.6.0_45 full", {"Preferred versions": "1.6;1.7"},
         "1.6.0_45", id="preferred versions"),
-    row("JRE 1.8 full | JRE 11 full", {"Maximum Version": "1.8"}, "1.8", id="maximum"),
     row("JRE 1.8 full | JRE 11 full", {"Minimum Version": "12"}, None, id="minimum"),
     # A version that does not fit counts as 0.0.0.0.
     row("JRE 1.8 client | JRE 12345678901234567890 server", {}, "1.8", id="version of 20 digits"),
@@ -126,7 +126,7 @@ PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
     row("SapMachine 17.0.9 full", {}, "17.0.9", id="SapMachine"),
     row("SapMachineJRE 11.0.20.256 full 11.0.20.1", {"Maximum Version": "11.0.20.1"},
         "11.0.20.256", id="SapMachine encoded fourth part"),
-    row("Zulu zulu-17 full 17.0.9", {"Minimum Version": "17.0.2"}, "zulu-17", id="Zulu release"),
+    # The version in the release file, not the one in the name (17).
     row("Zulu zulu-17 full 17.0.9", {"Maximum Version": "17.0.5"}, None, id="Zulu above maximum"),
     row("Zulu zulu-17-jre full", {"JVM Source": "only_JRE"}, "zulu-17-jre", id="Zulu JRE"),
     row("Zulu zulu-17 full", {"JVM Source": "only_JRE"}, None, id="Zulu JDK not a JRE"),
@@ -134,37 +134,37 @@ PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
     row("Liberica jdk-21 full 21.0.1", {"Minimum Version": "21.0.1"}, "jdk-21", id="Liberica"),
     row("HKCU:Liberica jre-21 full", {"JVM Source": "only_JDK"}, None, id="Liberica JRE not JDK"),
     # The keys of old come first, unless they are ranked together with the current ones.
-    row(OLD_AND_NEW, {}, "1.8", "current vendors' keys, JAVA_HOME and install folders: not "
-        "searched (the keys of old gave a runtime)", id="old keys first"),
-    row(OLD_AND_NEW, {"Minimum Version": "9"}, "17.0.9.9", "registry: the keys of old gave no "
-        "runtime; now the current vendors' keys", id="old keys out of bounds"),
-    row(OLD_AND_NEW, {"Runtime Search": "classic"}, "1.8", "registry: the keys of old only "
-        "(Runtime Search=classic)", id="classic"),
-    row(OLD_AND_NEW, {"Runtime Search": "Together"}, "17.0.9.9", "passed over, duplicate of ",
-        id="together"),
-    row(OLD_AND_NEW, {"Runtime Search": "together", "Maximum Version": "11"}, "1.8", "registry: "
-        "the current vendors' keys ranked together with the keys of old, view by view (Runtime "
-        "Search=together)", id="together, bounded"),
+    row(OLD_AND_NEW, {}, "1.8", "not searched (the keys of old gave a runtime)", id="old first"),
+    row(OLD_AND_NEW, {"Minimum Version": "9"}, "17.0.9.9", "now the current vendors' keys",
+        id="old keys out of bounds"),
+    row(OLD_AND_NEW, {"Runtime Search": "classic"}, "1.8", "the keys of old only", id="classic"),
+    row(OLD_AND_NEW, {"Runtime Search": "Together"}, "17.0.9.9", "duplicate of ", id="together"),
+    row(OLD_AND_NEW, {"Runtime Search": "together", "Maximum Version": "11"}, "1.8",
+        "ranked together with the keys of old", id="together, bounded"),
     # JAVA_HOME and the install folders, when the registry has nothing.
     row("JAVA_HOME home client 17.0.2", {}, "home", id="JAVA_HOME"),
     row("JAVA_HOME home client 17.0.2", {"Minimum Version": "18"}, None, id="JAVA_HOME too old"),
     row("JAVA_HOME home client 17.0.2", {"Runtime Search": "Classic"}, None, id="JAVA_HOME, classic"),
     row("JAVA_HOME home kit8 1.8.0_392", {"JVM Source": "only_JDK"}, "jre", id="Java 8 kit, only_JDK"),
     row("JAVA_HOME home kit8 1.8.0_392", {"JVM Source": "only_JRE"}, None, id="Java 8 kit, only_JRE"),
-    row("folders Adoptium/jdk-17 client 17.0.9 | JRE 1.8 client", {}, "1.8", id="folders last"),
-    row(FOLDERS, {}, "jre-21", id="folders, newest"),
-    row(FOLDERS, {"JVM Source": "favor_JDK"}, "jdk-17", id="folders, favor_JDK"),
-    row(FOLDERS, {"VM Provider": "jrockit"}, None, id="folders, JRockit"),
-    row(FOLDERS, {"JVM Type": "server"}, None, id="folders, server"),
-    row(ARM64, {}, "zulu-17", ARM64_PASSED_OVER, id="ARM64 passed over"),
-    row(ARM64, PAIR, "zulu-17", ARM64_PASSED_OVER, id="ARM64 passed over with a Pair Product"),
-    # A runtime of the other processor, in either install folder, needs the twin.
-    row("folders Java/jdk-Java twin 17.0.9", {}, None, "jdk-Java\\bin\\client\\jvm.dll is built "
-        "for the other processor and there is no Pair Product", id="other processor's runtime"),
-    row("other-folders Zulu/jdk-Zulu twin 17.0.9", {}, None, "install folders of the other "
-        "processor in ", id="other processor's folders"),
-    row("other-folders Zulu/jdk-Zulu twin 17.0.9", PAIR, "jdk-Zulu",
-        id="other processor's folders with a Pair Product", marks=pytest.mark.needs_32_bit),
+    row("folders Adoptium/jdk-17 client 17.0.9 | JRE 1.8 client", {}, "1.8", id="install folders after the registry"),
+    row(FOLDERS, {}, "jre-21", id="install folders, newest"),
+    row(FOLDERS, {"JVM Source": "favor_JDK"}, "jdk-17", id="install folders, favor_JDK"),
+    row(FOLDERS, {"VM Provider": "jrockit"}, None, id="install folders, JRockit"),
+    row(FOLDERS, {"JVM Type": "server"}, None, id="install folders, server"),
+    row(ARM64, {}, "zulu-17", ARM64_PASSED_OVER, id="ARM64 passed over in JAVA_HOME and install folders"),
+    row(ARM64, PAIR, "zulu-17", ARM64_PASSED_OVER, id="ARM64 passed over in install folders, paired"),
+    # A runtime of the other processor, in either install folder or in the other registry view,
+    # needs the twin; the twin takes only a library of its own architecture.
+    row("folders Java/jdk-Java twin 17.0.9", {}, None, "is built for the other processor and there "
+        "is no Pair Product", id="other processor's runtime in install folders"),
+    row("other-folders Zulu/jdk twin 17.0.9", {}, None, "install folders of the other processor in ",
+        id="other processor's install folders"),
+    row("other-folders Zulu/jdk twin 17.0.9", PAIR, "jdk", id="other processor's install folders, paired",
+        marks=pytest.mark.needs_32_bit),
+    row("other:JRE 1.8 twin", {}, None, id="other view"),
+    row("other:JRE 11 full | other:JRE 1.8 twin", PAIR, "1.8", id="other view, paired",
+        marks=pytest.mark.needs_32_bit),
 ])
 def test_runtime_chosen(tmp_path, app, registry, program_files, entries, settings, chosen, trace):
     homes, env = {}, {"QZ_TRACE": "1"}
@@ -177,9 +177,10 @@ def test_runtime_chosen(tmp_path, app, registry, program_files, entries, setting
         if place == "JAVA_HOME":
             env["JAVA_HOME"] = windows_path(home)
         elif place not in program_files:
-            key, value, below = KEYS[place.removeprefix("HKCU:")]
+            key, value, below = KEYS[place.split(":")[-1]]
             hive = "HKEY_CURRENT_USER" if place.startswith("HKCU:") else HKLM
-            registry.add(key, name, home, OWN_BITS[app.executable], hive, value, below)
+            view = TWIN[app.executable] if place.startswith("other:") else app.executable
+            registry.add(key, name, home, OWN_BITS[view], hive, value, below)
     twin = App(app.folder, TWIN[app.executable])
     for launcher in (app, twin):
         launcher.configure(runtime=None, **{k: v.format(twin=windows_path(twin.exe))
@@ -283,37 +284,15 @@ def test_working_directory_and_a_planted_library(tmp_path, app, registry):
     assert loaded_library(app).endswith("\\app\\rt\\bin\\client\\jvm.dll")
 
 
-@pytest.fixture
-def pair(tmp_path, executable):
-    """Both executables in one folder, each with its own INI."""
-    return App(tmp_path / "pair", executable), App(tmp_path / "pair", TWIN[executable])
-
-
+@pytest.mark.needs_32_bit
 @pytest.mark.parametrize("pair_return_code,expected", [("yes", 9), ("no", 0)])
-def test_pair_return_code(pair, pair_return_code, expected):
-    app, twin = pair
+def test_pair_return_code(tmp_path, executable, pair_return_code, expected):
+    app, twin = App(tmp_path / "pair", executable), App(tmp_path / "pair", TWIN[executable])
     app.configure(runtime=None, JRE_Path=windows_path(twin.runtime("full")), Pair_Product=windows_path(twin.exe),
                   Pair_Return_Code=pair_return_code)
     twin.configure("test.Exit")
     result = app.run(env={"QZ_TEST_JAVA_OPTIONS": "-Dtest.exit.code=9 -Dtest.wait.ms=0"})
     assert result.returncode == expected
-
-
-def test_other_view_takes_only_libraries_of_the_twin(pair, registry, tmp_path):
-    app, twin = pair
-    # In the twin's view a newer runtime of this executable's own architecture is as useless to
-    # the twin as a broken one.
-    bits = OWN_BITS[twin.executable]
-    registry.add(JRE, "11", runtime_at(tmp_path / "mine", app.runtime("full")), bits)
-    registry.add(JRE, "1.8", runtime_at(tmp_path / "twins", twin.runtime("full")), bits)
-    for launcher in (app, twin):
-        launcher.configure(runtime=None, Pair_Product=windows_path(twin.exe), Pair_Return_Code="yes")
-    result = app.run("one", "two words")
-    assert (result.returncode, result.stdout) == (0, b"args: 2\r\none\r\ntwo words\r\n")
-    assert "\\twins\\bin\\client\\jvm.dll" in loaded_library(app)
-    # Without "Pair Product" the other view is never searched.
-    app.configure(runtime=None)
-    assert app.run().returncode == MINUS_ONE
 
 
 # Each case: the value, made from {up} (a client runtime folder beside the executable's folder,
