@@ -24,19 +24,15 @@ REGISTRY_CLEAN = BUILD / "win64" / "tests" / "registry_clean.exe"
 # The one way the suite starts a Windows program: the command put in front of it. Here that is
 # Wine in the project's prefix (tests/wine/run-wine.sh); on Windows nothing. QZ_RUNNER overrides
 # it (split like a shell line; empty: start programs directly).
-if "QZ_RUNNER" in os.environ:
-    RUNNER = shlex.split(os.environ["QZ_RUNNER"])
-elif os.name == "nt":
-    RUNNER = []
-else:
-    RUNNER = [str(ROOT / "tests" / "wine" / "run-wine.sh")]
+RUNNER = shlex.split(os.environ["QZ_RUNNER"]) if "QZ_RUNNER" in os.environ else \
+    [] if os.name == "nt" else [str(ROOT / "tests" / "wine" / "run-wine.sh")]
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 ALL_EXECUTABLES = EXECUTABLES + list(WINDOWLESS.values())
 DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
-APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir", "Cmd"}
+APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir"}
 # The 32-bit executables run always on Windows; under Wine only where the kernel runs 32-bit
 # programs (some are built without).
 RUNS_32_BIT = os.name == "nt" or "QZ_RUNNER" in os.environ or \
@@ -50,10 +46,7 @@ def pytest_runtest_setup(item):
         return
     params = getattr(item, "callspec", None)
     values = {str(value) for value in params.params.values()} if params else set()
-    # The fixture "pair" is a 64-bit launcher with its 32-bit twin beside it.
-    twin_fixture = "pair" in getattr(item, "fixturenames", ()) and \
-        not (params and "pair" in params.params)
-    if values & {"quorvane.exe", "quorvanew.exe"} or item.module.__name__ == "test_handover" or twin_fixture or \
+    if values & {"quorvane.exe", "quorvanew.exe"} or item.module.__name__ == "test_handover" or \
             item.get_closest_marker("needs_32_bit"):
         pytest.skip("this machine cannot run 32-bit programs (its kernel has no 32-bit support)")
 
@@ -76,9 +69,7 @@ def tools():
 def windows_path(path: Path) -> str:
     """The path as the Windows program sees it: itself on Windows; through Wine's drive Z:,
     which maps the Linux root, here."""
-    if os.name == "nt":
-        return str(path)
-    return "Z:" + str(path).replace("/", "\\")
+    return str(path) if os.name == "nt" else "Z:" + str(path).replace("/", "\\")
 
 
 def long_folder(base: Path, length: int) -> Path:
@@ -106,10 +97,8 @@ class App:
         return self.exe.with_suffix(".ini")
 
     def write_ini(self, text: str, encoding: str = "ascii", path: Path | None = None):
-        data = text.replace("\n", "\r\n").encode(encoding)
-        if encoding == "utf-16-le":
-            data = b"\xff\xfe" + data
-        (path or self.ini).write_bytes(data)
+        mark = b"\xff\xfe" if encoding == "utf-16-le" else b""
+        (path or self.ini).write_bytes(mark + text.replace("\n", "\r\n").encode(encoding))
 
     def runtime(self, name: str) -> Path:
         """A test runtime folder of this executable's architecture."""
@@ -195,12 +184,13 @@ def processes_in(folder: Path) -> list[int]:
 def end_processes_in(folder: Path) -> None:
     """Ends every process started from folder, also ones a faulty launcher keeps starting."""
     for _ in range(50):
-        for pid in processes_in(folder):
+        running = processes_in(folder)
+        for pid in running:
             try:
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
-        if not processes_in(folder):
+        if not running:
             return
         time.sleep(0.1)
 
@@ -263,8 +253,7 @@ def runtime_at(home: Path, source: Path, version: str | None = None, copy: bool 
 
 def loaded_library(app: App) -> str | None:
     """The VM library the test runtime recorded last, None when none was loaded."""
-    libraries = app.recorded("library")
-    return libraries[-1] if libraries else None
+    return (app.recorded("library") or [None])[-1]
 
 
 @pytest.fixture
