@@ -285,7 +285,7 @@ class Gui:
     """A desktop that shows windows. On Windows the user's own; here an X display (Xvfb) and a
     Wine prefix of its own whose desktop shows on it."""
 
-    def __init__(self, root: Path):
+    def __init__(self):
         self.env = {}
         self.server = None
         if os.name == "nt":
@@ -341,7 +341,7 @@ class Gui:
 
 
 @pytest.fixture(scope="session")
-def gui(tmp_path_factory):
-    gui = Gui(tmp_path_factory.mktemp("gui"))
+def gui():
+    gui = Gui()
     yield gui
     gui.close()
