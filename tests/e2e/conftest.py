@@ -24,32 +24,19 @@ REGISTRY_CLEAN = BUILD / "win64" / "tests" / "registry_clean.exe"
 # The one way the suite starts a Windows program: the command put in front of it. Here that is
 # Wine in the project's prefix (tests/wine/run-wine.sh); on Windows nothing. QZ_RUNNER overrides
 # it (split like a shell line; empty: start programs directly).
-if "QZ_RUNNER" in os.environ:
-    RUNNER = shlex.split(os.environ["QZ_RUNNER"])
-elif os.name == "nt":
-    RUNNER = []
-else:
-    RUNNER = [str(ROOT / "tests" / "wine" / "run-wine.sh")]
+RUNNER = shlex.split(os.environ["QZ_RUNNER"]) if "QZ_RUNNER" in os.environ else \
+    [] if os.name == "nt" else [str(ROOT / "tests" / "wine" / "run-wine.sh")]
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 ALL_EXECUTABLES = EXECUTABLES + list(WINDOWLESS.values())
 DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
-
-
-THIRTY_TWO_BIT = {"quorvane.exe", "quorvanew.exe"}
-
-
-def _runs_32_bit() -> bool:
-    """Whether the 32-bit executables can run here: always on Windows; under Wine only where the
-    kernel runs 32-bit programs (some are built without)."""
-    if os.name == "nt" or "QZ_RUNNER" in os.environ:
-        return True
-    return subprocess.run([str(ROOT / "tests" / "wine" / "runs-32-bit.sh")]).returncode == 0
-
-
-RUNS_32_BIT = _runs_32_bit()
+APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir"}
+# The 32-bit executables run always on Windows; under Wine only where the kernel runs 32-bit
+# programs (some are built without).
+RUNS_32_BIT = os.name == "nt" or "QZ_RUNNER" in os.environ or \
+    subprocess.run([str(ROOT / "tests" / "wine" / "runs-32-bit.sh")]).returncode == 0
 
 
 def pytest_runtest_setup(item):
@@ -59,10 +46,7 @@ def pytest_runtest_setup(item):
         return
     params = getattr(item, "callspec", None)
     values = {str(value) for value in params.params.values()} if params else set()
-    # The fixture "pair" is a 64-bit launcher with its 32-bit twin beside it.
-    twin_fixture = "pair" in getattr(item, "fixturenames", ()) and \
-        not (params and "pair" in params.params)
-    if values & THIRTY_TWO_BIT or item.module.__name__ == "test_handover" or twin_fixture or \
+    if values & {"quorvane.exe", "quorvanew.exe"} or item.module.__name__ == "test_handover" or \
             item.get_closest_marker("needs_32_bit"):
         pytest.skip("this machine cannot run 32-bit programs (its kernel has no 32-bit support)")
 
@@ -85,9 +69,7 @@ def tools():
 def windows_path(path: Path) -> str:
     """The path as the Windows program sees it: itself on Windows; through Wine's drive Z:,
     which maps the Linux root, here."""
-    if os.name == "nt":
-        return str(path)
-    return "Z:" + str(path).replace("/", "\\")
+    return str(path) if os.name == "nt" else "Z:" + str(path).replace("/", "\\")
 
 
 def long_folder(base: Path, length: int) -> Path:
@@ -115,21 +97,21 @@ class App:
         return self.exe.with_suffix(".ini")
 
     def write_ini(self, text: str, encoding: str = "ascii", path: Path | None = None):
-        data = text.replace("\n", "\r\n").encode(encoding)
-        if encoding == "utf-16-le":
-            data = b"\xff\xfe" + data
-        (path or self.ini).write_bytes(data)
+        mark = b"\xff\xfe" if encoding == "utf-16-le" else b""
+        (path or self.ini).write_bytes(mark + text.replace("\n", "\r\n").encode(encoding))
 
     def runtime(self, name: str) -> Path:
         """A test runtime folder of this executable's architecture."""
         return RUNTIMES[self.executable] / name
 
-    def configure(self, main_class: str, runtime: str = "full", trailing_separator: bool = False,
-                  **java_runtime_environment: str):
-        """An INI naming the main class, a test runtime as "JRE Path" and the class path."""
-        jre = windows_path(self.runtime(runtime)) + ("\\" if trailing_separator else "")
-        lines = ["[Java Runtime Environment]", f"Main Class={main_class}", f"JRE Path={jre}"]
-        lines += [f"{key.replace('_', ' ')}={value}" for key, value in java_runtime_environment.items()]
+    def configure(self, main_class: str = "test.Echo", runtime: str | None = "full", **settings: str):
+        """An INI starting main_class, with a test runtime as "JRE Path" (None: no JRE Path), a
+        class path and settings (underscores for spaces) in their sections."""
+        jre = [f"JRE Path={windows_path(self.runtime(runtime))}"] if runtime else []
+        values = {key.replace("_", " "): value for key, value in settings.items()}
+        lines = ["[Java Runtime Environment]", f"Main Class={main_class}", *jre]
+        lines += [f"{k}={v}" for k, v in values.items() if k not in APPLICATION_KEYS]
+        lines += ["[Application]"] + [f"{k}={v}" for k, v in values.items() if k in APPLICATION_KEYS]
         self.write_ini("\n".join(lines) + "\n" + self.class_path_section)
 
     @property
@@ -138,13 +120,12 @@ class App:
         return f"[Class Path]\nClass Path={windows_path(self.folder / 'app.jar')}\n"
 
     def _environment(self, env: dict | None) -> dict:
-        merged = dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file))
-        merged.update(env or {})
-        return merged
+        return dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file), **(env or {}))
 
     def run(self, *args: str, env: dict | None = None, cwd: Path | None = None,
-            timeout: float = 60) -> subprocess.CompletedProcess:
-        return subprocess.run([*RUNNER, str(self.exe), *args], cwd=cwd or self.folder,
+            timeout: float = 60, program: list[str] | None = None) -> subprocess.CompletedProcess:
+        """Runs the executable (or program, a command naming it) and waits for it."""
+        return subprocess.run([*RUNNER, *(program or [str(self.exe)]), *args], cwd=cwd or self.folder,
                               env=self._environment(env), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 
@@ -158,33 +139,26 @@ class App:
         """Waits until the test runtime has recorded a line starting with `line`."""
         deadline = time.monotonic() + timeout
         while not any(entry.startswith(line) for entry in self.record()):
-            if time.monotonic() > deadline:
-                raise AssertionError(f"no '{line}' in the record: {self.record()}")
+            assert time.monotonic() < deadline, f"no '{line}' in the record: {self.record()}"
             time.sleep(0.05)
 
     def run_in_shell(self, before: str, timeout: float = 60) -> subprocess.CompletedProcess:
         """Starts the executable from the command shell right after the shell command `before`
         (such as "set APPDATA=", which removes a variable the system would otherwise set)."""
-        return subprocess.run([*RUNNER, "cmd", "/c", f"{before}& {windows_path(self.exe)}"],
-                              cwd=self.folder, env=self._environment(None), stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE, timeout=timeout)
+        return self.run(timeout=timeout, program=["cmd", "/c", f"{before}& {windows_path(self.exe)}"])
 
     def run_command_line(self, command_line: str, env: dict | None = None,
                          timeout: float = 60) -> subprocess.CompletedProcess:
         """Starts the executable with exactly this command line ({exe} is its Windows path)."""
         command_file = self.folder.parent / f"{self.folder.name}-command.txt"
         command_file.write_bytes(command_line.format(exe=windows_path(self.exe)).encode("utf-16-le"))
-        environment = self._environment(env)
-        environment["QZ_SPAWN_COMMAND_FILE"] = windows_path(command_file)
-        return subprocess.run([*RUNNER, str(SPAWN), windows_path(self.exe)], cwd=self.folder,
-                              env=environment, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              timeout=timeout)
+        return self.run(env=dict(env or {}, QZ_SPAWN_COMMAND_FILE=windows_path(command_file)),
+                        timeout=timeout, program=[str(SPAWN), windows_path(self.exe)])
 
     def record(self) -> list[str]:
         """What the test runtime recorded, one entry per line."""
-        if not self.record_file.exists():
-            return []
-        return self.record_file.read_text(encoding="utf-8").splitlines()
+        exists = self.record_file.exists()
+        return self.record_file.read_text(encoding="utf-8").splitlines() if exists else []
 
     def recorded(self, key: str) -> list[str]:
         """The values of the record's "key: value" lines, in order (tests/testruntime/README.md)."""
@@ -197,13 +171,12 @@ def processes_in(folder: Path) -> list[int]:
     needles = [windows_path(folder).lower().encode(), str(folder).lower().encode()]
     found = []
     for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit() or int(entry.name) == os.getpid():
-            continue
         try:
             command_line = (entry / "cmdline").read_bytes().lower()
         except OSError:
             continue
-        if any(needle in command_line for needle in needles):
+        if entry.name.isdigit() and int(entry.name) != os.getpid() and \
+                any(needle in command_line for needle in needles):
             found.append(int(entry.name))
     return found
 
@@ -212,13 +185,13 @@ def end_processes_in(folder: Path) -> None:
     """Ends every process started from folder, also ones a faulty launcher keeps starting."""
     for _ in range(50):
         running = processes_in(folder)
-        if not running:
-            return
         for pid in running:
             try:
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
+        if not running:
+            return
         time.sleep(0.1)
 
 
@@ -226,40 +199,6 @@ def windows_tool(*args: str, check: bool = True) -> subprocess.CompletedProcess:
     """A Windows tool (reg, cmd) through the runner."""
     return subprocess.run([*RUNNER, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                           check=check, timeout=60)
-
-
-class Registry:
-    """Runtimes registered under HKEY_LOCAL_MACHINE in the 64-bit or the 32-bit view. Every test
-    starts and ends without any vendor key."""
-
-    ROOTS = ["Software\\JavaSoft", "Software\\JRockit", "Software\\IBM", "Software\\Eclipse Adoptium",
-             "Software\\Eclipse Foundation", "Software\\AdoptOpenJDK", "Software\\Microsoft\\JDK",
-             "Software\\Semeru", "Software\\SapMachine", "Software\\Azul Systems", "Software\\BellSoft"]
-
-    def __init__(self, folder: Path):
-        self.folder = folder
-        self.count = 0
-
-    def _import(self, lines: list[str], bits: int):
-        self.count += 1
-        reg_file = self.folder / f"import-{self.count}.reg"
-        text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
-        reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
-        windows_tool("reg", "import", windows_path(reg_file), f"/reg:{bits}")
-
-    def clear(self):
-        """Removes every vendor key, per machine and per user, in both views."""
-        windows_tool(str(REGISTRY_CLEAN), *self.ROOTS, check=False)
-
-    def add(self, key: str, version: str, java_home: Path | str | None, bits: int = 64,
-            hive: str = "HKEY_LOCAL_MACHINE", value: str = "JavaHome", below: str = ""):
-        """key is the vendor key below the hive, e.g. Software\\JavaSoft\\Java Runtime Environment;
-        below is a path under the version subkey that holds the value (hotspot\\MSI)."""
-        home = java_home if isinstance(java_home, str) or java_home is None else windows_path(java_home)
-        lines = [f"[{hive}\\{key}\\{version}{chr(92) + below if below else ''}]"]
-        if home is not None:
-            lines.append(f'"{value}"="' + home.replace("\\", "\\\\") + '"')
-        self._import(lines, bits)
 
 
 PREFIX = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix"))
@@ -270,37 +209,51 @@ NOT_FOUND = (b"Error: The Java Runtime Environment (JRE) was not found. Please  
              b"install a JRE (latest version) from: https://adoptium.net/ \r\n")
 
 
-def runtime_copy(folder: Path, source: Path, kit: bool = False) -> Path:
-    """A runtime folder of its own name (a link to a test runtime); a kit holds it as jre\\."""
-    target = folder / "jre" if kit else folder
-    target.parent.mkdir(parents=True, exist_ok=True)
-    os.symlink(source, target)
-    return folder
+class Registry:
+    """Runtimes registered per machine or per user in the 64-bit or the 32-bit view. Every test
+    starts and ends without any vendor key."""
+
+    def __init__(self, folder: Path):
+        self.folder = folder
+        self.count = 0
+
+    def import_lines(self, lines: list[str], bits: int):
+        """The lines of a .reg file (keys and values), imported into one view."""
+        self.count += 1
+        reg_file = self.folder / f"import-{self.count}.reg"
+        text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
+        reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+        windows_tool("reg", "import", windows_path(reg_file), f"/reg:{bits}")
+
+    def clear(self):
+        vendors = ["JavaSoft", "JRockit", "IBM", "Eclipse Adoptium", "Eclipse Foundation",
+                   "AdoptOpenJDK", "Microsoft\\JDK", "Semeru", "SapMachine", "Azul Systems", "BellSoft"]
+        windows_tool(str(REGISTRY_CLEAN), *(f"Software\\{vendor}" for vendor in vendors), check=False)
+
+    def add(self, key: str, name: str, java_home: Path | str, bits: int,
+            hive: str = "HKEY_LOCAL_MACHINE", value: str = "JavaHome", below: str = ""):
+        """A subkey name of the vendor key whose value names java_home; below is a path under
+        the subkey that holds the value (hotspot\\MSI)."""
+        home = java_home if isinstance(java_home, str) else windows_path(java_home)
+        self.import_lines([f"[{hive}\\{key}\\{name}{chr(92) + below if below else ''}]",
+                           f'"{value}"="' + home.replace("\\", "\\\\") + '"'], bits)
 
 
-def copy_runtime(target: Path, source: Path, version: str | None = None) -> Path:
-    """A real copy of a test runtime; with a version, a release file that names it."""
-    shutil.copytree(source, target)
+def runtime_at(home: Path, source: Path, version: str | None = None, copy: bool = False) -> Path:
+    """A test runtime at home: a link to it, or a copy (with a version, a release file naming it)."""
+    home.parent.mkdir(parents=True, exist_ok=True)
+    if version is None and not copy:
+        os.symlink(source, home)
+        return home
+    shutil.copytree(source, home)
     if version:
-        (target / "release").write_text(f'IMPLEMENTOR="Test"\nJAVA_VERSION="{version}"\n')
-    return target
+        (home / "release").write_text(f'IMPLEMENTOR="Test"\nJAVA_VERSION="{version}"\n')
+    return home
 
 
 def loaded_library(app: App) -> str | None:
     """The VM library the test runtime recorded last, None when none was loaded."""
-    libraries = app.recorded("library")
-    return libraries[-1] if libraries else None
-
-
-def write_main_ini(app: App, **settings: str):
-    """An INI starting test.Echo with these settings: the pair's in [Application], the rest in
-    [Java Runtime Environment]."""
-    lines = ["[Java Runtime Environment]", "Main Class=test.Echo"]
-    application = {k: v for k, v in settings.items() if k in ("Pair Product", "Pair Return Code")}
-    lines += [f"{k}={v}" for k, v in settings.items() if k not in application]
-    if application:
-        lines += ["[Application]"] + [f"{k}={v}" for k, v in application.items()]
-    app.write_ini("\n".join(lines) + "\n" + app.class_path_section)
+    return (app.recorded("library") or [None])[-1]
 
 
 @pytest.fixture
@@ -316,29 +269,23 @@ def executable(request) -> str:
     return request.param
 
 
-@pytest.fixture(params=ALL_EXECUTABLES)
-def any_executable(request) -> str:
-    """The console executables and their windowless twins."""
-    return request.param
-
-
 @pytest.fixture
 def app(tmp_path, executable) -> App:
     return App(tmp_path / "app", executable)
 
 
+# The windowless twins share the whole core with the console executables: a table runs on the
+# console ones, and the windowless ones are tested where they differ.
 @pytest.fixture
-def any_app(tmp_path, any_executable) -> App:
-    """An App of any of the four executables. Without a display for their message box, the
-    windowless ones print their error lines as the console ones do."""
-    return App(tmp_path / "app", any_executable)
+def any_app(app) -> App:
+    return app
 
 
 class Gui:
     """A desktop that shows windows. On Windows the user's own; here an X display (Xvfb) and a
     Wine prefix of its own whose desktop shows on it."""
 
-    def __init__(self, root: Path):
+    def __init__(self):
         self.env = {}
         self.server = None
         if os.name == "nt":
@@ -394,7 +341,7 @@ class Gui:
 
 
 @pytest.fixture(scope="session")
-def gui(tmp_path_factory):
-    gui = Gui(tmp_path_factory.mktemp("gui"))
+def gui():
+    gui = Gui()
     yield gui
     gui.close()

@@ -1,6 +1,6 @@
-"""Finding a runtime: the values "JRE Path" takes, and without (or past) it the runtime shipped
-beside the executable, the runtimes registered in the registry of either view, and the hand-over
-to the twin executable."""
+"""Finding a runtime, as a user sees it: which VM library is loaded (or the message when none is),
+from "JRE Path", the runtime shipped beside the executable, the per-user file, the registry keys
+of old and of current vendors in either view, JAVA_HOME and the install folders; and the trace."""
 
 import re
 import shutil
@@ -9,257 +9,357 @@ from pathlib import Path
 import pytest
 
 from conftest import JRE, MINUS_ONE, NOT_FOUND, OWN_BITS, PREFIX, RUNTIMES, TWIN, App, \
-    loaded_library, long_folder, runtime_copy, windows_path, windows_tool, write_main_ini
+    loaded_library, long_folder, runtime_at, windows_path
 
-JDK = "Software\\JavaSoft\\Java Development Kit"
-JROCKIT_JRE = "Software\\JRockit\\Java Runtime Environment"
-JROCKIT_JDK = "Software\\JRockit\\Java Development Kit"
-IBM = "Software\\IBM\\Java2 Runtime Environment"
+HKLM = "HKEY_LOCAL_MACHINE"
+# The registry keys a row may name: the key, the value naming the home, and the path below the
+# version's subkey that holds the value. "HKCU:" before the name registers per user, "other:"
+# in the other view (the twin's).
+KEYS = {
+    "JRE": (JRE, "JavaHome", ""),
+    "JDK": ("Software\\JavaSoft\\Java Development Kit", "JavaHome", ""),
+    "JRockitJRE": ("Software\\JRockit\\Java Runtime Environment", "JavaHome", ""),
+    "JavaSoftJDK": ("Software\\JavaSoft\\JDK", "JavaHome", ""),
+    "JavaSoftJRE": ("Software\\JavaSoft\\JRE", "JavaHome", ""),
+    "Temurin": ("Software\\Eclipse Adoptium\\JDK", "Path", "hotspot\\MSI"),
+    "TemurinJRE": ("Software\\Eclipse Adoptium\\JRE", "Path", "hotspot\\MSI"),
+    "Microsoft": ("Software\\Microsoft\\JDK", "Path", "hotspot\\MSI"),
+    "AdoptOpenJRE": ("Software\\AdoptOpenJDK\\JRE", "Path", "openj9\\MSI"),
+    "AdoptOpenJDK2018": ("Software\\AdoptOpenJDK\\JDK", "Path", "MSI"),
+    "SemeruJDK": ("Software\\Semeru\\JDK", "Path", "openj9\\MSI"),
+    "SemeruJRE": ("Software\\Semeru\\JRE", "Path", "openj9\\MSI"),
+    "SapMachine": ("Software\\SapMachine\\JDK", "JavaHome", ""),
+    "SapMachineJRE": ("Software\\SapMachine\\JRE", "JavaHome", ""),
+    "Zulu": ("Software\\Azul Systems\\Zulu", "InstallationPath", ""),
+    "Zulu32": ("Software\\Azul Systems\\Zulu 32-bit", "InstallationPath", ""),
+    "Liberica": ("Software\\BellSoft\\Liberica", "InstallationPath", ""),
+}
 
 
-@pytest.mark.parametrize("registered,settings,chosen", [
-    ([(JRE, "1.7.0_80", "full"), (JRE, "1.8.0_60", "full"), (JRE, "1.8", "full")], {}, "1.8.0_60"),
-    ([(JRE, "1.8", "full"), (JDK, "1.7", "full")], {"JVM Source": "favor_JDK"}, "1.7"),
-    ([(JRE, "1.8", "full"), (JDK, "1.7", "full")], {"JVM Source": "only_JDK"}, "1.7"),
-    ([(JRE, "1.8", "full"), (JDK, "1.9", None)], {"JVM Source": "only_JDK"}, None),
-    ([(JRE, "1.8", "full")], {"JVM Source": "JRE"}, None),
-    ([(JRE, "1.8", "full"), (JROCKIT_JRE, "1.6", "full"), (JROCKIT_JDK, "1.5", "full"),
-      (IBM, "1.7", "full")], {"VM Provider": "jRockit"}, "1.6"),
-    ([(JRE, "1.8", "client"), (JRE, "1.7", "server")], {"JVM Type": "server"}, "1.7"),
-    ([(JRE, "1.8", "full"), (JRE, "1.7", "full"), (JRE, "1.6.0_45", "full")],
-     {"Preferred versions": "1.6;1.7"}, "1.6.0_45"),
-    ([(JRE, "1.8", "full"), (JRE, "11", "full")], {"Maximum Version": "1.8"}, "1.8"),
-    ([(JRE, "1.8", "full"), (JRE, "11", "full")], {"Maximum Version": ""}, "11"),
-    ([(JRE, "1.8", "full"), (JRE, "11", "full")], {"Minimum Version": "12"}, None),
-], ids=["newest", "favor_JDK", "only_JDK", "kit without jre", "unknown JVM Source", "JRockit",
-        "server only", "preferred versions", "maximum", "empty maximum", "minimum"])
-def test_registered_runtimes_are_filtered_and_ranked(tmp_path, app, registry, registered, settings,
-                                                     chosen):
-    for key, version, runtime in registered:
-        home = tmp_path / f"{key.split(chr(92))[1]}-{version}"
-        if runtime is None:
-            home.mkdir()  # a kit without a runtime inside
+def lay_out(app: App, home: Path, runtime: str) -> Path:
+    """A runtime folder at home. runtime is a test runtime's name, or "kit" (a development kit
+    holding bin\\javac.exe) or "kit8" (one of Java 8, its runtime in jre\\), or "none" (an empty
+    folder), or one whose VM library does not load: "folder", "text", "twin" (the other
+    architecture's), "arm64"; a version after it goes to a release file."""
+    kind, _, version = runtime.partition(" ")
+    if kind == "none":
+        home.mkdir(parents=True)
+        return home
+    source = RUNTIMES[TWIN[app.executable]] / "client" if kind == "twin" else \
+        app.runtime(kind if kind in ("client", "full", "server") else "client")
+    runtime_at(home / "jre" if kind == "kit8" else home, source, version or None,
+               copy=kind not in ("client", "full", "server", "twin"))
+    library = home / "bin" / "client" / "jvm.dll"
+    if kind in ("kit", "kit8"):
+        (home / "bin").mkdir(exist_ok=True)
+        (home / "bin" / "javac.exe").write_bytes(b"")
+    elif kind == "folder":
+        library.unlink()
+        library.mkdir()
+    elif kind == "text":
+        library.write_text("This is not a library.\n")
+    elif kind == "arm64":
+        data = bytearray(library.read_bytes())
+        headers = int.from_bytes(data[0x3C:0x40], "little")
+        data[headers + 4:headers + 6] = (0xAA64).to_bytes(2, "little")
+        library.write_bytes(bytes(data))
+    return home
+
+
+@pytest.fixture
+def program_files(executable):
+    """The install folders of this executable's processor and of the other one; what a test puts
+    in them is removed after it."""
+    own, other = [PREFIX / "drive_c" / name for name in ("Program Files", "Program Files (x86)")]
+    folders = {"folders": own, "other-folders": other} if OWN_BITS[executable] == 64 \
+        else {"folders": other, "other-folders": own}
+    before = {folder: set(folder.iterdir()) if folder.exists() else set() for folder in (own, other)}
+    yield folders
+    for folder, entries in before.items():
+        for created in set(folder.iterdir()) - entries if folder.exists() else ():
+            shutil.rmtree(created)
+
+
+def row(entries, settings, chosen, trace="", id=None, marks=()):
+    return pytest.param(entries, settings, chosen, trace, id=id, marks=marks)
+
+
+OLD_AND_NEW = "JRE 1.8 full | Temurin 17.0.9.9 full | JavaSoftJDK 17 =17.0.9.9"
+FOLDERS = "folders BellSoft/jre-21 client 21.0.1 | folders BellSoft/jdk-17 kit 17.0.9"
+ARM64 = "JAVA_HOME arm-home arm64 21.0.1 | folders Zulu/zulu-22 arm64 22 | folders Zulu/zulu-17 client 17.0.9"
+ARM64_PASSED_OVER = "bin\\client\\jvm.dll is built for ARM64, which neither this executable nor " \
+                    "its twin can load"
+PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
+
+
+# Each row: where runtimes lie, as "place name runtime" ("|" between them): a key of KEYS with
+# the subkey's name, JAVA_HOME, or the install folders of this executable's processor (folders)
+# or of the other one (other-folders) with a path below them; the name is the home folder's, and
+# "=name" as runtime names the home of another entry. Then the INI's settings, the home whose VM
+# library is loaded (None: no runtime is found), and a line the trace holds.
+@pytest.mark.parametrize("entries,settings,chosen,trace", [
+    row("JRE 1.7.0_80 full | JRE 1.8.0_60 full | JRE 1.8 full", {}, "1.8.0_60", id="newest"),
+    row("JRE 1.8 full | JDK 1.7 kit8", {"JVM Source": "favor_JDK"}, "1.7", id="favor_JDK"),
+    row("JRE 1.8 full | JDK 1.9 none", {"JVM Source": "only_JDK"}, None, id="only_JDK, empty kit"),
+    row("JRE 1.8 full | JRockitJRE 1.6 full", {"VM Provider": "jRockit"}, "1.6", id="JRockit"),
+    row("JRE 1.8 client | JRE 1.7 server", {"JVM Type": "server"}, "1.7", id="server only"),
+    row("JRE 1.8 full | JRE 1.7 full | JRE 1.6.0_45 full", {"Preferred versions": "1.6;1.7"},
+        "1.6.0_45", id="preferred versions"),
+    row("JRE 1.8 full | JRE 11 full", {"Minimum Version": "12"}, None, id="minimum"),
+    # A version that does not fit counts as 0.0.0.0.
+    row("JRE 1.8 client | JRE 12345678901234567890 server", {}, "1.8", id="version of 20 digits"),
+    row("JRE 11 folder | JRE 1.8 client", {}, "1.8", id="newer one a folder"),
+    row("JRE 11 twin | JRE 1.8 client", {}, "1.8", id="newer one of the other architecture"),
+    # The current vendors' keys.
+    row("JavaSoftJDK 17 full", {}, "17", id="JavaSoft JDK"),
+    row("JavaSoftJRE 17.0.9 full", {}, "17.0.9", id="JavaSoft JRE"),
+    row("HKCU:Temurin 17.0.9.9 full", {}, "17.0.9.9", id="Temurin per user"),
+    row("TemurinJRE 21.0.1.12 full", {}, "21.0.1.12", id="Temurin JRE"),
+    row("Microsoft 21.0.1.12 full", {}, "21.0.1.12", id="Microsoft"),
+    row("HKCU:AdoptOpenJRE 11.0.2.9 full", {}, "11.0.2.9", id="AdoptOpenJDK"),
+    row("AdoptOpenJDK2018 8.0.212.4 full", {}, "8.0.212.4", id="AdoptOpenJDK before 2019"),
+    row("HKCU:SemeruJDK 17.0.9.9 full", {}, "17.0.9.9", id="Semeru per user"),
+    row("SemeruJRE 21.0.1.12 full", {}, "21.0.1.12", id="Semeru"),
+    row("SapMachine 17.0.9 full", {}, "17.0.9", id="SapMachine"),
+    row("SapMachineJRE 11.0.20.256 full 11.0.20.1", {"Maximum Version": "11.0.20.1"},
+        "11.0.20.256", id="SapMachine encoded fourth part"),
+    # The version in the release file, not the one in the name (17).
+    row("Zulu zulu-17 full 17.0.9", {"Maximum Version": "17.0.5"}, None, id="Zulu above maximum"),
+    row("Zulu zulu-17-jre full", {"JVM Source": "only_JRE"}, "zulu-17-jre", id="Zulu JRE"),
+    row("Zulu zulu-17 full", {"JVM Source": "only_JRE"}, None, id="Zulu JDK not a JRE"),
+    row("Zulu32 zulu-11 full", {}, {"quorvane.exe": "zulu-11"}, id="Zulu 32-bit view only"),
+    row("Liberica jdk-21 full 21.0.1", {"Minimum Version": "21.0.1"}, "jdk-21", id="Liberica"),
+    row("HKCU:Liberica jre-21 full", {"JVM Source": "only_JDK"}, None, id="Liberica JRE not JDK"),
+    # The keys of old come first, unless they are ranked together with the current ones.
+    row(OLD_AND_NEW, {}, "1.8", "not searched (the keys of old gave a runtime)", id="old first"),
+    row(OLD_AND_NEW, {"Minimum Version": "9"}, "17.0.9.9", "now the current vendors' keys",
+        id="old keys out of bounds"),
+    row(OLD_AND_NEW, {"Runtime Search": "classic"}, "1.8", "the keys of old only", id="classic"),
+    row(OLD_AND_NEW, {"Runtime Search": "Together"}, "17.0.9.9", "duplicate of ", id="together"),
+    row(OLD_AND_NEW, {"Runtime Search": "together", "Maximum Version": "11"}, "1.8",
+        "ranked together with the keys of old", id="together, bounded"),
+    # JAVA_HOME and the install folders, when the registry has nothing.
+    row("JAVA_HOME home client 17.0.2", {}, "home", id="JAVA_HOME"),
+    row("JAVA_HOME home client 17.0.2", {"Minimum Version": "18"}, None, id="JAVA_HOME too old"),
+    row("JAVA_HOME home client 17.0.2", {"Runtime Search": "Classic"}, None, id="JAVA_HOME, classic"),
+    row("JAVA_HOME home kit8 1.8.0_392", {"JVM Source": "only_JDK"}, "jre", id="Java 8 kit, only_JDK"),
+    row("JAVA_HOME home kit8 1.8.0_392", {"JVM Source": "only_JRE"}, None, id="Java 8 kit, only_JRE"),
+    row("folders Adoptium/jdk-17 client 17.0.9 | JRE 1.8 client", {}, "1.8", id="install folders after the registry"),
+    row(FOLDERS, {}, "jre-21", id="install folders, newest"),
+    row(FOLDERS, {"JVM Source": "favor_JDK"}, "jdk-17", id="install folders, favor_JDK"),
+    row(FOLDERS, {"VM Provider": "jrockit"}, None, id="install folders, JRockit"),
+    row(FOLDERS, {"JVM Type": "server"}, None, id="install folders, server"),
+    row(ARM64, {}, "zulu-17", ARM64_PASSED_OVER, id="ARM64 passed over in JAVA_HOME and install folders"),
+    row(ARM64, PAIR, "zulu-17", ARM64_PASSED_OVER, id="ARM64 passed over in install folders, paired"),
+    # A runtime of the other processor, in either install folder or in the other registry view,
+    # needs the twin; the twin takes only a library of its own architecture.
+    row("folders Java/jdk-Java twin 17.0.9", {}, None, "is built for the other processor and there "
+        "is no Pair Product", id="other processor's runtime in install folders"),
+    row("other-folders Zulu/jdk twin 17.0.9", {}, None, "install folders of the other processor in ",
+        id="other processor's install folders"),
+    row("other-folders Zulu/jdk twin 17.0.9", PAIR, "jdk", id="other processor's install folders, paired",
+        marks=pytest.mark.needs_32_bit),
+    row("other:JRE 1.8 twin", {}, None, id="other view"),
+    row("other:JRE 11 full | other:JRE 1.8 twin", PAIR, "1.8", id="other view, paired",
+        marks=pytest.mark.needs_32_bit),
+])
+def test_runtime_chosen(tmp_path, app, registry, program_files, entries, settings, chosen, trace):
+    homes, env = {}, {"QZ_TRACE": "1"}
+    for entry in entries.split(" | "):
+        place, name, runtime = entry.split(" ", 2)
+        if runtime.startswith("="):
+            home = homes[runtime[1:]]
         else:
-            runtime_copy(home, app.runtime(runtime), kit=key.endswith("Development Kit"))
-        registry.add(key, version, home, bits=OWN_BITS[app.executable])
-    write_main_ini(app, **settings)
-    result = app.run()
+            home = homes[name] = lay_out(app, program_files.get(place, tmp_path) / name, runtime)
+        if place == "JAVA_HOME":
+            env["JAVA_HOME"] = windows_path(home)
+        elif place not in program_files:
+            key, value, below = KEYS[place.split(":")[-1]]
+            hive = "HKEY_CURRENT_USER" if place.startswith("HKCU:") else HKLM
+            view = TWIN[app.executable] if place.startswith("other:") else app.executable
+            registry.add(key, name, home, OWN_BITS[view], hive, value, below)
+    twin = App(app.folder, TWIN[app.executable])
+    for launcher in (app, twin):
+        launcher.configure(runtime=None, **{k: v.format(twin=windows_path(twin.exe))
+                                            for k, v in settings.items()})
+    result = app.run(env=env)
+    if isinstance(chosen, dict):
+        chosen = chosen.get(app.executable)
     if chosen is None:
-        assert result.returncode == MINUS_ONE
-        assert loaded_library(app) is None
+        assert (result.returncode, loaded_library(app)) == (MINUS_ONE, None), result.stderr
+        assert b"was not found" in result.stdout
     else:
         assert result.returncode == 0, result.stdout + result.stderr
-        assert f"-{chosen}\\" in loaded_library(app)
+        assert f"\\{chosen}\\" in loaded_library(app)
+    assert trace in result.stderr.decode()
 
 
-def test_search_order_jre_path_then_shipped_then_registry(tmp_path, executable, registry):
-    app = App(tmp_path / "app", executable)
-    registered = runtime_copy(tmp_path / "registered", App(tmp_path / "x", executable).runtime("full"))
-    registry.add(JRE, "1.8", registered, bits=OWN_BITS[executable])
-    empty_runtime = tmp_path / "no-vm"
-    (empty_runtime / "bin").mkdir(parents=True)
-    write_main_ini(app, **{"JRE Path": windows_path(empty_runtime)})
+def string_value(text: str) -> str:
+    return '"JavaHome"="' + text.replace("\\", "\\\\") + '"'
+
+
+def binary_value(data: bytes) -> str:
+    return '"JavaHome"=hex:' + ",".join(f"{byte:02x}" for byte in data)
+
+
+# Each case: a subkey of the runtime key and its JavaHome line, made from the Windows path of
+# the server runtime's folder; and the runtime used: that one, or the client runtime registered
+# as 1.8 beside it. Only a string value names a home, whatever the bytes of another type spell.
+@pytest.mark.parametrize("version,java_home,used", [
+    ("1.9", lambda home: string_value("Z:\\" + "a" * 32764), "client"),
+    ("1.9", lambda home: string_value(home + "\\" * (32767 - len(home))), "server"),
+    ("1.9", lambda home: '"JavaHome"=dword:005c005c', "client"),
+    ("1.9", lambda home: binary_value(home.encode("utf-16-le")), "client"),
+    # Windows allows key names of 255 characters at most.
+    ("1.9" + "x" * 252, string_value, "server"),
+], ids=["64 KB naming nothing", "64 KB of a runtime and separators", "REG_DWORD",
+        "REG_BINARY spelling a runtime", "subkey name of 255 characters"])
+def test_registry_values(tmp_path, app, registry, version, java_home, used):
+    homes = {kind: runtime_at(tmp_path / kind, app.runtime(kind)) for kind in ("server", "client")}
+    registry.import_lines([f"[{HKLM}\\{JRE}\\1.8]", string_value(windows_path(homes["client"])),
+                           f"[{HKLM}\\{JRE}\\{version}]", java_home(windows_path(homes["server"]))],
+                          OWN_BITS[app.executable])
+    app.configure(runtime=None)
+    result = app.run("x")
+    assert (result.returncode, result.stdout) == (0, b"args: 1\r\nx\r\n")
+    assert loaded_library(app) == f"{windows_path(homes[used])}\\bin\\{used}\\jvm.dll"
+    assert f"QZ_JVM_HOME={windows_path(homes[used])}" in app.recorded("env")
+
+
+def test_ten_thousand_registered_runtimes(tmp_path, app, registry):
+    # Names sort apart from versions ("10000.0" lists fifth) and every seventh has no JavaHome:
+    # the newest one that has a runtime wins.
+    lines = []
+    for major in range(1, 10_001):
+        lines.append(f"[{HKLM}\\{JRE}\\{major}.0]")
+        if major % 7:
+            lines.append(string_value(windows_path(runtime_at(tmp_path / f"h{major}", app.runtime("client")))))
+    registry.import_lines(lines, OWN_BITS[app.executable])
+    app.configure(runtime=None)
+    assert app.run().returncode == 0
+    assert loaded_library(app) == windows_path(tmp_path / "h10000") + "\\bin\\client\\jvm.dll"
+
+
+def test_search_order_jre_path_then_shipped_then_registry(tmp_path, app, registry):
+    registry.add(JRE, "1.8", runtime_at(tmp_path / "registered", app.runtime("full")),
+                 OWN_BITS[app.executable])
+    (tmp_path / "no-vm" / "bin").mkdir(parents=True)
+    app.configure(runtime=None, JRE_Path=windows_path(tmp_path / "no-vm"))
     # A "JRE Path" without a VM library falls through to the registry...
     assert app.run().returncode == 0
     assert "\\registered\\" in loaded_library(app)
     # ...but a shipped runtime folder beside the executable comes before it.
-    shipped = "jre64" if executable == "quorvane64.exe" else "jre"
-    runtime_copy(app.folder / shipped, app.runtime("client"))
+    shipped = "jre64" if app.executable == "quorvane64.exe" else "jre"
+    runtime_at(app.folder / shipped, app.runtime("client"))
     assert app.run().returncode == 0
     assert f"\\app\\{shipped}\\bin\\client\\jvm.dll" in loaded_library(app)
 
 
 def test_executable_inside_a_runtime_uses_it(tmp_path, executable, registry):
-    runtime = tmp_path / "runtime"
-    shutil.copytree(RUNTIMES[executable] / "server", runtime)
+    runtime = runtime_at(tmp_path / "runtime", RUNTIMES[executable] / "server", copy=True)
     app = App(runtime, executable)
-    write_main_ini(app)
-    result = app.run()
-    assert result.returncode == 0
-    assert loaded_library(app).endswith("\\runtime\\bin\\server\\jvm.dll")
+    app.configure(runtime=None)
+    assert app.run().returncode == 0
     library = windows_path(runtime / "bin" / "server" / "jvm.dll")
-    assert f"QZ_JVM_PATH={library}" in app.recorded("env")
-    assert f"QZ_JVM_HOME={windows_path(runtime)}" in app.recorded("env")
-
-
-@pytest.fixture
-def pair(tmp_path, executable):
-    """Both executables in one folder, each with its own INI."""
-    app = App(tmp_path / "pair", executable)
-    twin = App(tmp_path / "pair", TWIN[executable])
-    return app, twin
-
-
-@pytest.mark.parametrize("pair_return_code,expected", [("yes", 9), ("YES", 9), ("no", 0), ("", 0)])
-def test_pair_return_code(pair, pair_return_code, expected):
-    app, twin = pair
-    foreign = windows_path(twin.runtime("full"))
-    write_main_ini(app, **{"JRE Path": foreign, "Pair Product": windows_path(twin.exe),
-                           "Pair Return Code": pair_return_code})
-    write_main_ini(twin, **{"JRE Path": foreign})
-    twin.write_ini(twin.ini.read_text().replace("test.Echo", "test.Exit"))
-    result = app.run(env={"QZ_TEST_JAVA_OPTIONS": "-Dtest.exit.code=9 -Dtest.wait.ms=0"})
-    assert result.returncode == expected
-
-
-def test_per_user_jre_path_hides_the_one_beside_the_executable(tmp_path, app):
-    appdata = windows_tool("cmd", "/c", "echo %APPDATA%").stdout.decode().strip()
-    user_folder = PREFIX / "drive_c" / appdata[3:].replace("\\", "/") / f"Quorvane Test {tmp_path.name}"
-    per_user = user_folder / "code" / app.exe.with_suffix(".ini").name
-    per_user.parent.mkdir(parents=True)
-    try:
-        app.write_ini("[Product Information]\nProduct Name=Quorvane Test: " + tmp_path.name +
-                      "\nProduct Code=code\n[Java Runtime Environment]\nMain Class=test.Echo\n"
-                      f"JRE Path={windows_path(app.runtime('client'))}\n")
-        app.write_ini("[Java Runtime Environment]\nJRE Path=" + windows_path(app.runtime("server")) + "\n",
-                      path=per_user)
-        assert app.run().returncode == 0
-        assert loaded_library(app).endswith("\\server\\bin\\server\\jvm.dll")
-        # A per-user file without the key still hides it.
-        app.write_ini("[Java Runtime Environment]\n", path=per_user)
-        assert app.run().returncode == MINUS_ONE
-    finally:
-        shutil.rmtree(user_folder)
+    assert loaded_library(app) == library
+    assert {f"QZ_JVM_PATH={library}", f"QZ_JVM_HOME={windows_path(runtime)}"} <= set(app.recorded("env"))
 
 
 def test_working_directory_and_a_planted_library(tmp_path, app, registry):
-    elsewhere = tmp_path / "elsewhere"
+    elsewhere = runtime_at(tmp_path / "elsewhere", app.runtime("client"))
     # A runtime in the directory the user starts from is never picked up by accident.
-    runtime_copy(elsewhere, app.runtime("client"))
-    write_main_ini(app)
+    app.configure(runtime=None)
     assert app.run(cwd=elsewhere).returncode == MINUS_ONE
     assert loaded_library(app) is None
     # A relative "JRE Path" counts from the current directory, which "Override WorkingDir"
     # makes the executable's own folder.
-    runtime_copy(app.folder / "rt", app.runtime("client"))
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\nJRE Path=rt\n")
+    runtime_at(app.folder / "rt", app.runtime("client"))
+    app.configure(runtime=None, JRE_Path="rt")
     assert app.run(cwd=elsewhere).returncode == MINUS_ONE
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\nJRE Path=rt\n"
-                  "[Application]\nOverride WorkingDir=yes\n")
+    app.configure(runtime=None, JRE_Path="rt", Override_WorkingDir="yes")
     assert app.run(cwd=elsewhere).returncode == 0
     assert loaded_library(app).endswith("\\app\\rt\\bin\\client\\jvm.dll")
 
 
-def broken_runtime(folder: Path, kind: str, twin_runtime: Path) -> Path:
-    """A runtime folder whose newest-looking VM library cannot be loaded by its launcher."""
-    library = folder / "bin" / "client" / "jvm.dll"
-    library.parent.mkdir(parents=True)
-    (folder / "bin" / "java.dll").write_text("marker\n")
-    if kind == "text":
-        library.write_text("This is not a library.\n")
-    elif kind == "folder":
-        library.mkdir()
-    else:  # a library of the other architecture
-        shutil.copyfile(twin_runtime / "bin" / "client" / "jvm.dll", library)
-    return folder
+@pytest.mark.needs_32_bit
+@pytest.mark.parametrize("pair_return_code,expected", [("yes", 9), ("no", 0)])
+def test_pair_return_code(tmp_path, executable, pair_return_code, expected):
+    app, twin = App(tmp_path / "pair", executable), App(tmp_path / "pair", TWIN[executable])
+    app.configure(runtime=None, JRE_Path=windows_path(twin.runtime("full")), Pair_Product=windows_path(twin.exe),
+                  Pair_Return_Code=pair_return_code)
+    twin.configure("test.Exit")
+    result = app.run(env={"QZ_TEST_JAVA_OPTIONS": "-Dtest.exit.code=9 -Dtest.wait.ms=0"})
+    assert result.returncode == expected
 
 
-# A text file: the trace test passes over one; an empty or cut file is a header rule of the unit
-# tier.
-@pytest.mark.parametrize("kind", ["folder", "other architecture"])
-def test_unloadable_registered_runtime_yields_to_an_older_one(tmp_path, app, registry, kind):
-    twin = App(tmp_path / "twin", TWIN[app.executable])
-    bits = OWN_BITS[app.executable]
-    registry.add(JRE, "11", broken_runtime(tmp_path / "broken", kind, twin.runtime("full")), bits=bits)
-    registry.add(JRE, "1.8", runtime_copy(tmp_path / "working", app.runtime("client")), bits=bits)
-    write_main_ini(app)
-    result = app.run()
-    assert result.returncode == 0, result.stdout
-    assert "\\working\\bin\\client\\jvm.dll" in loaded_library(app)
-
-
-def test_other_view_takes_only_libraries_of_the_twin(pair, registry, tmp_path):
-    app, twin = pair
-    twin_bits = OWN_BITS[twin.executable]
-    # In the twin's view a newer runtime of this executable's own architecture is as useless to
-    # the twin as a broken one.
-    registry.add(JRE, "11", runtime_copy(tmp_path / "mine", app.runtime("full")), bits=twin_bits)
-    registry.add(JRE, "1.8", runtime_copy(tmp_path / "twins", twin.runtime("full")), bits=twin_bits)
-    for launcher in (app, twin):
-        write_main_ini(launcher, **{"Pair Product": windows_path(twin.exe), "Pair Return Code": "yes"})
-    result = app.run("one", "two words")
-    assert (result.returncode, result.stdout) == (0, b"args: 2\r\none\r\ntwo words\r\n")
-    assert "\\twins\\bin\\client\\jvm.dll" in loaded_library(app)
-    # Without "Pair Product" the other view is never searched.
-    write_main_ini(app)
-    assert app.run().returncode == MINUS_ONE
-
-
-@pytest.fixture
-def drive_r(tmp_path):
-    """Drive R: names a folder of the test (what `subst R: <folder>` does on Windows; Wine keeps
-    its drives as links in the prefix)."""
-    link = PREFIX / "dosdevices" / "r:"
-    target = tmp_path / "drive-r"
-    target.mkdir()
-    if link.is_symlink():
-        link.unlink()
-    link.symlink_to(target)
-    yield target
-    link.unlink()
-
-
-# Each case: the value, made from {up} (a runtime folder beside the executable's folder, which is
-# the current directory), {app} (the executable's folder, holding a runtime rt) and {long} (a
-# runtime folder whose path has 300 characters); and the runtime folder that is used, full and
-# normalised (None: no runtime is found). Drive R: holds a runtime too.
-@pytest.mark.parametrize("value,home", [
-    ("{up}\\bin\\client\\jvm.dll", None),
-    ("Z:\\", None),
-    ("no such runtime", None),
-    ("..\\rt", "{up}"),
-    ("rt" + "\\" * 5000, "{app}\\rt"),
-    ("{app}\\rt\\\\\\", "{app}\\rt"),
-    ("{long}", "{long}"),
-    ("{up_slashes}/", "{up}"),
-    ("../rt//", "{up}"),
-    ("R:", "R:\\"),
-    ("R:\\\\", "R:\\"),
-], ids=["the VM library file", "a drive root without a runtime", "a relative folder that does not "
-        "exist", "a relative folder a level up", "relative with a run of separators",
-        "full with separators", "a 300-character folder", "forward slashes",
-        "relative with forward slashes", "drive root", "drive root with separators"])
-def test_jre_path(tmp_path, app, registry, drive_r, value, home):
-    up = runtime_copy(tmp_path / "rt", app.runtime("client"))
-    runtime_copy(app.folder / "rt", app.runtime("client"))
-    long = runtime_copy(long_folder(tmp_path / "long", 300), app.runtime("client"))
-    shutil.copytree(app.runtime("client"), drive_r, dirs_exist_ok=True)
-    places = {"up": windows_path(up), "up_slashes": windows_path(up).replace("\\", "/"),
-              "app": windows_path(app.folder), "long": windows_path(long)}
-    write_main_ini(app, **{"JRE Path": value.format(**places)})
+# Each case: the value, made from {up} (a client runtime folder beside the executable's folder,
+# which is the current directory), {long} (one whose path has 300 characters) and {full} (a
+# runtime of both VMs); the INI's settings; and the runtime folder that is used, full and
+# normalised, and its VM (None: no runtime is found).
+@pytest.mark.parametrize("value,settings,home,vm", [
+    ("{up}\\bin\\client\\jvm.dll", {}, None, None),
+    ("no such runtime", {}, None, None),
+    ("../rt//", {}, "{up}", "client"),
+    ("{long}", {}, "{long}", "client"),
+    ("{full}", {"JVM Type": "favor_server"}, "{full}", "server"),
+    ("{up}", {"JVM Type": "server"}, None, None),
+], ids=["the VM library file", "a relative folder that does not exist", "relative with forward "
+        "slashes", "a 300-character folder", "favor_server", "server VM wanted, client VM only"])
+def test_jre_path(tmp_path, app, value, settings, home, vm):
+    up = runtime_at(tmp_path / "rt", app.runtime("client"))
+    long = runtime_at(long_folder(tmp_path / "long", 300), app.runtime("client"))
+    places = {"up": windows_path(up), "long": windows_path(long), "full": windows_path(app.runtime("full"))}
+    app.configure(runtime=None, JRE_Path=value.format(**places), **settings)
     result = app.run("x", cwd=app.folder)
     if home is None:
-        assert (result.returncode, result.stdout, result.stderr) == (MINUS_ONE, NOT_FOUND, b"")
-        assert loaded_library(app) is None
+        assert (result.returncode, result.stderr, loaded_library(app)) == (MINUS_ONE, b"", None)
+        assert result.stdout == NOT_FOUND.replace(b"a JRE (", b"a JRE with a server JVM (" if
+                                                  settings else b"a JRE (")
         return
-    home = home.format(**places)
-    library = home.rstrip("\\") + "\\bin\\client\\jvm.dll"
+    library = f"{home.format(**places)}\\bin\\{vm}\\jvm.dll"
     assert (result.returncode, result.stdout, result.stderr) == \
         (0, b"args: 1\r\nx\r\n", b"stderr: echo\r\n")
     assert app.recorded("library") == [library]
     published = [e for e in app.recorded("env") if e.startswith(("QZ_JVM_PATH=", "QZ_JVM_HOME="))]
-    assert sorted(published) == [f"QZ_JVM_HOME={home}", f"QZ_JVM_PATH={library}"]
+    assert sorted(published) == [f"QZ_JVM_HOME={home.format(**places)}", f"QZ_JVM_PATH={library}"]
+
+
+# APPDATA: the per-user file of Product Name "Hostile: Input?" and Product Code {7} below the
+# folder names the server runtime; the INI beside the executable names the client runtime. An
+# APPDATA the profile functions cannot reach (too long, relative) is a case of the win tier.
+@pytest.mark.parametrize("appdata,used", [("{folder}", "server"), ("{file}", "client"),
+                                          ("C:\\" + "x" * 4997, "client")],
+                         ids=["a folder", "a file", "5000 characters"])
+def test_per_user_jre_path(tmp_path, app, appdata, used):
+    app.write_ini("[Product Information]\nProduct Name=Hostile: Input?\nProduct Code={7}\n"
+                  "[Java Runtime Environment]\nMain Class=test.Echo\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n" + app.class_path_section)
+    per_user = tmp_path / "folder" / "Hostile Input" / "{7}" / app.ini.name
+    per_user.parent.mkdir(parents=True)
+    app.write_ini(f"[Java Runtime Environment]\nJRE Path={windows_path(app.runtime('server'))}\n",
+                  path=per_user)
+    (tmp_path / "file").write_text("a file\n")
+    result = app.run_in_shell("set APPDATA=" + appdata.format(folder=windows_path(tmp_path / "folder"),
+                                                             file=windows_path(tmp_path / "file")))
+    assert (result.returncode, result.stdout, result.stderr) == (0, b"args: 0\r\n", b"stderr: echo\r\n")
+    assert loaded_library(app) == f"{windows_path(app.runtime(used))}\\bin\\{used}\\jvm.dll"
 
 
 def test_trace_tells_why_each_candidate_was_taken_or_passed_over(tmp_path, app, registry):
     bits = OWN_BITS[app.executable]
-    twin = App(tmp_path / "twin", TWIN[app.executable])
-    registry.add(JRE, "11", broken_runtime(tmp_path / "text", "text", twin.runtime("full")), bits=bits)
-    registry.add(JRE, "1.5", runtime_copy(tmp_path / "old", app.runtime("client")), bits=bits)
-    registry.add(JRE, "9", "rt", bits=bits)
-    (tmp_path / "empty" / "bin").mkdir(parents=True)
-    registry.add(JRE, "10", tmp_path / "empty", bits=bits)
-    registry.add(JRE, "1.8", runtime_copy(tmp_path / "good", app.runtime("client")), bits=bits)
-    write_main_ini(app, **{"Minimum Version": "1.6"})
+    for version, home in [("11", "text"), ("1.5", "client"), ("10", "none"), ("1.8", "client")]:
+        registry.add(JRE, version, lay_out(app, tmp_path / f"{home}-{version}", home), bits)
+    registry.add(JRE, "9", "rt", bits)
+    app.configure(runtime=None, Minimum_Version="1.6")
     result = app.run("a", env={"QZ_TRACE": "1"})
     assert result.returncode == 0, result.stderr
     trace = result.stderr.decode("utf-8").replace("\r\n", "\n")
     view = f"registry {bits}-bit view HKLM\\{JRE}"
-    empty, good = windows_path(tmp_path / "empty"), windows_path(tmp_path / "good")
+    empty, good = windows_path(tmp_path / "none-10"), windows_path(tmp_path / "client-1.8")
     for line in [
         f"trace: configuration file {windows_path(app.ini)}: read",
         "trace: JRE Path: not set",
-        f"trace: {view}\\11: passed over, {windows_path(tmp_path / 'text')}\\bin\\client\\jvm.dll "
+        f"trace: {view}\\11: passed over, {windows_path(tmp_path / 'text-11')}\\bin\\client\\jvm.dll "
         "is not a loadable image for this view",
         f"trace: {view}\\1.5: passed over, version 1.5 outside Minimum Version 1.6 and Maximum "
         "Version any",
@@ -285,8 +385,7 @@ def test_trace_to_a_file_names_an_unreadable_configuration(tmp_path, app):
     trace_file = tmp_path / "trace.txt"
     app.ini.mkdir()  # present, but no file the profile functions can read
     result = app.run(env={"QZ_TRACE": windows_path(trace_file)})
-    assert result.returncode == MINUS_ONE
-    assert result.stderr == b""
+    assert (result.returncode, result.stderr) == (MINUS_ONE, b"")
     trace = trace_file.read_bytes().decode("utf-8")
     assert re.search(re.escape(f"trace: configuration file {windows_path(app.ini)}: present but "
                                "unreadable, ") + r"[^\r\n]+ \(error 5\)\r\n", trace), trace
