@@ -274,12 +274,6 @@ def app(tmp_path, executable) -> App:
     return App(tmp_path / "app", executable)
 
 
-# The windowless twins share the whole core with the console executables: a table runs on the
-# console ones, and the windowless ones are tested where they differ.
-@pytest.fixture
-def any_app(app) -> App:
-    return app
-
 
 class Gui:
     """A desktop that shows windows. On Windows the user's own; here an X display (Xvfb) and a

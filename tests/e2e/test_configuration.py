@@ -14,8 +14,7 @@ from conftest import MAIN_CLASS_MISSING, MINUS_ONE, App, windows_path
     "[Java Runtime Environment]\nMain Class=\n",
     "[Java Runtime Environment+]\nJRE Path=x\n[Application]\nMain Class=com.example.App\n",
 ], ids=["no INI", "no key", "empty value", "key in another section"])
-def test_missing_main_class_is_one_error_line(any_app, ini):
-    app = any_app
+def test_missing_main_class_is_one_error_line(app, ini):
     if ini is not None:
         app.write_ini(ini)
     result = app.run("arg")

@@ -6,8 +6,7 @@ import time
 
 import pytest
 
-from conftest import (MINUS_ONE, RUNTIMES, TWIN, App, end_processes_in, processes_in,
-                      windows_path, write_main_ini)
+from conftest import MINUS_ONE, RUNTIMES, TWIN, App, end_processes_in, processes_in, windows_path
 
 @pytest.fixture
 def folder(tmp_path):
@@ -20,8 +19,8 @@ def folder(tmp_path):
 def pair_ini(app: App, runtime_of: str, pair_product: str, wait: str) -> None:
     # "JRE Path" is a test runtime of the executable runtime_of: one of the other architecture
     # hands the launch over.
-    write_main_ini(app, **{"JRE Path": windows_path(RUNTIMES[runtime_of] / "full"),
-                           "Pair Product": pair_product, "Pair Return Code": wait})
+    app.configure(runtime=None, JRE_Path=windows_path(RUNTIMES[runtime_of] / "full"),
+                  Pair_Product=pair_product, Pair_Return_Code=wait)
 
 
 def error_line(text: str) -> bytes:

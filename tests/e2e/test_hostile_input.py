@@ -7,7 +7,6 @@ import random
 import pytest
 
 from conftest import MAIN_CLASS_MISSING, MINUS_ONE, RUNTIMES, TWIN, App, runtime_at, windows_path
-from conftest import long_folder  # noqa: F401 (shared from here)
 
 # What Wine writes when a program dies of an exception.
 CRASH_SIGNS = (b"wine: Unhandled", b"Unhandled exception", b"page fault")
