@@ -18,17 +18,10 @@ struct RealVm {
     std::string reason;  // why the library is absent or broken
 };
 
-// The bound launcher; its VM may or may not exist yet.
-RealVm BoundVm();
-// The bound launcher with its VM created.
-RealVm StartedVm();
+// The bound launcher; with `started`, its VM created too.
+RealVm BoundVm(bool started);
 // The library's own JVM_FindClassFromBootLoader, for switching the lookup route back on.
 FindClassFromBootLoaderFunction RealFindClassFromBootLoader();
-
-// Runs `work` on a new thread attached to the VM, with launcher.jniEnv set to that thread's
-// environment (InvokeMain detaches the thread it runs on, so it cannot run on the test thread).
-// Detaches the thread if `work` did not; returns whether it had.
-bool OnAttachedThread(Launcher& launcher, const std::function<void()>& work);
 
 // Captures what the whole process writes to standard output and error, the VM included, while it
 // lives. Finish() restores both streams and echoes the captured text to them, so that a JNI
@@ -38,18 +31,12 @@ class CapturedOutput {
 public:
     CapturedOutput();
     ~CapturedOutput() { Finish(); }
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
     void Finish();
 
     std::string out;
     std::string err;
 
 private:
-    struct Stream {
-        int fd;
-        int saved;
-        std::FILE* file;
-    };
-    Stream streams_[2];
+    int saved_[2];
+    std::FILE* files_[2];
 };

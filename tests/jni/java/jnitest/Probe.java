@@ -1,0 +1,36 @@
+package jnitest;
+
+// What a test's main run does, chosen by its first argument: "exit" ends the VM with 3, "throw"
+// throws, "report" prints the VM's settings on standard output and a line on each stream; any
+// other arguments are printed as their count and each one's UTF-16 code units in hex, one a line.
+public final class Probe {
+    public static void main(String[] args) {
+        final String mode = args.length > 0 ? args[0] : "";
+        if (mode.equals("exit")) System.exit(3);
+        if (mode.equals("throw")) {
+            throw new IllegalStateException("bad state: Gr\u00fc\u00dfe \ud83d\ude00");
+        }
+        if (mode.equals("report")) {
+            System.out.println("home=" + System.getProperty("qz.home"));
+            System.out.println("heap=" + (Runtime.getRuntime().maxMemory() >> 20) + "M");
+            System.err.println("err line");
+            System.out.println("out line");
+            return;
+        }
+        StringBuilder text = new StringBuilder("argc=").append(args.length).append('\n');
+        for (String arg : args) {
+            text.append('[');
+            for (int i = 0; i < arg.length(); i++) {
+                text.append(i == 0 ? "" : " ").append(String.format("%04x", (int) arg.charAt(i)));
+            }
+            text.append("]\n");
+        }
+        System.out.print(text);
+    }
+}
+
+// Has a static method taking String[], but none named main.
+final class NoMain {
+    public static void start(String[] args) {
+    }
+}
