@@ -1,5 +1,7 @@
 package jnitest;
 
+import java.util.stream.Collectors;
+
 // What a test's main run does, chosen by its first argument: "exit" ends the VM with 3, "throw"
 // throws, "report" prints the VM's settings on standard output and a line on each stream; any
 // other arguments are printed as their count and each one's UTF-16 code units in hex, one a line.
@@ -17,15 +19,11 @@ public final class Probe {
             System.out.println("out line");
             return;
         }
-        StringBuilder text = new StringBuilder("argc=").append(args.length).append('\n');
+        System.out.print("argc=" + args.length + "\n");
         for (String arg : args) {
-            text.append('[');
-            for (int i = 0; i < arg.length(); i++) {
-                text.append(i == 0 ? "" : " ").append(String.format("%04x", (int) arg.charAt(i)));
-            }
-            text.append("]\n");
+            System.out.print(arg.chars().mapToObj(unit -> String.format("%04x", unit))
+                                 .collect(Collectors.joining(" ", "[", "]\n")));
         }
-        System.out.print(text);
     }
 }
 

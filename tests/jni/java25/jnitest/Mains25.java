@@ -8,8 +8,7 @@ class InstanceMain {
     private final String greeting = "instance";
 
     void main(String[] args) {
-        System.out.print(greeting + " argc=" + args.length + "\n");
-        for (String arg : args) System.out.print("[" + arg + "]\n");
+        System.out.print(greeting + " main(" + String.join(", ", args) + ")\n");
     }
 }
 
@@ -32,6 +31,5 @@ class ConstructorThrows {
     }
 
     void main() {
-        System.out.print("not reached\n");
     }
 }

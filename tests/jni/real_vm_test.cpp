@@ -1,9 +1,14 @@
+// The launcher's VM hosting against this machine's HotSpot libjvm.so with -Xcheck:jni: main on
+// both lookup routes, the exception text, the hooks the launcher hands the VM, and the options and
+// streams it configures.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,23 +16,107 @@
 #include <initializer_list>
 #include <regex>
 #include <sstream>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
 
-#include "jni/real_vm.h"
+#include "common/libjvm_binding.h"
+#include "launch/launcher.h"
 #include "support/utf8.h"
 #include "vmhost/java_objects.h"
 
-// The launcher's VM hosting against a real HotSpot: main on both lookup routes, the exception
-// text, the hooks the launcher hands the VM, and the options and streams it configures.
 namespace {
+// The process's one Launcher, bound to the libjvm.so named by QZ_TEST_LIBJVM: its three exports,
+// the test classes as class path, -Xcheck:jni, and an exit listener that writes
+// "exit hook: <code>" and "abort hook" lines to standard error. One VM per process: it is created
+// on first use, on the test thread (a thread with a large stack, not the primordial one), which
+// then stays attached; the launcher destroys it after the last test.
+struct {
+    Launcher* launcher = nullptr;
+    std::string absent;  // why there is no VM to test: the tests skip
+    std::string broken;  // why the VM there does not work: the tests fail
+    FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;  // the library's own
+} vm;
+
+// While a capture lasts, what the whole process writes to standard output and error, the VM
+// included, goes to a temporary file each. Ending it restores both streams and echoes the text to
+// them, so that a JNI warning printed meanwhile still reaches the test's output check; a sanitizer
+// report or a VM abort ends it too, with plain system calls only.
+struct Capture {
+    int saved;
+    std::FILE* file;
+    std::string text;
+} captures[2];
+bool capturing = false;
+
+void StartCapture() {
+    std::fflush(nullptr);
+    for (int fd : {1, 2}) {
+        Capture& capture = captures[fd - 1] = {dup(fd), std::tmpfile(), ""};
+        if (capture.saved < 0 || !capture.file || dup2(fileno(capture.file), fd) < 0) {
+            std::perror("capturing output");
+            std::abort();
+        }
+    }
+    capturing = true;
+}
+
+void EndCapture() {
+    if (!std::exchange(capturing, false)) return;
+    std::fflush(nullptr);
+    for (int fd : {1, 2}) {
+        Capture& capture = captures[fd - 1];
+        dup2(capture.saved, fd);
+        close(capture.saved);
+        lseek(fileno(capture.file), 0, SEEK_SET);
+        char buffer[4096];
+        for (ssize_t n; (n = read(fileno(capture.file), buffer, sizeof buffer)) > 0;) {
+            capture.text.append(buffer, static_cast<size_t>(n));
+            if (write(fd, buffer, static_cast<size_t>(n)) < 0) break;
+        }
+        std::fclose(capture.file);
+    }
+}
+
+class StderrExitListener final : public ExitListener {
+public:
+    void OnExit(int code) override { std::fprintf(stderr, "exit hook: %d\n", code); }
+    void OnAbort() override {
+        EndCapture();
+        std::fputs("abort hook\n", stderr);
+    }
+} listener;
+
+// The Launcher lives on the test thread's stack, never in a static: a VM that ends the process
+// from a thread of its own runs the static destructors while it exits.
+void* RunTests(void* result) {
+    Launcher launcher;
+    vm.launcher = &launcher;
+    const char* path = std::getenv("QZ_TEST_LIBJVM");
+    if (!path || access(path, R_OK) != 0) {
+        vm.absent = std::string("no VM on this machine: ") + (path ? path : "QZ_TEST_LIBJVM unset");
+    } else {
+        vm.broken = BindLibjvm(launcher, path);
+        vm.findClassFromBootLoader = launcher.findClassFromBootLoader;
+        launcher.vmOptions.Append("-Djava.class.path=" QZ_TEST_CLASSES);
+        launcher.vmOptions.Append("-Xcheck:jni");
+        launcher.exitListener = &listener;
+    }
+    *static_cast<int*>(result) = RUN_ALL_TESTS();
+    vm.launcher = nullptr;
+    return nullptr;  // ~Launcher destroys the VM on the thread that created it
+}
+
 enum Route { kHelper, kFindClass };  // the JDK's launcher helper, or FindClass
 using Arguments = std::initializer_list<const char16_t*>;
 
 // The launcher's state for one run of main: the class, its arguments and the lookup route.
 void Prepare(Launcher& launcher, Route route, const char16_t* mainClass, Arguments arguments) {
-    launcher.findClassFromBootLoader = route == kHelper ? RealFindClassFromBootLoader() : nullptr;
+    launcher.findClassFromBootLoader = route == kHelper ? vm.findClassFromBootLoader : nullptr;
     launcher.mainClass = mainClass;
     launcher.arguments.Clear();
     for (const char16_t* argument : arguments) launcher.arguments.Append(argument);
@@ -38,9 +127,10 @@ class RealVmTest : public testing::Test {
 protected:
     void SetUp() override { Use(true); }
     void Use(bool started) {
-        const RealVm vm = BoundVm(started);
-        if (vm.status == RealVm::kAbsent) GTEST_SKIP() << vm.reason;
-        ASSERT_EQ(vm.status, RealVm::kReady) << vm.reason;
+        if (!vm.absent.empty()) GTEST_SKIP() << vm.absent;
+        if (started && vm.broken.empty() && !vm.launcher->javaVm && !vm.launcher->CreateJavaVm())
+            vm.broken = "the launcher could not create the VM";
+        ASSERT_EQ(vm.broken, "");
         launcher_ = vm.launcher;
         launcher_->failureCheck = false;
     }
@@ -67,7 +157,7 @@ void ExpectMainRuns(Launcher& launcher, std::initializer_list<MainRow> rows) {
         launcher.failureCheck = row.failureCheck;
         bool returned = false;
         bool detached = false;
-        CapturedOutput output;
+        StartCapture();
         std::thread([&] {
             JavaVM* vm = launcher.javaVm;
             ASSERT_EQ(vm->AttachCurrentThread(reinterpret_cast<void**>(&launcher.jniEnv), nullptr),
@@ -77,13 +167,13 @@ void ExpectMainRuns(Launcher& launcher, std::initializer_list<MainRow> rows) {
             detached = vm->GetEnv(&env, JNI_VERSION_1_2) == JNI_EDETACHED;
             if (!detached) vm->DetachCurrentThread();
         }).join();
-        output.Finish();
+        EndCapture();
+        const std::string& out = captures[0].text;
+        const std::string& err = captures[1].text;
         EXPECT_EQ(returned, row.returned);
         EXPECT_EQ(detached, row.returned);  // a failed run leaves detaching to its caller
-        EXPECT_EQ(output.out, row.out);
-        EXPECT_TRUE(*row.err ? std::regex_search(output.err, std::regex(row.err))
-                             : output.err.empty())
-            << output.err;
+        EXPECT_EQ(out, row.out);
+        EXPECT_TRUE(*row.err ? std::regex_search(err, std::regex(row.err)) : err.empty()) << err;
     }
     launcher.jniEnv = testThreadEnv;
 }
@@ -92,10 +182,6 @@ std::string Read(const std::string& path) {
     std::ostringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
-}
-
-WideString PathIn(const std::string& folder, const char* name) {
-    return WideString(DecodeUtf8(folder + name));
 }
 }  // namespace
 
@@ -107,7 +193,8 @@ TEST_F(RealVmTest, DefaultThreadStackSizeComesFromTheVm) {
 
 TEST_F(RealVmTest, MainRunsAsItsRouteAndClassDecide) {
     // An empty argument, Latin-1, Cyrillic, a surrogate pair, a lone surrogate, a blank.
-    const Arguments varied = {u"", u"Gr\u00fc\u00dfe", u"\u0416", u"\U0001F600", u"x\xDC00", u"a b"};
+    const Arguments varied = {u"",         u"Gr\u00fc\u00dfe", u"\u0416",
+                              u"\U0001F600", u"x\xDC00",         u"a b"};
     const char* variedOut = "argc=6\n[]\n[0047 0072 00fc 00df 0065]\n[0416]\n[d83d de00]\n"
                             "[0078 dc00]\n[0061 0020 0062]\n";
     const char* thrown = "Exception in thread .*java.lang.IllegalStateException: bad state";
@@ -115,9 +202,11 @@ TEST_F(RealVmTest, MainRunsAsItsRouteAndClassDecide) {
         {"no arguments are an empty array", kHelper, u"jnitest/Probe", {}, true, "argc=0\n", ""},
         {"helper route", kHelper, u"jnitest/Probe", varied, true, variedOut, ""},
         {"FindClass route", kFindClass, u"jnitest/Probe", varied, true, variedOut, ""},
-        // Still pending at detach, so the VM reports it as uncaught; the failure check puts it back.
+        // Still pending at detach, so the VM reports it as uncaught; the failure check puts it
+        // back.
         {"main throws", kHelper, u"jnitest/Probe", {u"throw"}, true, "", thrown, false},
-        {"main throws, failure check", kHelper, u"jnitest/Probe", {u"throw"}, true, "", thrown, true},
+        {"main throws, failure check", kHelper, u"jnitest/Probe", {u"throw"}, true, "", thrown,
+         true},
         {"FindClass, class missing", kFindClass, u"jnitest/Missing", {}, false,
          "Error: Could not find the main class jnitest/Missing.\r\n \r\n",
          "java.lang.NoClassDefFoundError: jnitest/Missing"},
@@ -132,8 +221,9 @@ TEST_F(RealVmTest, Jdk25MainsOfEveryKindRunOnTheHelperRoute) {
     const Arguments two = {u"a b", u"c"};
     ExpectMainRuns(*launcher_, {
         {"instance main(String[])", kHelper, u"jnitest/InstanceMain", two, true,
-         "instance argc=2\n[a b]\n[c]\n", ""},
-        {"instance main()", kHelper, u"jnitest/InstanceNoArgMain", two, true, "instance main()\n", ""},
+         "instance main(a b, c)\n", ""},
+        {"instance main()", kHelper, u"jnitest/InstanceNoArgMain", two, true, "instance main()\n",
+         ""},
         {"static main()", kHelper, u"jnitest/StaticNoArgMain", two, true, "static main()\n", ""},
         {"the constructor throws", kHelper, u"jnitest/ConstructorThrows", two, true, "",
          "java.lang.IllegalStateException: constructor refused"},
@@ -149,8 +239,8 @@ TEST_F(RealVmTest, ExceptionTextCarriesTypeMessageAndFrames) {
     ASSERT_TRUE(type);
     const auto probe = static_cast<jclass>(type.get());
     LocalRef arguments(env, NewStringArray(env, launcher_->arguments));
-    env->CallStaticVoidMethod(probe, env->GetStaticMethodID(probe, "main", "([Ljava/lang/String;)V"),
-                              arguments.get());
+    jmethodID main = env->GetStaticMethodID(probe, "main", "([Ljava/lang/String;)V");
+    env->CallStaticVoidMethod(probe, main, arguments.get());
     LocalRef thrown(env, env->ExceptionOccurred());
     ASSERT_TRUE(thrown);
     env->ExceptionClear();
@@ -166,7 +256,8 @@ TEST_F(RealVmTest, ExceptionTextCarriesTypeMessageAndFrames) {
 // Runs that end the process or need a VM with settings of their own, each in a child process (one
 // VM per process): the row's settings on top of main of jnitest.Probe "report" on the helper
 // route, the run thread's whole procedure on a thread of its own, then the VM destroyed. The
-// child's standard output joins its standard error, which the row's regex must match.
+// child's standard output joins its standard error, which the row's regex must match. Each child
+// works in an empty folder of this VM's run alone, QZ_TEST_WORK.
 namespace {
 class ChildRunDeathTest : public RealVmTest {
 protected:
@@ -175,31 +266,31 @@ protected:
 
 struct ChildRow {
     const char* behaviour;
-    void (*setUp)(Launcher& launcher, const std::string& folder);
+    void (*setUp)(Launcher& launcher);
     std::function<bool(int)> ends;
     const char* err;
-    // Files in the folder and their whole text, a regex; each is first written with "old\n"
-    // where its folder exists.
+    // Files and their whole text afterwards, a regex; each is first written with "old\n" where
+    // its folder exists.
     std::vector<std::pair<const char*, const char*>> files;
 };
 }  // namespace
 
 TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
-    const char* work = std::getenv("QZ_TEST_WORK");  // a folder of this VM's run alone
+    const char* work = std::getenv("QZ_TEST_WORK");
     ASSERT_TRUE(work);
     const std::string folder = std::string(work) + "/";
     const ChildRow rows[] = {
         {"System.exit reaches the exit hook",
-         [](Launcher& l, const std::string&) { Prepare(l, kHelper, u"jnitest/Probe", {u"exit"}); },
+         [](Launcher& l) { Prepare(l, kHelper, u"jnitest/Probe", {u"exit"}); },
          testing::ExitedWithCode(3), "exit hook: 3"},
         {"the launcher helper reports a missing class itself and exits",
-         [](Launcher& l, const std::string&) { l.mainClass = u"jnitest/Missing"; },
-         testing::ExitedWithCode(1), "Could not find or load main class jnitest\\.Missing.*exit hook: 1"},
+         [](Launcher& l) { l.mainClass = u"jnitest/Missing"; }, testing::ExitedWithCode(1),
+         "Could not find or load main class jnitest\\.Missing.*exit hook: 1"},
         {"a failed run leaves the VM destroyable",  // DestroyJavaVM waits for attached threads
-         [](Launcher& l, const std::string&) { Prepare(l, kFindClass, u"jnitest/Missing", {}); },
+         [](Launcher& l) { Prepare(l, kFindClass, u"jnitest/Missing", {}); },
          testing::ExitedWithCode(0), "run 1, destroy 0"},
         {"a JNI fatal error reaches the abort hook",
-         [](Launcher& l, const std::string&) {
+         [](Launcher& l) {
              const rlimit noCore{0, 0};
              setrlimit(RLIMIT_CORE, &noCore);
              l.CreateJavaVm();
@@ -207,31 +298,28 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
          },
          testing::KilledBySignal(SIGABRT), "abort hook"},
         {"failed creation is reported on standard output",
-         [](Launcher& l, const std::string&) { l.vmOptions.Append("-XX:+QuorvaneNoSuchOption"); },
+         [](Launcher& l) { l.vmOptions.Append("-XX:+QuorvaneNoSuchOption"); },
          testing::ExitedWithCode(0),
          "Error: JNI exception: failed to create the Java VM\r\nReason: invalid arguments\\.\r\n"
          " \r\nrun 1, destroy -1"},
-        // A leading blank (an empty option the VM would refuse), a quoted value with a blank, a
+        // A leading blank (an empty option, which the VM refuses), a quoted value with a blank, a
         // share of the machine's memory.
         {"VM parameters as the launcher assembles them start the VM",
-         [](Launcher& l, const std::string&) {
+         [](Launcher& l) {
              l.AddVmParameterOptions(u" -Xmx10:64:256P -Dqz.home=\"C:\\My App\" -Xss2m");
          },
-         testing::ExitedWithCode(0), "home=C:\\\\My App\nheap=2[0-9][0-9]M\nerr line\nout line\n"
-         "run 0, destroy 0"},
+         testing::ExitedWithCode(0),
+         "home=C:\\\\My App\nheap=2[0-9][0-9]M\nerr line\nout line\nrun 0, destroy 0"},
         {"streams reach their files, truncated or appended as each is set",
-         [](Launcher& l, const std::string& folder) {
-             l.outputFile = PathIn(folder, "out.log");
-             l.errorFile = PathIn(folder, "err.log");
+         [](Launcher& l) {
+             l.outputFile = u"out.log";
+             l.errorFile = u"err.log";
              l.appendError = true;
          },
          testing::ExitedWithCode(0), "run 0, destroy 0",
          {{"out.log", "home=null\nheap=[0-9]+M\nout line\n"}, {"err.log", "old\nerr line\n"}}},
         {"one file, its folder made, keeps the lines of both streams",
-         [](Launcher& l, const std::string& folder) {
-             l.outputFile = PathIn(folder, "new/both.log");
-             l.errorFile = PathIn(folder, "new/both.log");
-         },
+         [](Launcher& l) { l.outputFile = l.errorFile = u"new/both.log"; },
          testing::ExitedWithCode(0), "run 0, destroy 0",
          {{"new/both.log", "home=null\nheap=[0-9]+M\nerr line\nout line\n"}}},
     };
@@ -242,8 +330,9 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
         for (const auto& [name, text] : row.files) std::ofstream(folder + name) << "old\n";
         const auto run = [&] {
             dup2(2, 1);
+            std::filesystem::current_path(folder);
             Prepare(*launcher_, kHelper, u"jnitest/Probe", {u"report"});
-            row.setUp(*launcher_, folder);
+            row.setUp(*launcher_);
             uint32_t result = 9;
             std::thread([&] { result = launcher_->RunThreadProcedure(); }).join();
             JavaVM* vm = launcher_->javaVm;
@@ -254,5 +343,23 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
         for (const auto& [name, text] : row.files)
             EXPECT_TRUE(std::regex_match(Read(folder + name), std::regex(text))) << name;
     }
-    std::filesystem::remove_all(folder);
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_set_death_callback(EndCapture);
+#endif
+    // A death test's child runs this binary afresh and so makes a VM of its own; forking a process
+    // that already hosts a VM would copy one thread of it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // HotSpot wants a VM made on a thread of its own rather than on the primordial one.
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, size_t{16} << 20);
+    pthread_t thread;
+    int result = 1;
+    if (pthread_create(&thread, &attributes, RunTests, &result) != 0) return 1;
+    pthread_join(thread, nullptr);
+    return result;
 }
