@@ -20,15 +20,13 @@ public final class Probe {
             return;
         }
         System.out.print("argc=" + args.length + "\n");
-        for (String arg : args) {
+        for (String arg : args)
             System.out.print(arg.chars().mapToObj(unit -> String.format("%04x", unit))
                                  .collect(Collectors.joining(" ", "[", "]\n")));
-        }
     }
 }
 
 // Has a static method taking String[], but none named main.
 final class NoMain {
-    public static void start(String[] args) {
-    }
+    public static void start(String[] args) {}
 }

@@ -30,6 +30,5 @@ class ConstructorThrows {
         throw new IllegalStateException("constructor refused");
     }
 
-    void main() {
-    }
+    void main() {}
 }
