@@ -1,20 +1,9 @@
 #!/usr/bin/env python3
 """Start-up benchmark of the two launcher executables under Wine, printed as Markdown.
 
-One module per measured thing, each with run() and section() (its Markdown), common.py for what
-they share (bench/README.md):
-1. startup_overhead.py: dist/quorvane64.exe (and dist/quorvane.exe) running test.Echo against
-   build/bench/bare_start{64,32}.exe, which only loads the same jvm.dll.
-2. classpath_scaling.py: "Class Path=\\lib\\*.jar" with 0 to 10000 empty jar files.
-3. single_instance.py: the second launch of a single-instance program against the bare start.
-4. registry_scaling.py: 0 to 10000 registered runtimes ranked by the launcher.
-5. hotspot_launch.py: bench/native_launch against `java -cp` on JDK 17 and 25, natively on Linux.
-
-Every start runs Wine's loader directly (/usr/lib/wine/wine64, /usr/lib/wine/wine): the `wine`
-script in front of it costs tens of milliseconds per start. The prefix is build/bench/wineprefix,
-with a wineserver kept alive so every start is warm. Only dist/, the test runtimes under
-build/win64 and build/win32, the JDKs under /usr/lib/jvm (read), build/bench/ (read and write)
-and the prefix's registry key of item 4 (written, and deleted afterwards) are used.
+The driver of the parts, one module each with run() and section(): startup_overhead,
+classpath_scaling, single_instance, registry_scaling (Wine) and hotspot_launch (natively on
+Linux); common.py holds what they share. What each measures and how: bench/README.md.
 """
 
 import argparse
