@@ -1,7 +1,0 @@
-package jnitest;
-
-public final class Exits {
-    public static void main(String[] args) {
-        System.exit(3);
-    }
-}

@@ -1,0 +1,32 @@
+package jnitest;
+
+import java.util.stream.Collectors;
+
+// What a test's main run does, chosen by its first argument: "exit" ends the VM with 3, "throw"
+// throws, "report" prints the VM's settings on standard output and a line on each stream; any
+// other arguments are printed as their count and each one's UTF-16 code units in hex, one a line.
+public final class Probe {
+    public static void main(String[] args) {
+        final String mode = args.length > 0 ? args[0] : "";
+        if (mode.equals("exit")) System.exit(3);
+        if (mode.equals("throw")) {
+            throw new IllegalStateException("bad state: Gr\u00fc\u00dfe \ud83d\ude00");
+        }
+        if (mode.equals("report")) {
+            System.out.println("home=" + System.getProperty("qz.home"));
+            System.out.println("heap=" + (Runtime.getRuntime().maxMemory() >> 20) + "M");
+            System.err.println("err line");
+            System.out.println("out line");
+            return;
+        }
+        System.out.print("argc=" + args.length + "\n");
+        for (String arg : args)
+            System.out.print(arg.chars().mapToObj(unit -> String.format("%04x", unit))
+                                 .collect(Collectors.joining(" ", "[", "]\n")));
+    }
+}
+
+// Has a static method taking String[], but none named main.
+final class NoMain {
+    public static void start(String[] args) {}
+}

@@ -1,9 +1,0 @@
-package jnitest;
-
-// A static main() taking nothing.
-public class StaticNoArgMain {
-    static void main() {
-        System.out.print("static main()\n");
-        System.out.flush();
-    }
-}
