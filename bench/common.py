@@ -19,6 +19,10 @@ WORK = BUILD / "bench"
 PREFIX = WORK / "wineprefix"
 READY_MARKER = PREFIX / ".quorvane-ready"
 WINESERVER = "wineserver"
+# Debian's `wine` starts its 32-bit loader first; a kernel without 32-bit support cannot start it,
+# and there Wine's own tools start through wine64 and only the 64-bit programs are measured.
+RUNS_32_BIT = subprocess.run([str(ROOT / "tests" / "wine" / "runs-32-bit.sh")]).returncode == 0
+WINE = "wine" if RUNS_32_BIT else "/usr/lib/wine/wine64"
 # How long the wineserver outlives its last client. Long enough to bridge the pauses between two
 # batches (writing 10 000 jar files), short enough that no server is left behind for long.
 SERVER_LINGER_SECONDS = 60
@@ -73,6 +77,8 @@ def wine_environment() -> dict:
     env = {key: value for key, value in os.environ.items()
            if not key.startswith(("QZ_", "WINE")) and key not in ("DISPLAY", "WAYLAND_DISPLAY")}
     env.update(WINEPREFIX=str(PREFIX), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    if not RUNS_32_BIT:
+        env.update(WINELOADER=WINE)
     return env
 
 
@@ -88,7 +94,7 @@ def ensure_prefix(env: dict):
         print(f"creating the Wine prefix {PREFIX} ...", file=sys.stderr)
         shutil.rmtree(PREFIX, ignore_errors=True)
         PREFIX.mkdir(parents=True)
-        quiet(["wineboot", "-i"], env)
+        quiet([WINE, "wineboot.exe", "-i"], env)
         quiet([WINESERVER, "-w"], env)
         READY_MARKER.touch()
 
@@ -98,7 +104,7 @@ def ensure_server(env: dict):
     command fails when one already serves the prefix). The helper processes are started right away
     with no standard streams, so that no measured start pays for them."""
     if quiet([WINESERVER, f"-p{SERVER_LINGER_SECONDS}"], env, check=False) == 0:
-        quiet(["wine", "cmd.exe", "/c", "exit"], env, check=False)
+        quiet([WINE, "cmd.exe", "/c", "exit"], env, check=False)
 
 
 class Program:

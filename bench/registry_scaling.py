@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-from common import (ARCHES, WORK, Arch, BenchError, bare_start, check_launcher_run,
+from common import (ARCHES, WINE, WORK, Arch, BenchError, bare_start, check_launcher_run,
                     ensure_server, launcher_copy, measure, ms, spread, unix_path, verdict,
                     windows_path, wine_program)
 
@@ -25,7 +25,7 @@ def registry_tool(env: dict, *args: str, check: bool = True) -> tuple[int, str]:
     """Wine's reg.exe in the bench's prefix, not timed: its exit code and output. The output goes
     to a file, not a pipe, which a Wine helper process started meanwhile would keep open."""
     with tempfile.TemporaryFile(dir=WORK) as output:
-        returncode = subprocess.run(["wine", "reg", *args], env=env, stdin=subprocess.DEVNULL,
+        returncode = subprocess.run([WINE, "reg", *args], env=env, stdin=subprocess.DEVNULL,
                                     stdout=output, stderr=subprocess.DEVNULL, check=check,
                                     timeout=600).returncode
         output.seek(0)

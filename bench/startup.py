@@ -22,7 +22,7 @@ import hotspot_launch
 import registry_scaling
 import single_instance
 import startup_overhead
-from common import ARCHES, WINESERVER, WORK, BenchError, ensure_prefix, on_alarm, wine_environment
+from common import ARCHES, RUNS_32_BIT, WINESERVER, WORK, BenchError, ensure_prefix, on_alarm, wine_environment
 
 
 def on_terminate(signum, frame):
@@ -70,7 +70,9 @@ def main() -> int:
     options = parser.parse_args()
     if options.runs < 15:
         parser.error("--runs must be at least 15")
-    arches = [ARCHES[bits] for bits in (options.arch or [64, 32])]
+    arches = [ARCHES[bits] for bits in (options.arch or ([64, 32] if RUNS_32_BIT else [64]))]
+    if not RUNS_32_BIT and 32 in (options.arch or []):
+        parser.error("this machine cannot run 32-bit programs (its kernel has no 32-bit support)")
 
     missing = [path for arch in arches
                for path in (arch.launcher, arch.bare, arch.runtime / "bin" / "java.dll",
