@@ -35,27 +35,20 @@ TEST(ParseJavaVersion, DigitRunsAndFill) {
         bool ok;
         Parts parts;
     } cases[] = {
-        {u"", kMax, false, {0, 0, 0, 0}},
         {u"java", kMax, false, {0, 0, 0, 0}},  // no digit: the fill is not applied either
         {u"1.7", kMax, true, {1, 7, kMax, kMax}},
-        {u"1.7", 0, true, {1, 7, 0, 0}},
-        {u"1.8.0_60-b27", kMax, true, {1, 8, 0, 60}},
-        {u"jdk1.7", 0, true, {1, 7, 0, 0}},
-        {u"10", kMax, true, {10, kMax, kMax, kMax}},
-        {u"2147483647", 0, true, {2147483647, 0, 0, 0}},
+        {u"jdk1.8.0_60-b27", 0, true, {1, 8, 0, 60}},
         {u"2147483648", kMax, false, {0, 0, 0, 0}},
         {u"1.99999999999", kMax, false, {0, 0, 0, 0}},  // a later run overflowing fails it all
         {u"1.2.3.4.99999999999", 0, true, {1, 2, 3, 4}},  // past the fourth run nothing is read
-        {u"1.2.3.4.5", 0, true, {1, 2, 3, 4}},
-        {u"  v1..08 (build)", kMax, true, {1, 8, kMax, kMax}},
-        {u"0000000000000000000042", 0, true, {42, 0, 0, 0}},
-        {u"-1.5", 0, true, {1, 5, 0, 0}},  // a minus sign is a separator, not a sign
+        {u"-1..08", 0, true, {1, 8, 0, 0}},  // a minus sign is a separator, not a sign
         {u"\uFF11.7", 0, true, {7, 0, 0, 0}},  // only ASCII digits count
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(EncodeUtf8(c.text));
         JavaVersion v = Version(9, 9, 9, 9);
-        EXPECT_EQ(ParseJavaVersion(c.text, c.fill, v), c.ok) << EncodeUtf8(c.text);
-        EXPECT_EQ(PartsOf(v), c.parts) << EncodeUtf8(c.text);
+        EXPECT_EQ(ParseJavaVersion(c.text, c.fill, v), c.ok);
+        EXPECT_EQ(PartsOf(v), c.parts);
     }
 }
 
@@ -65,7 +58,6 @@ TEST(CompareVersions, NumericPartByPart) {
         int result;
     } cases[] = {
         {Version(1, 8, 0, 5), Version(1, 8, 0, 45), -1},  // numbers, not text
-        {Version(1, 10, 0, 0), Version(1, 9, 0, 0), 1},
         {Version(1, 8, 0, 60), Version(1, 8, 0, 60), 0},
         {Version(2, 0, 0, 0), Version(1, 65535, 65535, 65535), 1},  // major decides first
         {Version(-1, 0, 0, 0), Version(0, 0, 0, 0), -1},  // signed
@@ -83,18 +75,16 @@ TEST(WithinBounds, InclusiveAndFilledBounds) {
     const JavaVersion noLower = JavaVersion::NoLowerBound();
     const JavaVersion noUpper = JavaVersion::NoUpperBound();
     const JavaVersion maximum17 = Parsed(u"1.7", kVersionFillMaximum);
-    const JavaVersion minimum17 = Parsed(u"1.7", kVersionFillMinimum);
     struct Case {
         JavaVersion v, minimum, maximum;
         bool within;
     } cases[] = {
         {Version(65535, 65535, 65535, 65535), noLower, noUpper, true},
         {Version(65536, 0, 0, 0), noLower, noUpper, false},
-        {Version(0, 0, 0, 0), noLower, noUpper, true},
         {Parsed(u"1.7.0_80", 0), noLower, maximum17, true},
         {Parsed(u"1.8", 0), noLower, maximum17, false},
-        {Version(1, 7, 0, 0), minimum17, noUpper, true},
-        {Parsed(u"1.6.0_45", 0), minimum17, noUpper, false},
+        {Version(1, 7, 0, 0), Parsed(u"1.7", kVersionFillMinimum), noUpper, true},
+        {Parsed(u"1.6.0_45", 0), Parsed(u"1.7", kVersionFillMinimum), noUpper, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(WithinBounds(c.v, c.minimum, c.maximum), c.within) << EncodeUtf8(VersionText(c.v));
@@ -105,17 +95,12 @@ TEST(Matches, TrailingZerosOfWantedAreWildcards) {
         JavaVersion candidate, wanted;
         bool matches;
     } cases[] = {
-        {Version(1, 8, 0, 60), Version(1, 8, 0, 0), true},
-        {Version(1, 8, 1, 0), Version(1, 8, 0, 0), true},
+        {Version(1, 8, 1, 60), Version(1, 8, 0, 0), true},
         {Version(1, 9, 0, 0), Version(1, 8, 0, 0), false},
-        {Version(1, 8, 0, 45), Version(1, 8, 0, 45), true},
         {Version(1, 8, 0, 46), Version(1, 8, 0, 45), false},
         {Version(1, 8, 1, 45), Version(1, 8, 0, 45), false},  // inner zeros are not wildcards
-        {Version(1, 0, 5, 0), Version(1, 0, 0, 0), true},
-        {Version(2, 0, 0, 0), Version(1, 0, 0, 0), false},
         {Version(1, 8, 0, 0), Version(1, 8, 0, 60), false},
         {Version(11, 0, 2, 0), Version(0, 0, 0, 0), true},  // all-zero wanted matches anything
-        {Version(0, 0, 0, 0), Version(0, 0, 0, 0), true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Matches(c.candidate, c.wanted), c.matches)
@@ -128,15 +113,10 @@ TEST(VersionText, CutAfterLastMeaningfulPart) {
         const char16_t* text;
     } cases[] = {
         {Version(1, 8, 0, 60), u"1.8.0.60"},
-        {Version(1, 7, 0, 0), u"1.7"},
-        {Version(1, 7, 65535, 65535), u"1.7"},
-        {Version(9, 0, 0, 0), u"9.0"},
-        {Version(9, 65535, 65535, 65535), u"9.65535"},
+        {Version(1, 7, 65535, 65535), u"1.7"},  // filled parts are cut like zeros
+        {Version(9, 0, 0, 0), u"9.0"},          // never fewer than two parts
         {Version(1, 0, 3, 0), u"1.0.3"},
-        {Version(65535, 0, 65535, 7), u"65535.0.65535.7"},
-        {Version(0, 0, 0, 0), u"0.0.0.0"},
         {Version(65535, 65535, 65535, 65535), u"0.0.0.0"},
-        {Version(2147483647, 0, 0, 0), u"2147483647.0"},
         {Version(-1, 5, 0, 0), u"-1.5"},
     };
     for (const Case& c : cases) EXPECT_EQ(VersionText(c.v), WideString(c.text));
