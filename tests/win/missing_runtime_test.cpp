@@ -2,7 +2,6 @@
 
 #include "common/wide_printer.h"
 
-#include "config/ini_file.h"
 #include "launch/launcher.h"
 #include "support/handles_win.h"
 #include "support/wide_win.h"
@@ -36,25 +35,4 @@ TEST(MissingRuntime, NoDialogWhereTheWindowStationIsNotVisible) {
     EXPECT_EQ(TempFolder::ReadFile(file),
               "Error: The Java Runtime Environment (JRE) was not found. Please  download and "
               "install a JRE with a server JVM (latest version) from: https://adoptium.net/ \r\n");
-}
-
-// A new file is written as UTF-16, so that a folder name the ANSI code page cannot spell is saved
-// whole; an existing file keeps its encoding.
-TEST(MissingRuntime, SavedFolderKeepsEveryCharacter) {
-    TempFolder folder;
-    const WideString file = folder / u"new.ini";
-    const WideString chosen(u"C:\\\u041F\u0440\u0438\u043B\u043E\u0436\u0435\u043D\u0438\u0435\\jre\\");
-    IniFile ini(file);
-    ASSERT_TRUE(ini.SetString(u"Java Runtime Environment", u"JRE Path", chosen));
-    const std::string bytes = TempFolder::ReadFile(file);
-    ASSERT_GE(bytes.size(), 2u);
-    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    WideString read;
-    ini.GetString(u"Java Runtime Environment", u"JRE Path", read);
-    EXPECT_EQ(read, chosen);
-
-    const WideString existing = folder / u"old.ini";
-    TempFolder::WriteFile(existing, "[Application]\r\nCmd=x\r\n");
-    ASSERT_TRUE(IniFile(existing).SetString(u"Java Runtime Environment", u"JRE Path", u"C:\\jre\\"));
-    EXPECT_EQ(TempFolder::ReadFile(existing).substr(0, 13), "[Application]");
 }
