@@ -23,22 +23,6 @@ private:
     WideString path;
 };
 
-class AppDataFolder {
-public:
-    AppDataFolder() {
-        wchar_t old[MAX_PATH];
-        hadOld = GetEnvironmentVariableW(L"APPDATA", old, MAX_PATH) > 0;
-        previous = U(old);
-        SetEnvironmentVariableW(L"APPDATA", W(folder.Path()));
-    }
-    ~AppDataFolder() { SetEnvironmentVariableW(L"APPDATA", hadOld ? W(previous) : nullptr); }
-    TempFolder folder;
-
-private:
-    WideString previous;
-    bool hadOld = false;
-};
-
 const char* kSettings =
     "[Product Information]\r\nProduct Name=Test: Product\r\nProduct Code=code\r\n"
     "[Java Runtime Environment]\r\nMain Class=com.example.App\r\nJRE Path=C:\\beside\r\n"
@@ -50,7 +34,8 @@ const char* kSettings =
 }  // namespace
 
 TEST(ReadSettings, EveryKeyInItsSection) {
-    AppDataFolder appData;
+    TempFolder appData;
+    ScopedVariable variable(u"APPDATA", appData.Path());
     OwnConfiguration configuration(kSettings);
     Launcher launcher;
     ASSERT_TRUE(launcher.ReadSettings());
@@ -73,7 +58,8 @@ TEST(ReadSettings, EveryKeyInItsSection) {
 }
 
 TEST(ReadSettings, PerUserJrePathInConsoleModeOnly) {
-    AppDataFolder appData;
+    TempFolder appData;
+    ScopedVariable variable(u"APPDATA", appData.Path());
     Launcher probe;
     probe.productName = u"Test: Product";
     probe.productCode = u"code";

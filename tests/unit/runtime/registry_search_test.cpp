@@ -10,80 +10,73 @@
 #include "support/text.h"
 
 namespace {
-RuntimeCandidate Candidate(const char16_t* version, bool server = false, bool favoured = true) {
+RuntimeCandidate Candidate(const char16_t* home, const char16_t* version, bool server = false,
+                           bool favoured = true) {
     RuntimeCandidate candidate;
     ParseJavaVersion(version, kVersionFillMinimum, candidate.version);
-    candidate.home = WideString(u"C:\\") + version + u"\\";
+    candidate.home = home;
     candidate.server = server;
     candidate.favoured = favoured;
     return candidate;
 }
 
-std::vector<std::u16string> Homes(const CandidateList& list) {
-    std::vector<std::u16string> homes;
-    for (const RuntimeCandidate& candidate : list) homes.push_back(candidate.home.Std());
-    return homes;
-}
-
-std::u16string Chosen(std::vector<RuntimeCandidate> found, const char16_t* preferred,
-                      int32_t jvmType = 0, bool anyKind = true) {
+CandidateList Sorted(const std::vector<RuntimeCandidate>& found, int32_t jvmType, bool anyKind) {
     CandidateList list;
-    for (RuntimeCandidate& candidate : found) list.Append(std::move(candidate));
+    for (const RuntimeCandidate& candidate : found) list.Append(RuntimeCandidate(candidate));
     SortCandidates(list, jvmType, anyKind);
-    StringList preferredVersions;
-    SplitList(preferred, u";", preferredVersions);
-    return list[ChooseCandidate(list, preferredVersions)].home.Std();
+    return list;
 }
 }  // namespace
 
 // Favoured first (when any kind is accepted), then server VMs (favor_server), then newer versions;
 // ties keep the order found, also where they meet across the merge's runs.
 TEST(RegistrySearch, SortOrder) {
-    struct Found {
-        const char16_t* home;
-        const char16_t* version;
-        bool server, favoured;
-    };
+    const std::vector<RuntimeCandidate> mixed = {
+        Candidate(u"a", u"1.7", true, false), Candidate(u"b", u"1.8.0_60"),
+        Candidate(u"c", u"1.8"), Candidate(u"d", u"1.6", true)};
     const struct Case {
         int32_t jvmType;
         bool anyKind;
-        std::vector<Found> found;
-        std::vector<std::u16string> order;
+        std::vector<RuntimeCandidate> found;
+        std::u16string order;
     } cases[] = {
-        {2, true, {{u"a", u"1.7", 1, 0}, {u"b", u"1.8.0_60", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.6", 1, 1}},
-         {u"d", u"b", u"c", u"a"}},
-        {0, false, {{u"a", u"1.7", 1, 0}, {u"b", u"1.8.0_60", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.6", 1, 1}},
-         {u"b", u"c", u"a", u"d"}},
-        {1, false, {{u"a", u"1.6", 1, 1}, {u"b", u"1.8", 0, 1}}, {u"b", u"a"}},
+        {2, true, mixed, u"dbca"},
+        {0, false, mixed, u"bcad"},
+        {1, false, {Candidate(u"a", u"1.6", true), Candidate(u"b", u"1.8")}, u"ba"},
         {0, true,
-         {{u"a", u"1.8", 0, 1}, {u"b", u"1.7", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.8", 0, 1},
-          {u"e", u"1.6", 0, 1}, {u"f", u"1.8", 0, 1}, {u"g", u"1.7", 0, 1}},
-         {u"a", u"c", u"d", u"f", u"b", u"g", u"e"}},
+         {Candidate(u"a", u"1.8"), Candidate(u"b", u"1.7"), Candidate(u"c", u"1.8"),
+          Candidate(u"d", u"1.8"), Candidate(u"e", u"1.6"), Candidate(u"f", u"1.8"),
+          Candidate(u"g", u"1.7")},
+         u"acdfbge"},
     };
     for (const Case& c : cases) {
-        CandidateList list;
-        for (const Found& f : c.found) {
-            RuntimeCandidate candidate = Candidate(f.version, f.server, f.favoured);
-            candidate.home = f.home;
-            list.Append(std::move(candidate));
-        }
-        SortCandidates(list, c.jvmType, c.anyKind);
-        EXPECT_EQ(Homes(list), c.order) << testing::PrintToString(c.order);
+        std::u16string order;
+        for (const RuntimeCandidate& candidate : Sorted(c.found, c.jvmType, c.anyKind))
+            order += candidate.home.Std();
+        EXPECT_EQ(order, c.order) << testing::PrintToString(WideString(c.order));
     }
 }
 
 TEST(RegistrySearch, PreferredVersionsChoose) {
-    const auto all = [] {
-        return std::vector<RuntimeCandidate>{Candidate(u"1.8"), Candidate(u"1.7.0_80"),
-                                             Candidate(u"1.6.0_45")};
+    const CandidateList list = Sorted(
+        {Candidate(u"8", u"1.8"), Candidate(u"7", u"1.7.0_80"), Candidate(u"6", u"1.6.0_45")}, 0, true);
+    struct Case {
+        const char16_t* preferred;
+        const char16_t* chosen;
+    } cases[] = {
+        {u"", u"8"},
+        {u"1.6;1.7", u"6"},
+        {u"1.5;9", u"8"},       // nothing matches: the first
+        {u"latest;1.6", u"8"},  // a digit-free entry matches all
+        {u"1.7.0_45", u"8"},    // an exact update must be equal
+        {u"12345678901234567890;1.7", u"7"},  // digits that read as no version name nothing
     };
-    EXPECT_EQ(Chosen(all(), u""), u"C:\\1.8\\");
-    EXPECT_EQ(Chosen(all(), u"1.6;1.7"), u"C:\\1.6.0_45\\");
-    EXPECT_EQ(Chosen(all(), u"1.5;9"), u"C:\\1.8\\");        // nothing matches: the first
-    EXPECT_EQ(Chosen(all(), u"latest;1.6"), u"C:\\1.8\\");   // digit-free entry matches all
-    EXPECT_EQ(Chosen(all(), u"1.7.0_45"), u"C:\\1.8\\");     // an exact update must be equal
-    // Digits that do not read as a version name nothing; the next entry decides.
-    EXPECT_EQ(Chosen(all(), u"12345678901234567890;1.7"), u"C:\\1.7.0_80\\");
+    for (const Case& c : cases) {
+        StringList preferred;
+        SplitList(c.preferred, u";", preferred);
+        EXPECT_EQ(list[ChooseCandidate(list, preferred)].home, WideString(c.chosen))
+            << testing::PrintToString(WideString(c.preferred));
+    }
 }
 
 // The registry keys searched and favoured, as "JVM Source" and "VM Provider" set them.
