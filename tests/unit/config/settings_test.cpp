@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_printer.h"
+#include "config/configuration_paths.h"
 #include "config/settings.h"
 #include "launch/launcher.h"
 
@@ -73,4 +74,40 @@ TEST(Settings, YesSwitchesIgnoreAsciiCase) {
     EXPECT_TRUE(IsYes(u"YES"));
     EXPECT_FALSE(IsYes(u"y"));
     EXPECT_FALSE(IsYes(u" yes"));
+}
+
+TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
+    struct Case {
+        const char16_t* module;
+        bool ok;
+        const char16_t* configuration;
+        const char16_t* folder;
+    } cases[] = {
+        {u"C:\\a.b\\tool", true, u"C:\\a.ini", u"C:\\a.b\\"},
+        {u"C:\\Apps\\tool.v2.exe", true, u"C:\\Apps\\tool.v2.ini", u"C:\\Apps\\"},
+        {u"C:\\Apps\\tool", false, u"", u"C:\\Apps\\"},
+        {u"tool", false, u"", u"tool"},
+    };
+    for (const Case& c : cases) {
+        WideString configuration;
+        EXPECT_EQ(ConfigurationFileOf(c.module, configuration), c.ok);
+        if (c.ok) EXPECT_EQ(configuration, WideString(c.configuration));
+        EXPECT_EQ(ProgramFolderOf(c.module), WideString(c.folder));
+    }
+}
+
+TEST(ConfigurationPaths, PerUserFile) {
+    struct Case {
+        const char16_t *source, *appData, *name, *code, *file;
+    } cases[] = {
+        {u"C:\\Apps\\tool.exe", u"C:\\Users\\u\\AppData\\Roaming", u"My: App?", u"{1234}",
+         u"C:\\Users\\u\\AppData\\Roaming\\My App\\{1234}\\tool.ini"},
+        {u"C:\\Apps\\tool.exe", u"R", u"", u"C", u"R\\\\C\\tool.ini"},
+        {u"tool.exe", u"R", u"\\?\"|><:/*", u"a:b", u"R\\\\a:b\\tool.ini"},
+    };
+    for (const Case& c : cases) {
+        const PerUserPath path = ComposePerUserPath(c.source, c.appData, c.name, c.code);
+        EXPECT_EQ(path.file, WideString(c.file));
+        EXPECT_EQ(path.codeFolder, path.file.Left(path.file.FindLastUnit(u'\\')));
+    }
 }
