@@ -5,23 +5,6 @@
 #include "config/settings.h"
 #include "launch/launcher.h"
 
-namespace {
-std::tuple<int32_t, int32_t, int32_t, int32_t> Parts(const JavaVersion& v) {
-    return {v.major, v.minor, v.micro, v.update};
-}
-}  // namespace
-
-TEST(Settings, VersionBounds) {
-    using P = std::tuple<int32_t, int32_t, int32_t, int32_t>;
-    const P none{0, 0, 0, 0};
-    const P top{65535, 65535, 65535, 65535};
-    EXPECT_EQ(Parts(MinimumVersionSetting(u"any")), none);
-    EXPECT_EQ(Parts(MinimumVersionSetting(u"1.7")), (P{1, 7, 0, 0}));
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"ANY")), top);  // digit-free: no bound either
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"1.7")), (P{1, 7, 65535, 65535}));
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"1.8.0_60")), (P{1, 8, 0, 60}));
-}
-
 TEST(Settings, JvmTypeIsExact) {
     EXPECT_EQ(JvmTypeSetting(u"server"), 1);
     EXPECT_EQ(JvmTypeSetting(u"favor_server"), 2);

@@ -3,39 +3,32 @@
 #include <string>
 
 #include "common/wide_printer.h"
+#include "config/settings.h"
 #include "ui/missing_runtime_rules.h"
 
-namespace {
-JavaVersion Minimum(const char16_t* text) {
-    JavaVersion version;
-    ParseJavaVersion(text, kVersionFillMinimum, version);
-    return version;
-}
-JavaVersion Maximum(const char16_t* text) {
-    JavaVersion version;
-    ParseJavaVersion(text, kVersionFillMaximum, version);
-    return version;
-}
-}  // namespace
-
+// The bounds as the settings reader makes them from "Minimum Version" and "Maximum Version".
 TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
     const JavaVersion any = JavaVersion::NoUpperBound();
     struct Case {
-        JavaVersion minimum, maximum;
+        const char16_t* minimum;
+        const char16_t* maximum;
         const char16_t* phrase;
     } cases[] = {
-        {JavaVersion::NoLowerBound(), any, u"latest version"},
-        {JavaVersion::NoLowerBound(), Maximum(u"1.8"), u"maximum version 1.8"},
-        {Minimum(u"1.8"), any, u"minimum version 1.8"},
-        {Minimum(u"0.0.0.1"), any, u"minimum version 0.0.0.1"},  // all parts decide
-        {Minimum(u"1.7"), Maximum(u"65535.1"), u"version between 1.7 and 65535.1"},
-        {Minimum(u"1.8"), Minimum(u"1.8"), u"version 1.8 is required"},
+        {u"any", u"ANY", u"latest version"},  // digit-free: no bound
+        {u"", u"1.8", u"maximum version 1.8"},
+        {u"", u"1.8.0_60", u"maximum version 1.8.0.60"},
+        {u"1.8", u"", u"minimum version 1.8"},
+        {u"0.0.0.1", u"", u"minimum version 0.0.0.1"},  // all parts decide
+        {u"1.7", u"65535.1", u"version between 1.7 and 65535.1"},
+        {u"1.8", u"1.8.0.0", u"version 1.8 is required"},
         // 1.8.0.0 and 1.8.65535.65535 differ in their filled parts.
-        {Minimum(u"1.8"), Maximum(u"1.8"), u"version between 1.8 and 1.8"},
+        {u"1.8", u"1.8", u"version between 1.8 and 1.8"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(VersionPhrase(c.minimum, c.maximum), WideString(c.phrase));
-    EXPECT_EQ(RuntimeNotFoundMessage(1, Minimum(u"1.8"), any),
+    for (const Case& c : cases) {
+        EXPECT_EQ(VersionPhrase(MinimumVersionSetting(c.minimum), MaximumVersionSetting(c.maximum)),
+                  WideString(c.phrase));
+    }
+    EXPECT_EQ(RuntimeNotFoundMessage(1, MinimumVersionSetting(u"1.8"), any),
               WideString(u"The Java Runtime Environment (JRE) was not found. Please  download and "
                          u"install a JRE with a server JVM (minimum version 1.8) from:"));
     EXPECT_EQ(RuntimeNotFoundMessage(2, JavaVersion::NoLowerBound(), any),  // favor_server
