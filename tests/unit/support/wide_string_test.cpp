@@ -61,18 +61,13 @@ TEST(WideStringBuffer, OwnTextAsArgumentCopiesAndGrowth) {
 }
 
 namespace {
-// Stand-ins for the three ways a system call reports a cut value.
+// Stand-ins for two ways a system call reports a cut value; the profile functions' way is read
+// from real files in the Windows tier.
 const std::u16string kLong(700, u'p');
 
 uint32_t LikeModuleFileName(char16_t* buffer, int32_t size) {  // fills the buffer, no zero
     const size_t copied = std::min(kLong.size(), static_cast<size_t>(size));
     std::copy_n(kLong.begin(), copied, buffer);
-    return static_cast<uint32_t>(copied);
-}
-uint32_t LikeProfileString(char16_t* buffer, int32_t size) {  // cuts to size - 1 and zero
-    const size_t copied = std::min(kLong.size(), static_cast<size_t>(size - 1));
-    std::copy_n(kLong.begin(), copied, buffer);
-    buffer[copied] = 0;
     return static_cast<uint32_t>(copied);
 }
 uint32_t LikeEnvironment(char16_t* buffer, int32_t size) {  // too small: the size it needs
@@ -89,11 +84,6 @@ TEST(ReadGrowing, ReadsValuesLongerThanTheFirstBufferWhole) {
         [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size); });
     EXPECT_EQ(module.Std(), kLong);
     EXPECT_EQ(calls, 3);  // 260, 520, 1040
-
-    const WideString profile = ReadGrowing(256, LikeProfileString, [](uint32_t w, int32_t s) {
-        return w == static_cast<uint32_t>(s) - 1;
-    });
-    EXPECT_EQ(profile.Std(), kLong);
 
     const WideString environment = ReadGrowing(260, LikeEnvironment, [](uint32_t w, int32_t s) {
         return w >= static_cast<uint32_t>(s);
