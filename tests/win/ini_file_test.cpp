@@ -30,7 +30,8 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
                           "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n"
                           "Library Path=\r\n"
                           "[Java Runtime Environment+]\r\nMain Class=ignored\r\nLibrary Path=lib\r\n"
-                          "System Path=  \" sys\"  \r\n"  // the system drops outer blanks and quotes
+                          // The system drops outer blanks and one pair of quotes.
+                          "System Path=  \" sys\"  \r\n"
                           "[application]\r\nCmd=\r\n[APPLICATION+]\r\nCmd=--x\r\n");
     struct Case {
         const char16_t* section;

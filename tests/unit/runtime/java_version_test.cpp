@@ -67,8 +67,8 @@ TEST(JavaVersion, CompareBoundsAndMatch) {
     EXPECT_FALSE(WithinBounds(V{65536, 0, 0, 0}, noLower, noUpper));
     EXPECT_TRUE(WithinBounds(Parsed(u"1.7.0_80", 0), noLower, Parsed(u"1.7", kMax)));
     EXPECT_FALSE(WithinBounds(Parsed(u"1.8", 0), noLower, Parsed(u"1.7", kMax)));
-    EXPECT_TRUE(WithinBounds(V{1, 7, 0, 0}, Parsed(u"1.7", kVersionFillMinimum), noUpper));
-    EXPECT_FALSE(WithinBounds(Parsed(u"1.6.0_45", 0), Parsed(u"1.7", kVersionFillMinimum), noUpper));
+    EXPECT_TRUE(WithinBounds(V{1, 7, 0, 0}, Parsed(u"1.7", 0), noUpper));
+    EXPECT_FALSE(WithinBounds(Parsed(u"1.6.0_45", 0), Parsed(u"1.7", 0), noUpper));
 }
 
 TEST(VersionText, CutAfterLastMeaningfulPart) {

@@ -60,7 +60,8 @@ TEST(RegistrySearch, SortOrder) {
 
 TEST(RegistrySearch, PreferredVersionsChoose) {
     const CandidateList list = Sorted(
-        {Candidate(u"8", u"1.8"), Candidate(u"7", u"1.7.0_80"), Candidate(u"6", u"1.6.0_45")}, 0, true);
+        {Candidate(u"8", u"1.8"), Candidate(u"7", u"1.7.0_80"), Candidate(u"6", u"1.6.0_45")}, 0,
+        true);
     struct Case {
         const char16_t* preferred;
         const char16_t* chosen;

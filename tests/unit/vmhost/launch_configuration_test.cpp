@@ -88,7 +88,7 @@ TEST(TimePattern, FileNames) {
         const WideString pattern(u'x', length);
         WideString longName = u"out_%" + pattern + u"%.log";
         ExpandTimePattern(longName, time, FakeTime, FakeDate);
-        EXPECT_EQ(longName, length < 260 ? u"out_d(t(" + pattern + u")).log" : WideString(u"out_.log"))
-            << length;
+        const WideString expected = length < 260 ? u"out_d(t(" + pattern + u")).log" : u"out_.log";
+        EXPECT_EQ(longName, expected) << length;
     }
 }
