@@ -192,9 +192,6 @@ TEST(ModernSources, EntriesOfCurrentKeys) {
             << testing::PrintToString(std::u16string(c.name));
         EXPECT_EQ(CurrentEntryIsKit(key, c.name), c.kit) << testing::PrintToString(std::u16string(c.name));
     }
-    // Zulu's 32-bit installs write their own key, in the 32-bit view only.
-    EXPECT_TRUE(CurrentKey(u"Software\\Azul Systems\\Zulu 32-bit\\").only32BitView);
-    EXPECT_FALSE(CurrentKey(u"Software\\Azul Systems\\Zulu\\").only32BitView);
 }
 
 // Where the install folders lie, as the three kinds of process see their environment.

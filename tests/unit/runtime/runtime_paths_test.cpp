@@ -6,7 +6,6 @@
 #include "common/pe_image.h"
 #include "common/wide_printer.h"
 #include "runtime/runtime_paths.h"
-#include "runtime/vm_library_lookup.h"
 
 TEST(RuntimePaths, HomeOfTheVmLibrary) {
     EXPECT_EQ(RuntimeHome(u"C:\\rt\\bin\\server\\jvm.dll"), WideString(u"C:\\rt\\"));
@@ -38,7 +37,6 @@ TEST(PeHeaders, MachineOfWellFormedAndDamagedImages) {
         {"e_lfanew near 4 GiB", Image(0xFFFFFFF0u, kMachineX86, 0x200), false},
         {"shorter than a DOS header", Image(0x80, kMachineX86, 0x30), false},
         {"no MZ", std::vector<unsigned char>(0x200, 'x'), false},
-        {"empty", {}, false},
     };
     for (Case& c : cases) {
         // Each image in an allocation of its exact size, so that AddressSanitizer sees overreads.
@@ -67,22 +65,4 @@ TEST(PeHeaders, MachineOfEachViewAndForeignMachines) {
         EXPECT_TRUE(IsForeignMachine(c.other, c.build64));
         EXPECT_FALSE(IsForeignMachine(0xAA64, c.build64));
     }
-}
-
-TEST(VmLibraryCandidates, OrderByVmType) {
-    auto names = [](int32_t vmType) {
-        std::vector<std::u16string> paths;
-        for (const VmLibraryCandidate& candidate : VmLibraryCandidates(vmType))
-            paths.push_back(std::u16string(candidate.subPath) + (candidate.server ? u"*" : u""));
-        return paths;
-    };
-    const std::vector<std::u16string> any = {u"bin\\client\\jvm.dll", u"bin\\classic\\jvm.dll",
-                                             u"bin\\hotspot\\jvm.dll", u"bin\\server\\jvm.dll*",
-                                             u"bin\\jrockit\\jvm.dll"};
-    EXPECT_EQ(names(0), any);
-    EXPECT_EQ(names(1), std::vector<std::u16string>{u"bin\\server\\jvm.dll*"});
-    std::vector<std::u16string> favorServer = any;
-    favorServer.insert(favorServer.begin(), u"bin\\server\\jvm.dll*");
-    EXPECT_EQ(names(2), favorServer);
-    EXPECT_EQ(names(7), any);  // unknown types behave as "any VM"
 }
