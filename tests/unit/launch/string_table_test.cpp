@@ -38,7 +38,6 @@ TEST(StringBlock, FindsEveryPositionIncludingTheLast) {
 
 TEST(StringBlock, ShortBlocksEndTheWalkWithoutReadingPastThem) {
     std::vector<std::u16string> entries(16);
-    entries[2] = u"two";
     entries[15] = u"last";
     const std::vector<uint16_t> full = Block(entries);
     WideString out;
@@ -47,25 +46,9 @@ TEST(StringBlock, ShortBlocksEndTheWalkWithoutReadingPastThem) {
         std::vector<uint16_t> cut(full.begin(), full.begin() + static_cast<ptrdiff_t>(keep));
         EXPECT_FALSE(FindStringInBlock(cut.data(), keep * 2, 15, out)) << keep;
     }
-    // A declared length larger than what follows it, and an odd byte count.
+    // A declared length larger than what follows it.
     const std::vector<uint16_t> lying = {0, 0, 500, u'a', u'b'};
     EXPECT_FALSE(FindStringInBlock(lying.data(), lying.size() * 2, 2, out));
-    EXPECT_FALSE(FindStringInBlock(full.data(), 7, 2, out));
-    EXPECT_FALSE(FindStringInBlock(nullptr, 0, 0, out));
-}
-
-TEST(Messages, TableTextsLoadExactly) {
-    EXPECT_EQ(LoadMessage(kMsgRuntimeNotFound),
-              WideString(u"The Java Runtime Environment (JRE) was not found. Please  download and "
-                         u"install a JRE (%s) from:"));
-    EXPECT_EQ(LoadMessage(kMsgJniException), WideString(u"JNI exception: %s\nReason: %s.\n"));
-    for (int32_t id = 202; id <= 234; ++id)
-        EXPECT_EQ(LoadMessage(id).IsEmpty(), id == 231) << id;
-    EXPECT_TRUE(LoadMessage(201).IsEmpty());
-    EXPECT_TRUE(LoadMessage(231).IsEmpty());
-    EXPECT_TRUE(LoadMessage(-1).IsEmpty());
-    EXPECT_NE(FindStringModule(kMsgMainClassMissing), nullptr);
-    EXPECT_EQ(FindStringModule(231), nullptr);
 }
 
 TEST(Messages, ErrorLinesOnStandardOutput) {
@@ -78,22 +61,7 @@ TEST(Messages, ErrorLinesOnStandardOutput) {
          "Error: Main class was not specified in INI file. \r\n"},
         {"module path", [] { ReportWindowsError(kMsgModulePathFailed, 2); },
          "Error: Windows exception: failed to get the module path (errno = 2).\r\n \r\n"},
-        {"vm creation",
-         [] {
-             ReportError(LoadMessage(kMsgJniException), LoadMessage(kMsgCreateVmFailed),
-                         LoadMessage(kMsgReasonMemory));
-         },
-         "Error: JNI exception: failed to create the Java VM\r\nReason: not enough memory.\r\n \r\n"},
-        {"missing string", [] { PrintError(LoadMessage(999)); }, "Error:  \r\n"},
-        {"non-ASCII path",
-         [] {
-             WideString text;
-             FormatResourceMessage(text, kMsgVmLibraryNotLoaded,
-                                   {u"C:\\Programme\\J\u00E4va\\\u0431\u0438\u043D\\jvm.dll", 193});
-             PrintError(text);
-         },
-         "Error: Failed to load Java VM library: C:\\Programme\\J\xC3\xA4va\\\xD0\xB1\xD0\xB8\xD0\xBD"
-         "\\jvm.dll (errno = 193).\r\n \r\n"},
+        {"missing string", [] { PrintError(LoadMessage(231)); }, "Error:  \r\n"},
     };
     for (const Case& c : cases) {
         testing::internal::CaptureStdout();

