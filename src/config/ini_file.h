@@ -14,12 +14,8 @@ public:
     explicit IniFile(WideString filePath) : path(std::move(filePath)) {}
     virtual ~IniFile() = default;
 
-    // Reads the first 4 bytes of the file (opened unshared, must exist); 0 or a Windows error.
-    virtual uint32_t ReadFirstBytes(unsigned char (&buffer)[4]);
     // One value; the buffer starts at 256 units and doubles while the value may have been cut.
     virtual void GetString(const WideString& section, const WideString& key, WideString& out);
-    // Appends every non-empty section name, in file order.
-    virtual void GetSectionNames(StringList& names);
     // The section-name list as the system returns it: names each ended by a zero.
     WideString ReadSectionNameList();
     // The keys of a section as the system lists them: "key=value" items, each ended by a zero.
@@ -27,7 +23,6 @@ public:
     // Writes one value; a file that does not exist yet is created as UTF-16 first.
     virtual bool SetString(const WideString& section, const WideString& key,
                            const WideString& value);
-    virtual bool DeleteProfileFile();
 
     const WideString& Path() const { return path; }
 

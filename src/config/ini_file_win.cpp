@@ -3,15 +3,6 @@
 #include "support/handles_win.h"
 #include "support/wide_win.h"
 
-uint32_t IniFile::ReadFirstBytes(unsigned char (&buffer)[4]) {
-    UniqueFile file(CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
-    DWORD read = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return GetLastError();
-    return 0;
-}
-
 void IniFile::GetString(const WideString& section, const WideString& key, WideString& out) {
     out = ReadGrowing(
         256,
@@ -48,17 +39,6 @@ WideString IniFile::ReadSectionListing(const WideString& section) {
         ListMayBeCut);
 }
 
-void IniFile::GetSectionNames(StringList& names) {
-    const WideString list = ReadSectionNameList();
-    int32_t start = 0;
-    while (start < list.Length()) {
-        int32_t end = list.FindUnit(u'\0', start);
-        if (end < 0) end = list.Length();
-        if (end > start && !names.Append(list.Mid(start, end - start))) return;
-        start = end + 1;
-    }
-}
-
 bool IniFile::SetString(const WideString& section, const WideString& key, const WideString& value) {
     // The system creates a missing file in the ANSI code page, where a folder name it cannot
     // spell would be saved with "?": a new file starts as UTF-16 with its byte-order mark.
@@ -72,8 +52,6 @@ bool IniFile::SetString(const WideString& section, const WideString& key, const 
     }
     return WritePrivateProfileStringW(W(section), W(key), W(value), W(path)) != FALSE;
 }
-
-bool IniFile::DeleteProfileFile() { return DeleteFileW(W(path)) != FALSE; }
 
 const WideString& LayeredIniFile::ListingOf(const WideString& section) {
     for (const ProfileListings::Section& known : listings.sections) {
