@@ -50,7 +50,10 @@ FUZZ_TARGET {
               (percent > 100 || maximum != 0 || expanded <= std::max(minimum * 1024, figure / 1024 + 1)),
           "within the minimum, the maximum and the whole figure");
     Check(percent == UINT64_MAX || share(percent + 1) >= expanded, "the size grows with the percentage");
-    // Sizes written with a unit read back exactly, saturating at the top.
+    // Sizes written with a unit read back exactly, saturating at the top, as do numbers too long
+    // for 64 bits: a digit more never gives less.
+    const std::u16string number = Decimal(memory.totalPhysical) + Decimal(memory.availableVirtual);
+    Check(ParseSize(number + u'0') >= ParseSize(number), "a longer number is never smaller");
     const std::u16string units[] = {u"", u"k", u"M", u"g"};
     for (int i = 0; i < 4; ++i)
         Check(ParseSize(Decimal(memory.totalPhysical) + units[i]) == std::min<Wide>(Wide{memory.totalPhysical} << 10 * i, UINT64_MAX),
