@@ -3,19 +3,17 @@
 #include "fuzz_support.h"
 #include "launch/command_line.h"
 
-namespace {
-Texts Split(const std::u16string& text) {
+static Texts Split(const std::u16string& text) {
     StringList list;
     SplitArguments(text, list);
     return Items(list);
 }
 
-std::u16string Join(const Texts& arguments, const std::u16string& quote) {
+static std::u16string Join(const Texts& arguments, const std::u16string& quote) {
     std::u16string text;
     for (const std::u16string& argument : arguments) text += (text.empty() ? u"" : u" ") + quote + argument + quote;
     return text;
 }
-}  // namespace
 
 FUZZ_TARGET {
     std::u16string text = FuzzInput{data, size}.Utf16();

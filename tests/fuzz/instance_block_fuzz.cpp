@@ -4,26 +4,24 @@
 #include "fuzz_support.h"
 #include "modes/instance_block.h"
 
-namespace {
-Texts Read(const InstanceBlock& block) {
+static Texts Read(const InstanceBlock& block) {
     StringList list;
     ReadArguments(block, list);
     return Items(list);
 }
 
-bool Write(const Texts& arguments, InstanceBlock& block) {
+static bool Write(const Texts& arguments, InstanceBlock& block) {
     StringList list;
     for (const std::u16string& argument : arguments) list.Append(WideString(argument));
     return WriteArguments(list, block);
 }
 
 // Arguments as a reader tells them apart: no zero unit in one, no empty one after the first.
-bool Plain(const Texts& arguments) {
+static bool Plain(const Texts& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i)
         if (arguments[i].find(u'\0') != kNone || (i > 0 && arguments[i].empty())) return false;
     return true;
 }
-}  // namespace
 
 FUZZ_TARGET {
     InstanceBlock block{}, copy{};

@@ -4,9 +4,8 @@
 #include "fuzz_support.h"
 #include "ui/missing_runtime_rules.h"
 
-namespace {
 // Parsed from a copy of exactly the units the bytes cover: AddressSanitizer sees any overread.
-uint32_t Parse(const std::u16string& units, size_t bytes, bool isString, bool& ok) {
+static uint32_t Parse(const std::u16string& units, size_t bytes, bool isString, bool& ok) {
     std::vector<char16_t> copy(units.begin(), units.begin() + bytes / 2);
     uint32_t colour = 0xDEADBEEF;
     ok = ParseLinkColour(copy.empty() ? nullptr : copy.data(), static_cast<uint32_t>(bytes), isString, colour);
@@ -15,12 +14,11 @@ uint32_t Parse(const std::u16string& units, size_t bytes, bool isString, bool& o
 }
 
 // The colour as the browser writes it: "R,G,B" and its zero.
-std::u16string Written(uint32_t colour) {
+static std::u16string Written(uint32_t colour) {
     const std::string text = std::to_string(colour & 0xFF) + "," + std::to_string(colour >> 8 & 0xFF) + "," +
                              std::to_string(colour >> 16 & 0xFF);
     return std::u16string(text.begin(), text.end()) + u'\0';
 }
-}  // namespace
 
 FUZZ_TARGET {
     FuzzInput input{data, size};

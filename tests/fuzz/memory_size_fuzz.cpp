@@ -6,17 +6,16 @@
 #include "fuzz_support.h"
 #include "vmhost/vm_parameters.h"
 
-namespace {
 using Wide = unsigned __int128;
 
-std::u16string Decimal(uint64_t value) {
+static std::u16string Decimal(uint64_t value) {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
 }
 
 // The size the token expands to, in kilobytes: the text before its number kept, the number in
 // plain decimal, "K" after it.
-uint64_t Expand(const std::u16string& token, const MemoryFigures& memory) {
+static uint64_t Expand(const std::u16string& token, const MemoryFigures& memory) {
     WideString text(token);
     ExpandMemorySize(text, memory);
     const std::u16string expanded = text.Std();
@@ -25,7 +24,6 @@ uint64_t Expand(const std::u16string& token, const MemoryFigures& memory) {
     Check(start >= 4 && expanded == token.substr(0, start) + Decimal(size) + u'K', "the size in plain decimal, in K");
     return size;
 }
-}  // namespace
 
 FUZZ_TARGET {
     FuzzInput input{data, size};

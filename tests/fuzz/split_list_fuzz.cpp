@@ -5,20 +5,18 @@
 #include "fuzz_support.h"
 #include "support/text.h"
 
-namespace {
-Texts Split(const std::u16string& text, const std::u16string& separator) {
+static Texts Split(const std::u16string& text, const std::u16string& separator) {
     StringList list;
     list.Append(WideString(u"left over"));
     SplitList(text, separator, list);
     return Items(list);
 }
 
-std::u16string Join(const Texts& pieces, const std::u16string& separator) {
+static std::u16string Join(const Texts& pieces, const std::u16string& separator) {
     std::u16string text;
     for (size_t i = 0; i < pieces.size(); ++i) text += (i > 0 ? separator : u"") + pieces[i];
     return text;
 }
-}  // namespace
 
 FUZZ_TARGET {
     FuzzInput input{data, size};

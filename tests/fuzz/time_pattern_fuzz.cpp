@@ -5,21 +5,19 @@
 #include "fuzz_support.h"
 #include "vmhost/stream_redirection.h"
 
-namespace {
-int calls = 0;
-bool formattersFail = false;
-std::u16string timePicture;
+static int calls = 0;
+static bool formattersFail = false;
+static std::u16string timePicture;
 
-WideString FakeTime(std::u16string_view picture, const LocalTime&) {
+static WideString FakeTime(std::u16string_view picture, const LocalTime&) {
     timePicture = picture;
     return formattersFail ? WideString() : WideString(u"<" + timePicture + u">");
 }
 
-WideString FakeDate(std::u16string_view picture, const LocalTime&) {
+static WideString FakeDate(std::u16string_view picture, const LocalTime&) {
     ++calls;
     return formattersFail ? WideString() : WideString(u"[" + std::u16string(picture) + u"]");
 }
-}  // namespace
 
 FUZZ_TARGET {
     FuzzInput input{data, size};
