@@ -5,18 +5,17 @@
 
 #include "tool.h"
 
-namespace {
 constexpr WORD kLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 // The new images' ids: far above those of the launcher's own icons (its groups 1 and 2).
 constexpr WORD kFirstIcon = 1000;
 
-void Append(std::vector<BYTE>& out, const void* data, size_t bytes) {
+static void Append(std::vector<BYTE>& out, const void* data, size_t bytes) {
     out.insert(out.end(), static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + bytes);
 }
 
 // One node of a version resource: its length (End writes it), its value's length, its type and
 // its key, each node aligned to four bytes, and its value too. Returns where the node begins.
-size_t Begin(std::vector<BYTE>& out, const std::wstring& key, WORD valueLength, WORD type) {
+static size_t Begin(std::vector<BYTE>& out, const std::wstring& key, WORD valueLength, WORD type) {
     out.resize((out.size() + 3) & ~size_t{3});
     const size_t start = out.size();
     const std::wstring head = std::wstring{0, static_cast<wchar_t>(valueLength), static_cast<wchar_t>(type)} + key;
@@ -25,12 +24,12 @@ size_t Begin(std::vector<BYTE>& out, const std::wstring& key, WORD valueLength, 
     return start;
 }
 
-void End(std::vector<BYTE>& out, size_t start) {
+static void End(std::vector<BYTE>& out, size_t start) {
     const WORD length = static_cast<WORD>(out.size() - start);
     std::memcpy(&out[start], &length, sizeof length);
 }
 
-std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::map<std::wstring, std::wstring>& strings) {
+static std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::map<std::wstring, std::wstring>& strings) {
     std::vector<BYTE> out;
     const size_t root = Begin(out, L"VS_VERSION_INFO", sizeof fixed, 0);
     Append(out, &fixed, sizeof fixed);
@@ -48,7 +47,6 @@ std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::map<std
     for (size_t node : {translation, varInfo, root}) End(out, node);
     return out;
 }
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::vector<BYTE> ico = argc >= 3 ? ReadFileBytes(argv[2]) : std::vector<BYTE>();

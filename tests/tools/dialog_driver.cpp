@@ -11,9 +11,8 @@
 // Exit code 0, or 120 when the window (or a control) does not appear within 20 seconds.
 #include "tool.h"
 
-namespace {
 // The window of that title or, without one, the visible window `owner` owns (the folder browser).
-HWND WaitForWindow(const wchar_t* title, HWND owner = nullptr) {
+static HWND WaitForWindow(const wchar_t* title, HWND owner = nullptr) {
     for (int i = 0; i < 400; ++i, Sleep(50)) {
         HWND found = title ? FindWindowW(nullptr, title) : nullptr;
         for (HWND w = title ? nullptr : GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
@@ -25,15 +24,15 @@ HWND WaitForWindow(const wchar_t* title, HWND owner = nullptr) {
 
 // WM_GETTEXT is marshalled between processes; GetWindowText of another process's control would
 // not ask it.
-std::wstring TextOf(HWND window) {
+static std::wstring TextOf(HWND window) {
     wchar_t buffer[1024] = {};
     SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
     return buffer;
 }
 
-void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+static void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
-int Show(HWND dialog) {
+static int Show(HWND dialog) {
     Print("title", TextOf(dialog));
     Print("message", TextOf(GetDlgItem(dialog, 203)));
     Print("link", TextOf(GetDlgItem(dialog, 205)));
@@ -44,7 +43,7 @@ int Show(HWND dialog) {
 
 // Every static text of a window, each followed by "|" (the folder browser shows its title as one
 // of them, a message box its text), and whether one of them shows an icon.
-std::wstring StaticTexts(HWND window, bool& icon) {
+static std::wstring StaticTexts(HWND window, bool& icon) {
     std::wstring texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
@@ -58,7 +57,7 @@ std::wstring StaticTexts(HWND window, bool& icon) {
 
 // The folder browser, opened until the dialog shows the chosen folder (one opened for the first
 // time may not have its tree yet), or once and cancelled without a folder.
-int Browse(HWND dialog, const wchar_t* folder) {
+static int Browse(HWND dialog, const wchar_t* folder) {
     for (int attempt = 0; attempt < 10; ++attempt, Sleep(500)) {
         Click(GetDlgItem(dialog, 202));
         HWND browser = WaitForWindow(nullptr, dialog);
@@ -86,7 +85,7 @@ int Browse(HWND dialog, const wchar_t* folder) {
 
 // The window's pixels as the screen shows them, as a 24-bit BMP file holds them: rows from the
 // bottom up, each pixel blue, green, red, each row padded to four bytes.
-std::vector<BYTE> Pixels(HWND window, BITMAPINFOHEADER& info) {
+static std::vector<BYTE> Pixels(HWND window, BITMAPINFOHEADER& info) {
     RECT area{};
     GetWindowRect(window, &area);
     info = {sizeof info, area.right - area.left, area.bottom - area.top, 1, 24, BI_RGB};
@@ -103,7 +102,7 @@ std::vector<BYTE> Pixels(HWND window, BITMAPINFOHEADER& info) {
 
 // Of the darkest pixels, the first from the top, once the control has been painted: until then it
 // shows only its background.
-int Colour(HWND control) {
+static int Colour(HWND control) {
     int darkest = 3 * 255;
     COLORREF colour = RGB(255, 255, 255);
     for (int attempt = 0; attempt < 40 && darkest >= 3 * 200; ++attempt, Sleep(100)) {
@@ -122,7 +121,7 @@ int Colour(HWND control) {
     return 0;
 }
 
-int Capture(HWND dialog, const wchar_t* file) {
+static int Capture(HWND dialog, const wchar_t* file) {
     BITMAPINFOHEADER info;
     const std::vector<BYTE> rows = Pixels(dialog, info);
     FILE* out = _wfopen(file, L"wb");
@@ -136,7 +135,7 @@ int Capture(HWND dialog, const wchar_t* file) {
 }
 
 // A message box: its texts on one line (line breaks as \n), whether it shows an icon, then OK.
-int Box(HWND box) {
+static int Box(HWND box) {
     bool icon = false;
     std::wstring texts;
     for (wchar_t c : StaticTexts(box, icon)) texts += c == L'\n' ? L"\\n" : c == L'\r' ? L"" : std::wstring(1, c);
@@ -145,7 +144,6 @@ int Box(HWND box) {
     Click(GetDlgItem(box, IDOK));
     return 0;
 }
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     HWND dialog = argc >= 3 ? WaitForWindow(argv[2]) : nullptr;
