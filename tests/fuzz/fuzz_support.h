@@ -2,14 +2,18 @@
 
 // What the fuzz targets share: a broken invariant aborts with its name (libFuzzer keeps the input
 // that did it), and a reader that takes fixed-size fields off the front of the input.
-#include <cstddef>
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "support/string_list.h"
+
+#define FUZZ_TARGET extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+constexpr size_t kNone = std::u16string::npos;
+using Texts = std::vector<std::u16string>;
 
 inline void Check(bool condition, const char* what) {
     if (condition) return;
@@ -17,54 +21,36 @@ inline void Check(bool condition, const char* what) {
     std::abort();
 }
 
-inline std::vector<std::u16string> Items(const StringList& list) {
-    std::vector<std::u16string> items;
+inline Texts Items(const StringList& list) {
+    Texts items;
     for (const WideString& item : list) items.push_back(item.Std());
     return items;
 }
 
-// Fields are taken from the front; a field past the end reads as zeros, so every input is usable.
-class FuzzInput {
-public:
-    FuzzInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+// Fields are taken from the front, little-endian; past the end they read as zeros, so every input
+// is usable. Text is the rest as UTF-16LE units (an odd last byte dropped): its seeds are UTF-16LE.
+struct FuzzInput {
+    const uint8_t* data;
+    size_t size, at = 0;
 
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint16_t Unit() { return static_cast<uint16_t>(Byte() | Byte() << 8); }
-    uint64_t U64() {
+    uint64_t Field(int bytes) {
         uint64_t value = 0;
-        for (int shift = 0; shift < 64; shift += 8) value |= uint64_t{Byte()} << shift;
+        for (int i = 0; i < bytes; ++i) value |= uint64_t{at < size ? data[at++] : 0u} << 8 * i;
         return value;
     }
-    // The rest as UTF-16 units, two bytes each, low byte first; an odd last byte is dropped, so
-    // the seeds are UTF-16LE text files.
     std::u16string Utf16() {
         std::u16string text;
-        for (; at_ + 1 < size_; at_ += 2)
-            text.push_back(static_cast<char16_t>(data_[at_] | data_[at_ + 1] << 8));
-        at_ = size_;
+        for (; at + 1 < size; at += 2) text.push_back(static_cast<char16_t>(data[at] | data[at + 1] << 8));
         return text;
     }
-    std::string Bytes() {
-        std::string rest(reinterpret_cast<const char*>(data_ + at_), size_ - at_);
-        at_ = size_;
-        return rest;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
 };
 
 // Splits at every unit `at`, keeping empty pieces: a way to get a list of strings from one input.
-inline std::vector<std::u16string> Pieces(const std::u16string& text, char16_t at) {
-    std::vector<std::u16string> pieces(1);
+inline Texts Pieces(const std::u16string& text, char16_t at) {
+    Texts pieces(1);
     for (char16_t unit : text) {
-        if (unit == at) {
-            pieces.emplace_back();
-        } else {
-            pieces.back().push_back(unit);
-        }
+        if (unit == at) pieces.emplace_back();
+        else pieces.back().push_back(unit);
     }
     return pieces;
 }

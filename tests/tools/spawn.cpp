@@ -8,18 +8,16 @@
 // nobody may open.
 #include "tool.h"
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) return 120;
-    wchar_t file[MAX_PATH];
-    if (!GetEnvironmentVariableW(L"QZ_SPAWN_COMMAND_FILE", file, MAX_PATH)) return 121;
-    std::vector<BYTE> bytes;
-    if (!ReadFileBytes(file, bytes)) return 122;
-    std::wstring commandLine(reinterpret_cast<const wchar_t*>(bytes.data()),
-                             bytes.size() / sizeof(wchar_t));
+static bool Set(const wchar_t* name) { return GetEnvironmentVariableW(name, nullptr, 0) > 0; }
 
-    wchar_t instance[MAX_PATH];
-    HANDLE block = nullptr;
-    HANDLE owner = nullptr;
+int wmain(int argc, wchar_t** argv) {
+    wchar_t file[MAX_PATH], instance[MAX_PATH];
+    if (argc != 2 || !GetEnvironmentVariableW(L"QZ_SPAWN_COMMAND_FILE", file, MAX_PATH))
+        return Fail("usage: spawn PROGRAM, with QZ_SPAWN_COMMAND_FILE set");
+    const std::vector<BYTE> bytes = ReadFileBytes(file);
+    std::wstring commandLine(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION first{}, process{};
     if (GetEnvironmentVariableW(L"QZ_SPAWN_LOCKED_INSTANCE", instance, MAX_PATH)) {
         // The first instance: a process that nobody may open (an empty access list), as one that
         // runs with higher rights looks to an ordinary launch.
@@ -29,46 +27,26 @@ int wmain(int argc, wchar_t** argv) {
         InitializeAcl(&empty, sizeof empty, ACL_REVISION);
         SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
         SECURITY_ATTRIBUTES locked{sizeof locked, &descriptor, FALSE};
-        STARTUPINFOW quiet{};
-        quiet.cb = sizeof quiet;
-        PROCESS_INFORMATION first{};
         wchar_t waitForever[] = L"cmd.exe /c pause";
-        if (!CreateProcessW(nullptr, waitForever, &locked, nullptr, FALSE, CREATE_SUSPENDED,
-                            nullptr, nullptr, &quiet, &first))
-            return 125;
-        owner = first.hProcess;
-        CloseHandle(first.hThread);
-        block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, instance);
+        HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, instance);
         auto* fields = static_cast<DWORD*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 2092));
-        if (!fields) return 126;
+        if (!fields || !CreateProcessW(nullptr, waitForever, &locked, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                       nullptr, &startup, &first))
+            return Fail("the locked first instance");
         fields[0] = first.dwThreadId;  // listener thread, owner process, message number
         fields[1] = first.dwProcessId;
         fields[2] = 0xC123;
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (GetEnvironmentVariableW(L"QZ_SPAWN_NO_STANDARD_HANDLES", nullptr, 0) > 0)
-        startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return 123;
+    if (Set(L"QZ_SPAWN_NO_STANDARD_HANDLES")) startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
+    if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return Fail("CreateProcess");
     WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 124;
+    DWORD exitCode = 0, written = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
-    if (GetEnvironmentVariableW(L"QZ_SPAWN_PRINT_EXIT_CODE", nullptr, 0) > 0) {
-        char line[32];
-        DWORD written = 0;
-        const int length = wsprintfA(line, "exit code: %lu\n", exitCode);
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(length), &written,
-                  nullptr);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (block) CloseHandle(block);
-    if (owner) {
-        TerminateProcess(owner, 0);
-        CloseHandle(owner);
-    }
+    // Written as it is: the C runtime would make "\n" "\r\n".
+    char line[32];
+    if (Set(L"QZ_SPAWN_PRINT_EXIT_CODE"))
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, wsprintfA(line, "exit code: %lu\n", exitCode), &written, nullptr);
+    if (first.hProcess) TerminateProcess(first.hProcess, 0);
     return static_cast<int>(exitCode);
 }

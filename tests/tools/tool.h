@@ -1,45 +1,43 @@
 #pragma once
 
-// What the end-to-end tests' tools share: the headers, UTF-8 report lines, reading a file, and
-// an executable's icon group and version resource read as Explorer reads them. Each tool answers
-// 120 when its arguments do not fit its usage.
+// What the end-to-end tests' tools share: the headers, failure reports, UTF-8 report lines,
+// reading a file, and an executable's icon group and version resource read as Explorer reads them.
 #define UNICODE  // RT_ICON and friends as wide resource names
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <vector>
 
+// A step that failed, on standard error with the system's error code; exit code 120, which no
+// program the tools start gives.
+inline int Fail(const char* what) {
+    std::fprintf(stderr, "%s failed (error %lu)\n", what, GetLastError());
+    return 120;
+}
+
 inline std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
+    std::string out(3 * text.size(), '\0');
+    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                       out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
     return out;
 }
 
-// False when the file cannot be opened.
-inline bool ReadFileBytes(const wchar_t* path, std::vector<BYTE>& out) {
+// One "name: text" report line, in UTF-8.
+inline void Print(const char* name, const std::wstring& text) { std::printf("%s: %s\n", name, Utf8(text).c_str()); }
+
+// Empty when the file cannot be read.
+inline std::vector<BYTE> ReadFileBytes(const wchar_t* path) {
+    std::vector<BYTE> bytes;
     FILE* file = _wfopen(path, L"rb");
-    if (!file) return false;
-    BYTE buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        out.insert(out.end(), buffer, buffer + n);
-    std::fclose(file);
-    return true;
+    for (int c; file && (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<BYTE>(c));
+    if (file) std::fclose(file);
+    return bytes;
 }
 
-// The layouts of an .ico file's directory entry and of an RT_GROUP_ICON resource's entry, which
-// names its image by resource id instead of file offset.
+// An RT_GROUP_ICON resource's entry, which names its image by resource id.
 #pragma pack(push, 2)
-struct IconDirEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes, offset;
-};
 struct GroupEntry {
     BYTE width, height, colours, reserved;
     WORD planes, bitCount;
@@ -52,17 +50,15 @@ struct GroupEntry {
 // no such group.
 inline std::vector<GroupEntry> IconGroupOne(HMODULE module) {
     HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
-    const auto* group =
-        found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found))) : nullptr;
+    const auto* group = found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found))) : nullptr;
     if (!group) return {};
     const auto* entries = reinterpret_cast<const GroupEntry*>(group + 6);
     return {entries, entries + *reinterpret_cast<const WORD*>(group + 4)};
 }
 
 // The strings of a version resource that Explorer's Details tab shows.
-inline const wchar_t* const kVersionStrings[] = {
-    L"CompanyName",    L"FileDescription",  L"FileVersion", L"InternalName",
-    L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"};
+inline const wchar_t* const kVersionStrings[] = {L"CompanyName",    L"FileDescription",  L"FileVersion", L"InternalName",
+                                                 L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"};
 
 // The file's version resource and its fixed part; false when it has none.
 inline bool ReadVersion(const wchar_t* file, std::vector<BYTE>& data, VS_FIXEDFILEINFO& fixed) {
@@ -70,8 +66,7 @@ inline bool ReadVersion(const wchar_t* file, std::vector<BYTE>& data, VS_FIXEDFI
     data.resize(GetFileVersionInfoSizeW(file, &ignored));
     VS_FIXEDFILEINFO* found = nullptr;
     UINT length = 0;
-    if (data.empty() ||
-        !GetFileVersionInfoW(file, 0, static_cast<DWORD>(data.size()), data.data()) ||
+    if (data.empty() || !GetFileVersionInfoW(file, 0, static_cast<DWORD>(data.size()), data.data()) ||
         !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&found), &length))
         return false;
     fixed = *found;
@@ -80,12 +75,9 @@ inline bool ReadVersion(const wchar_t* file, std::vector<BYTE>& data, VS_FIXEDFI
 
 // A string of the resource's string table `table` (language and code page, "040904B0"); null
 // when the table lacks it.
-inline const wchar_t* VersionString(std::vector<BYTE>& data, const std::wstring& table,
-                                    const wchar_t* name) {
+inline const wchar_t* VersionString(std::vector<BYTE>& data, const std::wstring& table, const wchar_t* name) {
     wchar_t* value = nullptr;
     UINT length = 0;
     const std::wstring query = L"\\StringFileInfo\\" + table + L"\\" + name;
-    return VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)
-               ? value
-               : nullptr;
+    return VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ? value : nullptr;
 }
