@@ -98,6 +98,19 @@ def test_class_path_forms(tmp_path, app, unc, case):
                for entry, pattern in zip(entries, patterns)), entries
 
 
+def test_plus_sections_supply_values_as_written(app):
+    # Keys that are empty in their own section are taken whole from the "+" section.
+    app.write_ini("[Java Runtime Environment]\nMain Class=\nJRE Path=\n"
+                  "[Java Runtime Environment+]\nMain Class=test.Throws\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n"
+                  "[Application+]\nFailure Check=Yes\n")
+    result = app.run()
+    assert result.returncode == 0, result.stdout
+    assert app.recorded("library")[0].endswith("\\client\\bin\\client\\jvm.dll")
+    assert "LauncherHelper test.Throws" in app.recorded("lookup")
+    assert app.recorded("exception-text")
+
+
 def test_empty_class_path_still_runs_main_without_the_rest(app):
     touch(app.folder / "out.log")
     write(app, "\\missing.jar", jre="Virtual Machine Parameters=-Dx=1\n",
