@@ -64,7 +64,7 @@ CLASS_PATHS = {
                   ["{folder}\\lib\\[bc].jar"] * 2 + ["{folder}\\lib\\[bc]*"] * 3),
     "forward slashes": ("/lib/b.jar;{folder/}/lib/*.jar", ["lib/b.jar"], {},
                         ["{folder}/lib/b.jar", "{folder/}/lib/b.jar"]),
-    "a folder beyond 260 units": ("{long}\\*.jar", [], {}, ["{long}\\x.jar"]),
+    # Beyond 260 units, in each form that the long form must keep.
     "a long pattern with ..": ("{long}\\sub\\..\\*.jar", [], {}, ["{long}\\sub\\..\\x.jar"]),
     "a long pattern with forward slashes": ("{long/}/*.jar", [], {}, ["{long/}/x.jar"]),
     "a long UNC pattern": ("{unc}\\*.jar", [], {}, ["{unc}\\x.jar"]),
