@@ -48,9 +48,6 @@ CONFIGURATION_FILES = {
         f"Caused by: java.lang.ClassNotFoundException: {BIG_CLASS}\r\n".encode()),
     "binary garbage, then the sections": (
         lambda app: GARBAGE + b"\r\n" + echo_ini(app).encode(), 0, ECHO_X, ECHO_STDERR),
-    "UTF-16 with a byte-order mark": (
-        lambda app: b"\xff\xfe" + echo_ini(app, application=f"Cmd=caf\u00e9 {WORD}\n").encode(
-            "utf-16-le"), 0, NON_ASCII_ECHO, ECHO_STDERR),
     # Notepad's "UTF-8 with BOM". Wine's profile functions take the mark for UTF-8 and read the
     # file whole; those of Windows read it as ANSI, where the mark spoils the section name on the
     # first line.
@@ -152,12 +149,14 @@ def test_the_longest_command_line(app):
 def test_odd_names(tmp_path, executable, folder, name, runtime):
     app = App(tmp_path / folder, executable, name=name)
     home = runtime_at(app.folder / runtime, app.runtime("client"))
+    # UTF-16, as non-ASCII text needs it, with non-ASCII "Cmd" arguments.
     app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(home)}\n" + app.class_path_section, encoding="utf-16-le")
+                  f"JRE Path={windows_path(home)}\n[Application]\nCmd=caf\u00e9 {WORD}\n"
+                  + app.class_path_section, encoding="utf-16-le")
     # The INI of the executable's original name is not read.
     (app.folder / executable.replace(".exe", ".ini")).write_text("[Java Runtime Environment]\n"
                                                                   "Main Class=test.Exit\n")
     result = sound(app.run("x"))
-    assert (result.returncode, result.stdout, result.stderr) == (0, ECHO_X, ECHO_STDERR)
+    assert (result.returncode, result.stdout, result.stderr) == (0, NON_ASCII_ECHO, ECHO_STDERR)
     assert app.recorded("library") == [windows_path(home) + "\\bin\\client\\jvm.dll"]
     assert f"QZ_JVM_HOME={windows_path(home)}" in app.recorded("env")

@@ -21,13 +21,10 @@ KEYS = {
     "JRockitJRE": ("Software\\JRockit\\Java Runtime Environment", "JavaHome", ""),
     "JavaSoftJDK": ("Software\\JavaSoft\\JDK", "JavaHome", ""),
     "Temurin": ("Software\\Eclipse Adoptium\\JDK", "Path", "hotspot\\MSI"),
-    "AdoptOpenJRE": ("Software\\AdoptOpenJDK\\JRE", "Path", "openj9\\MSI"),
     "AdoptOpenJDK2018": ("Software\\AdoptOpenJDK\\JDK", "Path", "MSI"),
-    "SemeruJDK": ("Software\\Semeru\\JDK", "Path", "openj9\\MSI"),
     "SapMachineJRE": ("Software\\SapMachine\\JRE", "JavaHome", ""),
     "Zulu": ("Software\\Azul Systems\\Zulu", "InstallationPath", ""),
     "Zulu32": ("Software\\Azul Systems\\Zulu 32-bit", "InstallationPath", ""),
-    "Liberica": ("Software\\BellSoft\\Liberica", "InstallationPath", ""),
 }
 
 
@@ -105,16 +102,13 @@ PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
     # key names and the kind each entry is).
     row("JavaSoftJDK 17 full", {}, "17", id="JavaSoft JDK"),
     row("HKCU:Temurin 17.0.9.9 full", {}, "17.0.9.9", id="Temurin per user"),
-    row("HKCU:AdoptOpenJRE 11.0.2.9 full", {}, "11.0.2.9", id="AdoptOpenJDK"),
     row("AdoptOpenJDK2018 8.0.212.4 full", {}, "8.0.212.4", id="AdoptOpenJDK before 2019"),
-    row("HKCU:SemeruJDK 17.0.9.9 full", {}, "17.0.9.9", id="Semeru per user"),
     row("SapMachineJRE 11.0.20.256 full 11.0.20.1", {"Maximum Version": "11.0.20.1"},
         "11.0.20.256", id="SapMachine encoded fourth part"),
     # The version in the release file, not the one in the name (17).
     row("Zulu zulu-17 full 17.0.9", {"Maximum Version": "17.0.5"}, None, id="Zulu above maximum"),
     row("Zulu zulu-17-jre full", {"JVM Source": "only_JRE"}, "zulu-17-jre", id="Zulu JRE"),
     row("Zulu32 zulu-11 full", {}, {"quorvane.exe": "zulu-11"}, id="Zulu 32-bit view only"),
-    row("Liberica jdk-21 full 21.0.1", {"Minimum Version": "21.0.1"}, "jdk-21", id="Liberica"),
     # The keys of old come first, unless they are ranked together with the current ones.
     row(OLD_AND_NEW, {}, "1.8", "not searched (the keys of old gave a runtime)", id="old first"),
     row(OLD_AND_NEW, {"Minimum Version": "9"}, "17.0.9.9", "now the current vendors' keys",
