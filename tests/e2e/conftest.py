@@ -142,11 +142,6 @@ class App:
             assert time.monotonic() < deadline, f"no '{line}' in the record: {self.record()}"
             time.sleep(0.05)
 
-    def run_in_shell(self, before: str, timeout: float = 60) -> subprocess.CompletedProcess:
-        """Starts the executable from the command shell right after the shell command `before`
-        (such as "set APPDATA=", which removes a variable the system would otherwise set)."""
-        return self.run(timeout=timeout, program=["cmd", "/c", f"{before}& {windows_path(self.exe)}"])
-
     def run_command_line(self, command_line: str, env: dict | None = None,
                          timeout: float = 60) -> subprocess.CompletedProcess:
         """Starts the executable with exactly this command line ({exe} is its Windows path)."""

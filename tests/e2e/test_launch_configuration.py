@@ -8,7 +8,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, BUILD, long_folder, windows_path, windows_tool
+from conftest import App, long_folder, windows_path, windows_tool
 
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 ECHO = b"stderr: echo\r\n"
@@ -31,27 +31,11 @@ def touch(*paths: Path):
         path.write_bytes(b"")
 
 
-@pytest.fixture
-def unc():
-    """A path's UNC form: through its drive's administrative share on Windows; here through a
-    share that the Wine prefix maps to the root, made for the test."""
-    if os.name == "nt":
-        yield lambda path: f"\\\\localhost\\{str(path)[0]}$" + str(path)[2:]
-        return
-    link = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix")) / "dosdevices" / "unc" / \
-        "localhost" / "root"
-    link.parent.mkdir(parents=True, exist_ok=True)
-    if link.is_symlink():
-        link.unlink()
-    link.symlink_to("/")
-    yield lambda path: "\\\\localhost\\root" + str(path).replace("/", "\\")
-    link.unlink()
-
-
 # Each case: the class path, the files made beside the executable, the environment, and the
 # class path the VM gets after the executable itself ("Embedded Jar"), as fnmatch patterns.
 # {folder} is the executable's folder and {long} a folder of 300 characters holding x.jar and
-# sub\, each also with "/" ({folder/}, {long/}) and {long} in UNC form ({unc}).
+# sub\, each also with "/" ({folder/}, {long/}). The long form of each kind of path (UNC, "/") is
+# a case of the unit and win tiers.
 CLASS_PATHS = {
     # A relative entry that names no file is left out; each kept entry is followed by ";".
     "entry forms": ("C:\\lib\\a.jar;\\missing.jar;\\app.jar;\\\\server\\share\\x.jar;"
@@ -64,10 +48,7 @@ CLASS_PATHS = {
                   ["{folder}\\lib\\[bc].jar"] * 2 + ["{folder}\\lib\\[bc]*"] * 3),
     "forward slashes": ("/lib/b.jar;{folder/}/lib/*.jar", ["lib/b.jar"], {},
                         ["{folder}/lib/b.jar", "{folder/}/lib/b.jar"]),
-    "a folder beyond 260 units": ("{long}\\*.jar", [], {}, ["{long}\\x.jar"]),
-    "a long pattern with ..": ("{long}\\sub\\..\\*.jar", [], {}, ["{long}\\sub\\..\\x.jar"]),
-    "a long pattern with forward slashes": ("{long/}/*.jar", [], {}, ["{long/}/x.jar"]),
-    "a long UNC pattern": ("{unc}\\*.jar", [], {}, ["{unc}\\x.jar"]),
+    "a pattern beyond 260 units with ..": ("{long}\\sub\\..\\*.jar", [], {}, ["{long}\\sub\\..\\x.jar"]),
     # The system cuts the expansion at 32 766 characters: the cut name would be another file.
     "an expansion past the system's limit": (
         "%QZ_TEST_LONG%\\x.jar;\\app.jar", ["app.jar"], {"QZ_TEST_LONG": "C:\\" + "a" * 32762},
@@ -79,12 +60,12 @@ CLASS_PATHS = {
 
 
 @pytest.mark.parametrize("case", list(CLASS_PATHS))
-def test_class_path_forms(tmp_path, app, unc, case):
+def test_class_path_forms(tmp_path, app, case):
     class_path, files, env, expected = CLASS_PATHS[case]
     long = long_folder(tmp_path / "long", 300)
     (long / "sub").mkdir(parents=True)
     touch(long / "x.jar", *(app.folder / name for name in files))
-    places = {"folder": windows_path(app.folder), "long": windows_path(long), "unc": unc(long)}
+    places = {"folder": windows_path(app.folder), "long": windows_path(long)}
     places.update({f"{name}/": place.replace("\\", "/") for name, place in list(places.items())})
     write(app, class_path.format_map(places), application="Embedded Jar=YES\n")
     result = app.run(env={name: value.format_map(places) for name, value in env.items()})
@@ -96,6 +77,19 @@ def test_class_path_forms(tmp_path, app, unc, case):
     assert len(entries) - 1 == len(patterns), entries
     assert all(fnmatch.fnmatchcase(entry, pattern)
                for entry, pattern in zip(entries, patterns)), entries
+
+
+def test_plus_sections_supply_values_as_written(app):
+    # Keys that are empty in their own section are taken whole from the "+" section.
+    app.write_ini("[Java Runtime Environment]\nMain Class=\nJRE Path=\n"
+                  "[Java Runtime Environment+]\nMain Class=test.Throws\n"
+                  f"JRE Path={windows_path(app.runtime('client'))}\n"
+                  "[Application+]\nFailure Check=Yes\n")
+    result = app.run()
+    assert result.returncode == 0, result.stdout
+    assert app.recorded("library")[0].endswith("\\client\\bin\\client\\jvm.dll")
+    assert "LauncherHelper test.Throws" in app.recorded("lookup")
+    assert app.recorded("exception-text")
 
 
 def test_empty_class_path_still_runs_main_without_the_rest(app):
@@ -156,37 +150,36 @@ def recorded_path(app: App) -> str:
     return path
 
 
-@pytest.mark.parametrize("fits", [True, False], ids=["32 766 characters", "32 767 characters"])
-def test_library_path_and_a_path_that_is_never_cut(app, fits):
+def test_library_path_and_a_path_that_is_never_cut(app):
     """"System Path" goes in front of the Path and the runtime's bin folder at its end; where that
     would be too long for the system, the Path stays as it was."""
     runtime = windows_path(app.runtime("client"))
+    bin_folder = f";{runtime}\\bin"
     write(app, "C:\\app.jar", jre="Library Path=native\nSystem Path=Z:\\tools;\n")
     assert app.run(env={PATH_VARIABLE: "C:\\x"}).returncode == 0
     path = recorded_path(app)
-    assert path.startswith("Z:\\tools;C:\\x;") and path.endswith(f";{runtime}\\bin")
-    old_path = path[len("Z:\\tools;"):-len(f";{runtime}\\bin")]
+    assert path.startswith("Z:\\tools;C:\\x;") and path.endswith(bin_folder)
+    old_path = path[len("Z:\\tools;"):-len(bin_folder)]
     assert "%" not in old_path
     # The library-path option comes first, with the Path as it was before the change.
     assert options(app)[0] == (f"-Djava.library.path=native;{windows_path(app.folder)}\\;.;"
                                f"{old_path};{runtime}\\lib")
     # What the program's Path holds beside the one it is given (Wine adds its own), then a Path
-    # that fills the limit with the bin folder, or is one beyond.
-    fill = 32766 - (len(old_path) - len("C:\\x")) - len(f";{runtime}\\bin") - len("C:\\")
-    given = "C:\\" + "p" * (fill + (not fits))
+    # that fills the limit with the bin folder, and one a unit beyond.
+    fill = 32766 - (len(old_path) - len("C:\\x")) - len(bin_folder) - len("C:\\")
     write(app, "C:\\app.jar")
-    app.record_file.unlink()
-    result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
-    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
-    path = recorded_path(app)
-    lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: Path")]
-    if fits:
-        assert path.startswith(given) and path.endswith(f";{runtime}\\bin") and len(path) == 32766
-        assert lines == []
-    else:
-        assert path.startswith(given) and len(path) + len(f";{runtime}\\bin") == 32767
-        assert lines == ["trace: Path: 32767 characters with the runtime's bin folder, more than "
-                         "the system's 32766: Path stays as it was"]
+    for beyond in (0, 1):
+        app.record_file.unlink()
+        given = "C:\\" + "p" * (fill + beyond)
+        result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
+        assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+        path = recorded_path(app)
+        assert path.startswith(given)
+        assert len(path) == (32767 - len(bin_folder) if beyond else 32766)
+        lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: Path")]
+        assert lines == ([] if not beyond else [
+            "trace: Path: 32767 characters with the runtime's bin folder, more than the system's "
+            "32766: Path stays as it was"])
 
 
 def test_folders_the_code_page_cannot_spell_reach_the_vm_in_short_form(tmp_path, executable):

@@ -8,8 +8,8 @@ from pathlib import Path
 
 import pytest
 
-from conftest import JRE, MINUS_ONE, NOT_FOUND, OWN_BITS, PREFIX, RUNTIMES, TWIN, App, \
-    loaded_library, long_folder, runtime_at, windows_path
+from conftest import JRE, MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, OWN_BITS, PREFIX, RUNTIMES, \
+    TWIN, App, loaded_library, long_folder, runtime_at, windows_path
 
 HKLM = "HKEY_LOCAL_MACHINE"
 # The registry keys a row may name: the key, the value naming the home, and the path below the
@@ -20,19 +20,11 @@ KEYS = {
     "JDK": ("Software\\JavaSoft\\Java Development Kit", "JavaHome", ""),
     "JRockitJRE": ("Software\\JRockit\\Java Runtime Environment", "JavaHome", ""),
     "JavaSoftJDK": ("Software\\JavaSoft\\JDK", "JavaHome", ""),
-    "JavaSoftJRE": ("Software\\JavaSoft\\JRE", "JavaHome", ""),
     "Temurin": ("Software\\Eclipse Adoptium\\JDK", "Path", "hotspot\\MSI"),
-    "TemurinJRE": ("Software\\Eclipse Adoptium\\JRE", "Path", "hotspot\\MSI"),
-    "Microsoft": ("Software\\Microsoft\\JDK", "Path", "hotspot\\MSI"),
-    "AdoptOpenJRE": ("Software\\AdoptOpenJDK\\JRE", "Path", "openj9\\MSI"),
     "AdoptOpenJDK2018": ("Software\\AdoptOpenJDK\\JDK", "Path", "MSI"),
-    "SemeruJDK": ("Software\\Semeru\\JDK", "Path", "openj9\\MSI"),
-    "SemeruJRE": ("Software\\Semeru\\JRE", "Path", "openj9\\MSI"),
-    "SapMachine": ("Software\\SapMachine\\JDK", "JavaHome", ""),
     "SapMachineJRE": ("Software\\SapMachine\\JRE", "JavaHome", ""),
     "Zulu": ("Software\\Azul Systems\\Zulu", "InstallationPath", ""),
     "Zulu32": ("Software\\Azul Systems\\Zulu 32-bit", "InstallationPath", ""),
-    "Liberica": ("Software\\BellSoft\\Liberica", "InstallationPath", ""),
 }
 
 
@@ -100,36 +92,23 @@ PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
 @pytest.mark.parametrize("entries,settings,chosen,trace", [
     row("JRE 1.7.0_80 full | JRE 1.8.0_60 full | JRE 1.8 full", {}, "1.8.0_60", id="newest"),
     row("JRE 1.8 full | JDK 1.7 kit8", {"JVM Source": "favor_JDK"}, "1.7", id="favor_JDK"),
-    row("JRE 1.8 full | JDK 1.9 none", {"JVM Source": "only_JDK"}, None, id="only_JDK, empty kit"),
     row("JRE 1.8 full | JRockitJRE 1.6 full", {"VM Provider": "jRockit"}, "1.6", id="JRockit"),
     row("JRE 1.8 client | JRE 1.7 server", {"JVM Type": "server"}, "1.7", id="server only"),
     row("JRE 1.8 full | JRE 1.7 full | JRE 1.6.0_45 full", {"Preferred versions": "1.6;1.7"},
         "1.6.0_45", id="preferred versions"),
-    row("JRE 1.8 full | JRE 11 full", {"Minimum Version": "12"}, None, id="minimum"),
-    # A version that does not fit counts as 0.0.0.0.
-    row("JRE 1.8 client | JRE 12345678901234567890 server", {}, "1.8", id="version of 20 digits"),
     row("JRE 11 folder | JRE 1.8 client", {}, "1.8", id="newer one a folder"),
     row("JRE 11 twin | JRE 1.8 client", {}, "1.8", id="newer one of the other architecture"),
-    # The current vendors' keys.
+    # The current vendors' keys, one row per layout of their entries (the unit tier holds the
+    # key names and the kind each entry is).
     row("JavaSoftJDK 17 full", {}, "17", id="JavaSoft JDK"),
-    row("JavaSoftJRE 17.0.9 full", {}, "17.0.9", id="JavaSoft JRE"),
     row("HKCU:Temurin 17.0.9.9 full", {}, "17.0.9.9", id="Temurin per user"),
-    row("TemurinJRE 21.0.1.12 full", {}, "21.0.1.12", id="Temurin JRE"),
-    row("Microsoft 21.0.1.12 full", {}, "21.0.1.12", id="Microsoft"),
-    row("HKCU:AdoptOpenJRE 11.0.2.9 full", {}, "11.0.2.9", id="AdoptOpenJDK"),
     row("AdoptOpenJDK2018 8.0.212.4 full", {}, "8.0.212.4", id="AdoptOpenJDK before 2019"),
-    row("HKCU:SemeruJDK 17.0.9.9 full", {}, "17.0.9.9", id="Semeru per user"),
-    row("SemeruJRE 21.0.1.12 full", {}, "21.0.1.12", id="Semeru"),
-    row("SapMachine 17.0.9 full", {}, "17.0.9", id="SapMachine"),
     row("SapMachineJRE 11.0.20.256 full 11.0.20.1", {"Maximum Version": "11.0.20.1"},
         "11.0.20.256", id="SapMachine encoded fourth part"),
     # The version in the release file, not the one in the name (17).
     row("Zulu zulu-17 full 17.0.9", {"Maximum Version": "17.0.5"}, None, id="Zulu above maximum"),
     row("Zulu zulu-17-jre full", {"JVM Source": "only_JRE"}, "zulu-17-jre", id="Zulu JRE"),
-    row("Zulu zulu-17 full", {"JVM Source": "only_JRE"}, None, id="Zulu JDK not a JRE"),
     row("Zulu32 zulu-11 full", {}, {"quorvane.exe": "zulu-11"}, id="Zulu 32-bit view only"),
-    row("Liberica jdk-21 full 21.0.1", {"Minimum Version": "21.0.1"}, "jdk-21", id="Liberica"),
-    row("HKCU:Liberica jre-21 full", {"JVM Source": "only_JDK"}, None, id="Liberica JRE not JDK"),
     # The keys of old come first, unless they are ranked together with the current ones.
     row(OLD_AND_NEW, {}, "1.8", "not searched (the keys of old gave a runtime)", id="old first"),
     row(OLD_AND_NEW, {"Minimum Version": "9"}, "17.0.9.9", "now the current vendors' keys",
@@ -208,11 +187,10 @@ def binary_value(data: bytes) -> str:
 @pytest.mark.parametrize("version,java_home,used", [
     ("1.9", lambda home: string_value("Z:\\" + "a" * 32764), "client"),
     ("1.9", lambda home: string_value(home + "\\" * (32767 - len(home))), "server"),
-    ("1.9", lambda home: '"JavaHome"=dword:005c005c', "client"),
     ("1.9", lambda home: binary_value(home.encode("utf-16-le")), "client"),
     # Windows allows key names of 255 characters at most.
     ("1.9" + "x" * 252, string_value, "server"),
-], ids=["64 KB naming nothing", "64 KB of a runtime and separators", "REG_DWORD",
+], ids=["64 KB naming nothing", "64 KB of a runtime and separators",
         "REG_BINARY spelling a runtime", "subkey name of 255 characters"])
 def test_registry_values(tmp_path, app, registry, version, java_home, used):
     homes = {kind: runtime_at(tmp_path / kind, app.runtime(kind)) for kind in ("server", "client")}
@@ -240,7 +218,7 @@ def test_ten_thousand_registered_runtimes(tmp_path, app, registry):
     assert loaded_library(app) == windows_path(tmp_path / "h10000") + "\\bin\\client\\jvm.dll"
 
 
-def test_search_order_jre_path_then_shipped_then_registry(tmp_path, app, registry):
+def test_search_order_and_the_current_directory(tmp_path, app, registry):
     registry.add(JRE, "1.8", runtime_at(tmp_path / "registered", app.runtime("full")),
                  OWN_BITS[app.executable])
     (tmp_path / "no-vm" / "bin").mkdir(parents=True)
@@ -248,9 +226,21 @@ def test_search_order_jre_path_then_shipped_then_registry(tmp_path, app, registr
     # A "JRE Path" without a VM library falls through to the registry...
     assert app.run().returncode == 0
     assert "\\registered\\" in loaded_library(app)
-    # ...but a shipped runtime folder beside the executable comes before it.
+    # ...and so does a relative one that names no runtime from the current directory: a runtime
+    # in the directory the user starts from is never picked up by accident...
+    elsewhere = runtime_at(tmp_path / "elsewhere", app.runtime("client"))
+    runtime_at(app.folder / "rt", app.runtime("client"))
+    app.configure(runtime=None, JRE_Path="rt")
+    assert app.run(cwd=elsewhere).returncode == 0
+    assert "\\registered\\" in loaded_library(app)
+    # ...but "Override WorkingDir" makes the executable's folder the current directory.
+    app.configure(runtime=None, JRE_Path="rt", Override_WorkingDir="yes")
+    assert app.run(cwd=elsewhere).returncode == 0
+    assert loaded_library(app).endswith("\\app\\rt\\bin\\client\\jvm.dll")
+    # A shipped runtime folder beside the executable comes before the registry.
     shipped = "jre64" if app.executable == "quorvane64.exe" else "jre"
     runtime_at(app.folder / shipped, app.runtime("client"))
+    app.configure(runtime=None)
     assert app.run().returncode == 0
     assert f"\\app\\{shipped}\\bin\\client\\jvm.dll" in loaded_library(app)
 
@@ -263,22 +253,6 @@ def test_executable_inside_a_runtime_uses_it(tmp_path, executable, registry):
     library = windows_path(runtime / "bin" / "server" / "jvm.dll")
     assert loaded_library(app) == library
     assert {f"QZ_JVM_PATH={library}", f"QZ_JVM_HOME={windows_path(runtime)}"} <= set(app.recorded("env"))
-
-
-def test_working_directory_and_a_planted_library(tmp_path, app, registry):
-    elsewhere = runtime_at(tmp_path / "elsewhere", app.runtime("client"))
-    # A runtime in the directory the user starts from is never picked up by accident.
-    app.configure(runtime=None)
-    assert app.run(cwd=elsewhere).returncode == MINUS_ONE
-    assert loaded_library(app) is None
-    # A relative "JRE Path" counts from the current directory, which "Override WorkingDir"
-    # makes the executable's own folder.
-    runtime_at(app.folder / "rt", app.runtime("client"))
-    app.configure(runtime=None, JRE_Path="rt")
-    assert app.run(cwd=elsewhere).returncode == MINUS_ONE
-    app.configure(runtime=None, JRE_Path="rt", Override_WorkingDir="yes")
-    assert app.run(cwd=elsewhere).returncode == 0
-    assert loaded_library(app).endswith("\\app\\rt\\bin\\client\\jvm.dll")
 
 
 @pytest.mark.needs_32_bit
@@ -298,13 +272,12 @@ def test_pair_return_code(tmp_path, executable, pair_return_code, expected):
 # normalised, and its VM (None: no runtime is found).
 @pytest.mark.parametrize("value,settings,home,vm", [
     ("{up}\\bin\\client\\jvm.dll", {}, None, None),
-    ("no such runtime", {}, None, None),
     ("../rt//", {}, "{up}", "client"),
     ("{long}", {}, "{long}", "client"),
     ("{full}", {"JVM Type": "favor_server"}, "{full}", "server"),
     ("{up}", {"JVM Type": "server"}, None, None),
-], ids=["the VM library file", "a relative folder that does not exist", "relative with forward "
-        "slashes", "a 300-character folder", "favor_server", "server VM wanted, client VM only"])
+], ids=["the VM library file", "relative with forward slashes", "a 300-character folder",
+        "favor_server", "server VM wanted, client VM only"])
 def test_jre_path(tmp_path, app, value, settings, home, vm):
     up = runtime_at(tmp_path / "rt", app.runtime("client"))
     long = runtime_at(long_folder(tmp_path / "long", 300), app.runtime("client"))
@@ -326,10 +299,9 @@ def test_jre_path(tmp_path, app, value, settings, home, vm):
 
 # APPDATA: the per-user file of Product Name "Hostile: Input?" and Product Code {7} below the
 # folder names the server runtime; the INI beside the executable names the client runtime. An
-# APPDATA the profile functions cannot reach (too long, relative) is a case of the win tier.
-@pytest.mark.parametrize("appdata,used", [("{folder}", "server"), ("{file}", "client"),
-                                          ("C:\\" + "x" * 4997, "client")],
-                         ids=["a folder", "a file", "5000 characters"])
+# APPDATA the profile functions cannot reach (unset, too long, relative) is a case of the win tier.
+@pytest.mark.parametrize("appdata,used", [("{folder}", "server"), ("{file}", "client")],
+                         ids=["a folder", "a file"])
 def test_per_user_jre_path(tmp_path, app, appdata, used):
     app.write_ini("[Product Information]\nProduct Name=Hostile: Input?\nProduct Code={7}\n"
                   "[Java Runtime Environment]\nMain Class=test.Echo\n"
@@ -339,8 +311,9 @@ def test_per_user_jre_path(tmp_path, app, appdata, used):
     app.write_ini(f"[Java Runtime Environment]\nJRE Path={windows_path(app.runtime('server'))}\n",
                   path=per_user)
     (tmp_path / "file").write_text("a file\n")
-    result = app.run_in_shell("set APPDATA=" + appdata.format(folder=windows_path(tmp_path / "folder"),
-                                                             file=windows_path(tmp_path / "file")))
+    appdata = appdata.format(folder=windows_path(tmp_path / "folder"),
+                             file=windows_path(tmp_path / "file"))
+    result = app.run(program=["cmd", "/c", f"set APPDATA={appdata}& {windows_path(app.exe)}"])
     assert (result.returncode, result.stdout, result.stderr) == (0, b"args: 0\r\n", b"stderr: echo\r\n")
     assert loaded_library(app) == f"{windows_path(app.runtime(used))}\\bin\\{used}\\jvm.dll"
 
@@ -383,9 +356,9 @@ def test_trace_tells_why_each_candidate_was_taken_or_passed_over(tmp_path, app, 
 
 def test_trace_to_a_file_names_an_unreadable_configuration(tmp_path, app):
     trace_file = tmp_path / "trace.txt"
-    app.ini.mkdir()  # present, but no file the profile functions can read
+    app.ini.mkdir()  # present, but no file the profile functions can read: no main class then
     result = app.run(env={"QZ_TRACE": windows_path(trace_file)})
-    assert (result.returncode, result.stderr) == (MINUS_ONE, b"")
+    assert (result.returncode, result.stdout, result.stderr) == (MINUS_ONE, MAIN_CLASS_MISSING, b"")
     trace = trace_file.read_bytes().decode("utf-8")
     assert re.search(re.escape(f"trace: configuration file {windows_path(app.ini)}: present but "
                                "unreadable, ") + r"[^\r\n]+ \(error 5\)\r\n", trace), trace

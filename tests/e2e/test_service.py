@@ -72,10 +72,9 @@ def install(service: App, main_class: str = "test.Single", application: str = ""
 @pytest.mark.parametrize("executable,omit,arguments", [
     ("quorvane64.exe", "", ["img1", "{name}", "a", "b", "c"]),
     ("quorvane.exe", "", ["img1", "{name}", "a", "b", "c"]),
-    ("quorvane64.exe", "Omit Service Name=no\n", ["img1", "a", "b", "c"]),
-    ("quorvane64w.exe", "", ["img1", "{name}", "a", "b", "c"]),
+    ("quorvane64w.exe", "Omit Service Name=no\n", ["img1", "a", "b", "c"]),
     ("quorvanew.exe", "", ["img1", "{name}", "a", "b", "c"]),
-], ids=["with service name", "32-bit", "name omitted", "windowless", "windowless 32-bit"])
+], ids=["with service name", "32-bit", "windowless, name omitted", "windowless 32-bit"])
 def test_main_arguments_interrogation_and_a_stop_control(service, omit, arguments):
     install(service, application=omit)
     control("start", service.name, "a", "b")
@@ -117,11 +116,10 @@ def test_a_slow_stop_of_threads_that_outlive_main(service):
     # A failure is the service's own error (ERROR_SERVICE_SPECIFIC_ERROR) with the exit code, so
     # that the service manager's recovery actions see it.
     ("test.Exit", {"exit_code": 2}, (1066, 2)),
-    ("test.Missing", {}, (1066, 1)),  # the JDK's launcher helper ends the VM with 1
     ("test.Single", {"runtime": "nocreate"}, (1066, 0xFFFFFFFF)),
     # A stop while the VM is created ends the start: main is never called.
     ("test.Single", {"create_delay_ms": 8000}, (0, 0)),
-], ids=["System.exit(0)", "System.exit(2)", "no main class", "VM library without entry points",
+], ids=["System.exit(0)", "System.exit(2)", "VM library without entry points",
         "stop while the VM is created"])
 def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_class, properties,
                                                                  exit_codes):

@@ -32,45 +32,37 @@ def start(gui: Gui, app: App, standard_handles: bool = True) -> subprocess.Popen
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
-def ini_without_class_path(app: App, main_class: str, runtime: str) -> None:
+def ini_without_class_path(app: App, main_class: str) -> None:
     """No class path: a line, and the run goes on."""
     app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
-                  f"JRE Path={windows_path(app.runtime(runtime))}\n")
+                  f"JRE Path={windows_path(app.runtime('client'))}\n")
 
 
-# A class the runtime cannot find, on each route by which the launch learns it. "\n" stands for
-# each line break of the box.
-MISSING_MAIN_CLASS = [
-    # The launcher looks the class up itself and says so.
-    ("noboot", None, True, "Error: Could not find the main class test/Missing.\\n ", MINUS_ONE),
-    # The JDK's launcher helper reports on standard error and ends the VM: with a standard error
-    # the launcher's own line comes to the box; without one, the helper's own lines do.
-    ("client", "My App.v2.exe", True, "Error: Failed to load Main Class: test.Missing.\\n ", 1),
-    ("client", None, False,
-     "Error: Could not find or load main class test.Missing\\nCaused by: "
-     "java.lang.ClassNotFoundException: test.Missing", 1),
-]
-
-
-@pytest.mark.parametrize("runtime,name,standard_handles,lines,exit_code", MISSING_MAIN_CLASS,
-                         ids=["launcher lookup", "helper, renamed", "helper, no standard error"])
-def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, runtime, name,
-                                                            standard_handles, lines, exit_code):
+# A class the runtime cannot find, reported by the JDK's launcher helper, which ends the VM with
+# 1: with a standard error the launcher's own line comes to the box; without one, the helper's
+# own lines do. "\n" stands for each line break of the box.
+@pytest.mark.parametrize("name,standard_handles,lines", [
+    ("My App.v2.exe", True, "Error: Failed to load Main Class: test.Missing.\\n "),
+    (None, False, "Error: Could not find or load main class test.Missing\\nCaused by: "
+                  "java.lang.ClassNotFoundException: test.Missing"),
+], ids=["renamed", "no standard error"])
+def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, name,
+                                                            standard_handles, lines):
     app = App(tmp_path / "app", windowless, name=name)
-    ini_without_class_path(app, "test.Missing", runtime)
+    ini_without_class_path(app, "test.Missing")
     launch = start(gui, app, standard_handles)
     box = gui.drive("box", app.exe.stem)
     assert box["icon"] == "yes"
     # The lines as the console executables print them, "\n" standing for each line break.
     assert f"{CLASS_PATH_MISSING}\\n" in box["texts"], box["texts"]
     assert lines in box["texts"], box["texts"]
-    assert launch.wait(timeout=30) == exit_code
+    assert launch.wait(timeout=30) == 1
     assert launch.stdout.read() == b""
 
 
 def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
     app = App(tmp_path / "app", windowless)
-    ini_without_class_path(app, "test.Echo", "full")
+    ini_without_class_path(app, "test.Echo")
     launch = start(gui, app)
     assert CLASS_PATH_MISSING in gui.drive("box", app.exe.stem)["texts"]
     # main starts only once the box is gone; a run without error lines shows none.
