@@ -72,7 +72,6 @@ TEST(WithTrailingSeparator, ExactlyOneFinalSeparator) {
     } cases[] = {
         {u"C:\\jre", u"C:\\jre\\"},
         {u"jre/", u"jre/\\"},
-        {u"C:\\jre\\\\\\\\", u"C:\\jre\\"},
         {u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
         {u"", u"\\"},
         {u"C:\\jre" + std::u16string(100000, u'\\'), u"C:\\jre\\"},

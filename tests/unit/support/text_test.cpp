@@ -14,7 +14,6 @@ TEST(Compare, ExactAndNoCaseRules) {
         int exact, noCase;
     } cases[] = {
         {u"Yes", u"yes", -1, 0},
-        {u"yes", u"yes", 0, 0},
         {u"serv", u"service", -1, -1},
         {u"\u00C4", u"\u00E4", -1, -1},  // accented letters are not folded
         {u"[", u"A", 1, -1},             // '[' sorts below 'a' only once letters are folded
@@ -34,7 +33,6 @@ TEST(SplitList, PiecesAndEmptyItems) {
     } cases[] = {
         {u"", u";", {}},
         {u"a;", u";", {u"a"}},  // a final separator ends the list
-        {u";a;;b", u";", {u"", u"a", u"", u"b"}},
         {u"a, b,,c", u",,", {u"a, b", u"c"}},
     };
     for (const Case& c : cases) {
