@@ -28,7 +28,6 @@ TEST(ParseJavaVersion, DigitRunsAndFill) {
         {u"2147483648", kMax, false, {0, 0, 0, 0}},
         {u"1.99999999999", kMax, false, {0, 0, 0, 0}},  // a later run overflowing fails it all
         {u"1.2.3.4.99999999999", 0, true, {1, 2, 3, 4}},  // past the fourth run nothing is read
-        {u"-1..08", 0, true, {1, 8, 0, 0}},  // a minus sign is a separator, not a sign
         {u"\uFF11.7", 0, true, {7, 0, 0, 0}},  // only ASCII digits count
     };
     for (const Case& c : cases) {
