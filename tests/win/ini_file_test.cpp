@@ -36,24 +36,19 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
     struct Case {
         const char16_t* section;
         const char16_t* key;
-        const char16_t* layered;
-        const char16_t* plain;
+        const char16_t* value;
     } cases[] = {
-        {u"Java Runtime Environment", u"Main Class", u"com.example.App", u"com.example.App"},
-        {u"Java Runtime Environment", u"Library Path", u"lib", u""},
-        {u"Java Runtime Environment", u"System Path", u" sys", u""},
-        {u"Application", u"Cmd", u"--x", u""},
-        {u"Nowhere", u"Cmd", u"", u""},
+        {u"Java Runtime Environment", u"Main Class", u"com.example.App"},
+        {u"Java Runtime Environment", u"Library Path", u"lib"},
+        {u"Java Runtime Environment", u"System Path", u" sys"},
+        {u"Application", u"Cmd", u"--x"},
+        {u"Nowhere", u"Cmd", u""},
     };
     LayeredIniFile layered(file);
-    IniFile plain(file);
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(WideString(c.key)));
         WideString value(u"stale");
         layered.GetString(c.section, c.key, value);
-        EXPECT_EQ(value, WideString(c.layered));
-        plain.GetString(c.section, c.key, value);
-        EXPECT_EQ(value, WideString(c.plain));
+        EXPECT_EQ(value, WideString(c.value)) << testing::PrintToString(WideString(c.key));
     }
     WideString value(u"stale");
     IniFile(folder / u"missing.ini").GetString(u"Application", u"Cmd", value);

@@ -44,14 +44,6 @@ TEST(ErrorOutput, RedirectedLinesKeepNonAsciiText) {
               "Error: Main class was not specified in INI file. \r\n");
 }
 
-TEST(StringResources, LoadFromTheExecutableItself) {
-    EXPECT_EQ(LoadMessage(kMsgRuntimeNotFound),
-              WideString(u"The Java Runtime Environment (JRE) was not found. Please  download and "
-                         u"install a JRE (%s) from:"));
-    for (int32_t id = 201; id <= 235; ++id)
-        EXPECT_EQ(LoadMessage(id).IsEmpty(), id == 201 || id == 231 || id == 235) << id;
-}
-
 TEST(Handles, OwnersCloseTheirKernelObjectsOnce) {
     HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ASSERT_NE(raw, nullptr);

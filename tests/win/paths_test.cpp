@@ -2,22 +2,11 @@
 
 #include "common/wide_printer.h"
 
-#include "support/file_finder_win.h"
 #include "support/paths.h"
 #include "temp_folder.h"
 
-// Only the size and time query's success counts: its error codes are the system's own.
-TEST(FileExists, FilesAndPatterns) {
-    TempFolder folder;
-    const WideString file = folder / u"x.txt";
-    TempFolder::WriteFile(file, "12345");
-    EXPECT_TRUE(FileExists(file));
-    EXPECT_FALSE(FileExists(folder / u"missing.txt"));
-    EXPECT_FALSE(FileExists(u""));
-    EXPECT_TRUE(PathExists(folder / u"*.txt"));
-    EXPECT_FALSE(PathExists(folder / u"*.dll"));
-}
-
+// The file finder and the existence checks are exercised end to end by class-path wildcards
+// (long, UNC, with forward slashes) and runtime folders.
 TEST(CreateParentFolders, CreatesEveryLevelAboveTheFile) {
     TempFolder folder;
     CreateDirectoryW(W(folder / u"a"), nullptr);
@@ -42,44 +31,4 @@ TEST(CreateParentFolders, FailureUndoesOneLevelAndReportsTheError) {
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_NAME));
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"x"));
     EXPECT_FALSE(TempFolder::IsFolder(folder / u"x\\y"));
-}
-
-TEST(FileFinder, LongPatternsGetThePrefix) {
-    TempFolder folder;
-    // Two nested folders make the pattern exactly as long as wanted: "<folder>\a...\b...\*".
-    auto patternOf = [&](int32_t length) {
-        const int32_t fill = length - folder.Path().Length() - 4;
-        const WideString deep = folder.Path() + u"\\" + WideString(u'a', fill / 2) + u"\\" +
-                                WideString(u'b', fill - fill / 2);
-        CreateParentFolders(WideString(u"\\\\?\\") + deep + u"\\f.txt");
-        TempFolder::WriteFile(WideString(u"\\\\?\\") + deep + u"\\f.txt", "x");
-        return deep + u"\\*";
-    };
-    for (int32_t length : {259, 300}) {
-        const WideString pattern = patternOf(length);
-        ASSERT_EQ(pattern.Length(), length);
-        FileFinder finder;
-        ASSERT_TRUE(finder.FindFirst(pattern)) << length;
-        EXPECT_TRUE(finder.Found());
-        EXPECT_EQ(HasLongPathPrefix(finder.Folder()), length >= 260) << length;
-        const WideString plainFolder = pattern.Left(pattern.Length() - 2);
-        EXPECT_EQ(finder.Folder().Right(plainFolder.Length()), plainFolder);
-        // Behind the long-path prefix "/" would be no separator: the full path resolves it.
-        WideString slashed = pattern;
-        slashed.ReplaceUnit(u'\\', u'/');
-        EXPECT_TRUE(finder.FindFirst(slashed)) << length;
-    }
-}
-
-TEST(FileFinder, FolderOfThePattern) {
-    TempFolder folder;
-    TempFolder::WriteFile(folder / u"app.ini", "");
-    FileFinder finder;
-    ASSERT_TRUE(finder.FindFirst(folder / u"app.ini"));
-    EXPECT_EQ(finder.Folder(), folder.Path());
-    EXPECT_EQ(WideString(U(finder.Data().cFileName)), WideString(u"app.ini"));
-
-    EXPECT_FALSE(finder.FindFirst(folder / u"missing.ini"));
-    EXPECT_FALSE(finder.Found());
-    EXPECT_EQ(GetLastError(), 2u);
 }
