@@ -2,11 +2,11 @@
 
 #include "common/wide_printer.h"
 
+#include "support/file_finder_win.h"
 #include "support/paths.h"
 #include "temp_folder.h"
 
-// The file finder and the existence checks are exercised end to end by class-path wildcards
-// (long, UNC, with forward slashes) and runtime folders.
+// The existence checks are exercised end to end by runtime folders and class-path wildcards.
 TEST(CreateParentFolders, CreatesEveryLevelAboveTheFile) {
     TempFolder folder;
     CreateDirectoryW(W(folder / u"a"), nullptr);
@@ -31,4 +31,19 @@ TEST(CreateParentFolders, FailureUndoesOneLevelAndReportsTheError) {
     EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_NAME));
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"x"));
     EXPECT_FALSE(TempFolder::IsFolder(folder / u"x\\y"));
+}
+
+// Wine finds long paths without the prefix too, so only the folder shows whether it was added.
+TEST(FileFinder, LongPatternsGetThePrefix) {
+    TempFolder folder;
+    for (int32_t length : {259, 260}) {
+        // "<folder>\aaa...\*" exactly `length` units long.
+        const WideString deep = folder.Path() + u"\\" + WideString(u'a', length - folder.Path().Length() - 3);
+        CreateDirectoryW(W(WideString(u"\\\\?\\") + deep), nullptr);
+        TempFolder::WriteFile(WideString(u"\\\\?\\") + deep + u"\\f.txt", "x");
+        FileFinder finder;
+        ASSERT_TRUE(finder.FindFirst(deep + u"\\*")) << length;
+        EXPECT_EQ(HasLongPathPrefix(finder.Folder()), length >= 260) << length;
+        EXPECT_EQ(finder.Folder().Right(deep.Length()), deep);
+    }
 }
