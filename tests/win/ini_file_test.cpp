@@ -55,25 +55,6 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
     EXPECT_TRUE(value.IsEmpty());
 }
 
-// A new file is written as UTF-16, so that a folder name the ANSI code page cannot spell is saved
-// whole; an existing file keeps its encoding.
-TEST(IniFile, SavedValueKeepsEveryCharacter) {
-    TempFolder folder;
-    const WideString file = folder / u"\u00FCser.ini";
-    const WideString chosen(u"C:\\\u041F\u0440\u0438\u043B\u043E\u0436\u0435\u043D\u0438\u0435\\jre\\");
-    IniFile ini(file);
-    ASSERT_TRUE(ini.SetString(u"Java Runtime Environment", u"JRE Path", chosen));
-    EXPECT_EQ(TempFolder::ReadFile(file).substr(0, 3), "\xFF\xFE[");
-    WideString read;
-    ini.GetString(u"Java Runtime Environment", u"JRE Path", read);
-    EXPECT_EQ(read, chosen);
-
-    const WideString existing = folder / u"old.ini";
-    TempFolder::WriteFile(existing, "[Application]\r\nCmd=x\r\n");
-    ASSERT_TRUE(IniFile(existing).SetString(u"Java Runtime Environment", u"JRE Path", u"C:\\jre\\"));
-    EXPECT_EQ(TempFolder::ReadFile(existing).substr(0, 13), "[Application]");
-}
-
 // The layered reader skips the system's lookup for keys its listings show to be absent. Over files
 // that spell names in every way the system may still match, it must read exactly what the
 // system's own lookup reads.
