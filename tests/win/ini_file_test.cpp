@@ -39,7 +39,6 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
         const char16_t* value;
     } cases[] = {
         {u"Java Runtime Environment", u"Main Class", u"com.example.App"},
-        {u"Java Runtime Environment", u"Library Path", u"lib"},
         {u"Java Runtime Environment", u"System Path", u" sys"},
         {u"Application", u"Cmd", u"--x"},
         {u"Nowhere", u"Cmd", u""},

@@ -59,7 +59,6 @@ TEST(VmParameters, MemorySizes) {
         const char16_t* expected;
     } cases[] = {
         {u"-Xmx40p", 16 * kGiB, 0, u"-Xmx6710886K"},
-        {u"-Xms1:512P", 1 * kGiB, 0, u"-Xms524288K"},  // the minimum wins
         {u"-Xms:100P", 8 * kGiB, 0, u"-Xms102400K"},   // ":" first: no percentage, a minimum
         // 10 % of a 128 TiB address space is far beyond 2^31 K and is printed whole.
         {u"-Xmx10T", 0, uint64_t{128} << 40, u"-Xmx13743895347K"},
