@@ -5,14 +5,6 @@
 #include "launch/launcher.h"
 #include "temp_folder.h"
 
-namespace {
-WideString OwnPath() {
-    wchar_t buffer[32768];
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
-    return WideString(U(buffer), static_cast<int32_t>(length));
-}
-}  // namespace
-
 // The configuration file and folder of the running executable are read end to end; the twin's
 // file only where a 32-bit program runs.
 TEST(LauncherPaths, PairConfigurationFile) {
@@ -28,10 +20,9 @@ TEST(LauncherPaths, PairConfigurationFile) {
 // profile functions cannot open (260 units or more) is no per-user file at all.
 TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
     TempFolder folder;
-    const WideString own = OwnPath();
-    WideString baseName = own.Mid(own.FindLastUnit(u'\\') + 1);
-    baseName = baseName.Left(baseName.FindLastUnit(u'.')) + u".ini";
-    const WideString tail = WideString(u"\\My App\\{1234}\\") + baseName;
+    WideString own;
+    ASSERT_TRUE(Launcher().GetConfigurationFilePath(own));
+    const WideString tail = u"\\My App\\{1234}" + own.Mid(own.FindLastUnit(u'\\'));
     for (int32_t length : {259, 260}) {
         SCOPED_TRACE(length);
         const int32_t fill = length - folder.Path().Length() - 1 - tail.Length();

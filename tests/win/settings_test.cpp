@@ -43,7 +43,6 @@ TEST(ReadSettings, PairAndServiceKeys) {
         ASSERT_TRUE(console.ReadSettings());
         EXPECT_EQ(console.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));
         EXPECT_TRUE(console.waitForPair);
-        EXPECT_FALSE(console.serviceMode);
         EXPECT_FALSE(console.omitServiceName);  // read in service mode only
     }
     {
