@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 
@@ -41,20 +40,6 @@ public:
     static bool IsFolder(const WideString& folder) {
         const DWORD attributes = GetFileAttributesW(W(folder));
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-
-    // What `action` writes to standard output, through a file as a redirected launch writes it.
-    std::string StandardOutputOf(const std::function<void()>& action) const {
-        const WideString file = *this / u"standard-output.txt";
-        {
-            UniqueFile output(CreateFileW(W(file), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-            const HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE);
-            SetStdHandle(STD_OUTPUT_HANDLE, output.get());
-            action();
-            SetStdHandle(STD_OUTPUT_HANDLE, previous);
-        }
-        return ReadFile(file);
     }
 
 private:
