@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "support/handles_win.h"
@@ -29,40 +30,16 @@ public:
     WideString operator/(std::u16string_view name) const { return path + u"\\" + name; }
 
     static void WriteFile(const WideString& file, const std::string& bytes) {
-        UniqueFile handle(CreateFileW(W(file), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(handle.valid());
-        DWORD written;
-        ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        std::ofstream out(W(file), std::ios::binary);
+        ASSERT_TRUE(out << bytes);
     }
     static std::string ReadFile(const WideString& file) {
-        UniqueFile handle(CreateFileW(W(file), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        std::string bytes;
-        if (!handle) return bytes;
-        char chunk[4096];
-        DWORD read;
-        while (::ReadFile(handle.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
-            bytes.append(chunk, read);
-        return bytes;
+        std::ifstream in(W(file), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     static bool IsFolder(const WideString& folder) {
         const DWORD attributes = GetFileAttributesW(W(folder));
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-
-    // What `action` writes to standard output, through a file as a redirected launch writes it.
-    std::string StandardOutputOf(const std::function<void()>& action) const {
-        const WideString file = *this / u"standard-output.txt";
-        {
-            UniqueFile output(CreateFileW(W(file), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-            const HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE);
-            SetStdHandle(STD_OUTPUT_HANDLE, output.get());
-            action();
-            SetStdHandle(STD_OUTPUT_HANDLE, previous);
-        }
-        return ReadFile(file);
     }
 
 private:

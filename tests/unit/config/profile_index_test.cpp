@@ -16,9 +16,7 @@ TEST(ProfileIndex, NamesThatMayMatch) {
         {u"Main Class", true},
         {u"  main class\t", true},      // the system trims what it lists and what it is asked
         {u"Main  Class", false},
-        {u"MainClass", false},
         {u"Ma\u0131n Class", true},     // dotless i: some case rules fold it to 'I'
-        {u"\u212Aey", true},             // the Kelvin sign folds to 'k' in some rules
         {u"Main\x01 Class", true},      // controls may be ignored by a linguistic comparison
         {u"Main-Class", true},          // so may hyphens and apostrophes
     };

