@@ -951,25 +951,30 @@ void RecordCreation(const JavaVMInitArgs* init) {
 
 [[maybe_unused]] jint CreateVm(const JavaVMInitArgs* init, JavaVM** pvm, void** penv) {
     RecordCreation(init);
-    // The -D properties, QZ_TEST_JAVA_OPTIONS's first so that the launcher's own options win.
-    std::vector<std::string> options;
-    std::istringstream words(Utf8(EnvVar(L"QZ_TEST_JAVA_OPTIONS")));
-    for (std::string word; words >> word;) {
-        if (StartsWith(word, "-D")) options.push_back(word);
-    }
-    for (jint i = 0; i < init->nOptions; ++i) {
-        options.push_back(init->options[i].optionString ? init->options[i].optionString : "");
-    }
+    // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;
-    for (const std::string& option : options) {
-        if (!StartsWith(option, "-D")) continue;
+    auto define = [&properties](const std::string& option) {
         size_t equals = option.find('=');  // none: the key runs to the end, the value is empty
         properties[option.substr(2, equals - 2)] =
             equals == std::string::npos ? "" : option.substr(equals + 1);
+    };
+    define("-Dtest.create.delay.ms=" + Utf8(EnvVar(L"QZ_TEST_CREATE_DELAY_MS")));
+    std::istringstream words(Utf8(EnvVar(L"QZ_TEST_JAVA_OPTIONS")));
+    for (std::string word; words >> word;) {
+        if (StartsWith(word, "-D")) define(word);
     }
-    auto delay = properties.find("test.create.delay.ms");
-    Sleep(delay != properties.end() ? std::stoul("0" + delay->second)
-                                    : EnvNumber(L"QZ_TEST_CREATE_DELAY_MS", 0));
+    ExitHook exitHook = nullptr;
+    for (jint i = 0; i < init->nOptions; ++i) {
+        const JavaVMOption& option = init->options[i];
+        std::string text = option.optionString ? option.optionString : "";
+        if (!init->ignoreUnrecognized && !IsRecognizedOption(text)) {
+            WriteHandle(GetStdHandle(STD_ERROR_HANDLE), "Unrecognized option: " + text + "\r\n");
+            return JNI_ERR;
+        }
+        if (StartsWith(text, "-D")) define(text);
+        if (text == "exit") exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
+    }
+    Sleep(std::strtoul(properties["test.create.delay.ms"].c_str(), nullptr, 10));
     if (long forced = EnvNumber(L"QZ_TEST_CREATE_RESULT", 0)) return static_cast<jint>(forced);
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (vm.created) return vm.destroyed ? JNI_ERR : JNI_EEXIST;  // HotSpot makes no second VM
@@ -978,16 +983,8 @@ void RecordCreation(const JavaVMInitArgs* init) {
     if (std::count(std::begin(kVersions), std::end(kVersions), init->version) == 0) {
         return JNI_EVERSION;
     }
-    for (jint i = 0; i < init->nOptions; ++i) {
-        const JavaVMOption& option = init->options[i];
-        std::string text = option.optionString ? option.optionString : "";
-        if (!init->ignoreUnrecognized && !IsRecognizedOption(text)) {
-            WriteHandle(GetStdHandle(STD_ERROR_HANDLE), "Unrecognized option: " + text + "\r\n");
-            return JNI_ERR;
-        }
-        if (text == "exit") vm.exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
-    }
     vm.properties = properties;
+    vm.exitHook = exitHook;
     // System.out and System.err start on the process's standard handles of this moment.
     for (auto [stream, handle] :
          {std::pair{&vm.out, STD_OUTPUT_HANDLE}, std::pair{&vm.err, STD_ERROR_HANDLE}}) {
