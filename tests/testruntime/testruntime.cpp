@@ -596,7 +596,7 @@ enum class CallKind { Static, Virtual, Constructor };
 // One path for every Call*Method and NewObject variant: checks like checked JNI, then the method.
 // The played methods take objects, booleans and ints only.
 jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsValue, jobject target,
-               jmethodID id, va_list* va, const jvalue* values) {
+               jmethodID id, va_list va, const jvalue* values) {
     ThreadEnv* env = Enter(jni, function);
     const Method& method = MemberOf(id, false);
     Object* owner = Loaded(method.owner);
@@ -624,9 +624,9 @@ jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsValue
         if (values) {
             arg.value = values[args.size()];
         } else if (object) {
-            arg.value.l = va_arg(*va, jobject);
+            arg.value.l = va_arg(va, jobject);
         } else {  // promoted to int in varargs; a jboolean is its low byte
-            arg.value.i = va_arg(*va, int);
+            arg.value.i = va_arg(va, int);
         }
         // A played method has no use for a null object: Java's would throw.
         if (object)
@@ -642,24 +642,21 @@ jint IntOf(jobject result) { return result ? reinterpret_cast<Ref*>(result)->obj
 
 // The launcher's calls reach the V forms (jni.h's C++ members turn "..." into a va_list), and the
 // A form for a call without arguments.
-#define QZ_CALL(Name, Target, Result, Kind, WantsValue, Return)                        \
-    Result JNICALL Jni##Name(JNIEnv* env, Target target, jmethodID id, va_list args) { \
-        va_list va;                                                                    \
-        va_copy(va, args);                                                             \
-        jobject r = Invoke(env, #Name, Kind, WantsValue, target, id, &va, nullptr);    \
-        va_end(va);                                                                    \
-        return Return;                                                                 \
+// (A va_list is a plain pointer on Windows: it goes by value.)
+#define QZ_CALL(Name, Target, Result, Kind, WantsValue, Convert)                         \
+    Result JNICALL Jni##Name(JNIEnv* env, Target target, jmethodID id, va_list args) {   \
+        return Convert(Invoke(env, #Name, Kind, WantsValue, target, id, args, nullptr)); \
     }
-QZ_CALL(CallStaticObjectMethodV, jclass, jobject, CallKind::Static, true, r)
-QZ_CALL(CallStaticVoidMethodV, jclass, void, CallKind::Static, false, (void)r)
-QZ_CALL(CallStaticIntMethodV, jclass, jint, CallKind::Static, true, IntOf(r))
-QZ_CALL(CallObjectMethodV, jobject, jobject, CallKind::Virtual, true, r)
-QZ_CALL(CallVoidMethodV, jobject, void, CallKind::Virtual, false, (void)r)
-QZ_CALL(NewObjectV, jclass, jobject, CallKind::Constructor, true, r)
+QZ_CALL(CallStaticObjectMethodV, jclass, jobject, CallKind::Static, true, )
+QZ_CALL(CallStaticVoidMethodV, jclass, void, CallKind::Static, false, static_cast<void>)
+QZ_CALL(CallStaticIntMethodV, jclass, jint, CallKind::Static, true, IntOf)
+QZ_CALL(CallObjectMethodV, jobject, jobject, CallKind::Virtual, true, )
+QZ_CALL(CallVoidMethodV, jobject, void, CallKind::Virtual, false, static_cast<void>)
+QZ_CALL(NewObjectV, jclass, jobject, CallKind::Constructor, true, )
 #undef QZ_CALL
 
 void JNICALL JniCallStaticVoidMethodA(JNIEnv* env, jclass cls, jmethodID id, const jvalue* args) {
-    Invoke(env, "CallStaticVoidMethodA", CallKind::Static, false, cls, id, nullptr, args);
+    Invoke(env, "CallStaticVoidMethodA", CallKind::Static, false, cls, id, va_list(), args);
 }
 
 // ---------------------------------------------------------------------------------------------
