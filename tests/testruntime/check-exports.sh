@@ -3,20 +3,15 @@
 # x86), as a launcher looks them up with GetProcAddress.
 # Usage: check-exports.sh OBJDUMP DLL "NAME..." [DLL "NAME..."]...
 set -euo pipefail
-objdump=$1
+objdump=$1 status=0
 shift
-status=0
 while [ $# -ge 2 ]; do
-    dll=$1 expected=$(printf '%s\n' $2 | sort | tr '\n' ' ')
-    shift 2
     # The name pointer table lists one "[ordinal] name" line per export.
-    actual=$("$objdump" -p "$dll" |
-             sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[\s*[0-9]*\]\s*//p' |
-             sort | tr '\n' ' ')
-    echo "exports of $dll: $actual"
-    if [ "$actual" != "$expected" ]; then
-        echo "expected: $expected"
-        status=1
-    fi
+    actual=$("$objdump" -p "$1" |
+             sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[\s*[0-9]*\]\s*//p' | sort | xargs)
+    expected=$(printf '%s\n' $2 | sort | xargs)
+    echo "exports of $1: $actual"
+    [ "$actual" = "$expected" ] || { echo "expected: $expected"; status=1; }
+    shift 2
 done
 exit $status

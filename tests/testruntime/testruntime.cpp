@@ -17,52 +17,45 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace {
 
-constexpr jint kVersion11 = 0x00010001;
 constexpr int kFatalExitCode = 134;  // what a crashing Java runtime's abort() gives on POSIX
 
 // ---------------------------------------------------------------------------------------------
 // Text, environment and the record
 
-// UTF-8 as Java's encoder writes it (an unpaired surrogate becomes '?'); modified, as JNI hands
-// out strings: every UTF-16 unit on its own and NUL as two bytes.
-std::string Utf8(const std::wstring& text, bool modified = false) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned c = text[i];
-        bool high = c >= 0xD800 && c <= 0xDBFF, surrogate = c >= 0xD800 && c <= 0xDFFF;
-        if (!modified && high && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned>(text[++i]) - 0xDC00);
-        } else if (!modified && surrogate) {
-            c = '?';
-        }
-        if (c < 0x80 && (c || !modified)) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        out += static_cast<char>(((0xFF00u >> (extra + 1)) & 0xFF) | c >> (6 * extra));
-        while (extra--) out += static_cast<char>(0x80 | (c >> (6 * extra) & 0x3F));
-    }
+// UTF-8 as Java's encoder writes it, and text in a code page to UTF-16.
+std::string Utf8(const std::wstring& text) {
+    const int size = static_cast<int>(text.size());
+    std::string out(
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()),
+                        nullptr, nullptr);
     return out;
 }
 
 std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8) {
-    int size = static_cast<int>(text.size());
-    std::wstring out(
-        static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0)),
-        L'\0');
+    const int size = static_cast<int>(text.size());
+    std::wstring out(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0), L'\0');
     MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
+    return out;
+}
+
+// Modified UTF-8, as JNI hands strings out: every UTF-16 unit on its own and NUL as two bytes.
+std::string ModifiedUtf8(const std::wstring& text) {
+    std::string out;
+    for (unsigned c : text) {
+        const unsigned lead[] = {0, 0xC0, 0xE0};
+        int extra = c && c < 0x80 ? 0 : c < 0x800 ? 1 : 2;
+        out += static_cast<char>(lead[extra] | c >> (6 * extra));
+        while (extra--) out += static_cast<char>(0x80 | (c >> (6 * extra) & 0x3F));
+    }
     return out;
 }
 
@@ -88,32 +81,23 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-std::optional<std::wstring> EnvVar(const wchar_t* name) {
+std::wstring EnvVar(const wchar_t* name) {  // empty when not set
     DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) return std::nullopt;
     std::wstring value(size, L'\0');
     value.resize(GetEnvironmentVariableW(name, value.data(), size));
     return value;
 }
 
 long EnvNumber(const wchar_t* name, long fallback) {
-    auto text = EnvVar(name);
-    return text && !text->empty() ? std::wcstol(text->c_str(), nullptr, 10) : fallback;
+    std::wstring text = EnvVar(name);
+    return text.empty() ? fallback : std::wcstol(text.c_str(), nullptr, 10);
 }
 
 void WriteHandle(HANDLE handle, const std::string& bytes) {
     DWORD written = 0;
-    for (size_t done = 0; handle && handle != INVALID_HANDLE_VALUE && done < bytes.size();
-         done += written) {
-        if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                       &written, nullptr) ||
-            written == 0) {
-            return;
-        }
-    }
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-struct Class;
 struct Object;
 struct ThreadEnv;
 using ExitHook = void(JNICALL*)(jint code);
@@ -126,44 +110,42 @@ struct Vm {
     bool destroyed = false;
     std::map<std::string, std::string> properties;  // -D
     ExitHook exitHook = nullptr;
-    std::map<std::string, Class*> classes;
+    std::map<std::string, Object*> classes;
     Object* out = nullptr;  // System.out and System.err: PrintStreams
     Object* err = nullptr;
-    std::unordered_map<DWORD, ThreadEnv*> attached;
+    std::map<DWORD, ThreadEnv*> attached;
     std::set<const char*> utfChars;  // handed out by GetStringUTFChars, not yet released
     int threadCounter = 0;
+    jboolean isStaticMain = JNI_FALSE;  // LauncherHelper's two fields, set by checkAndLoadMain
+    jboolean noArgMain = JNI_FALSE;
 };
 
 Vm& vm = *new Vm;
 DWORD primaryThread = 0;
 
-std::optional<std::string> Property(const char* key) {
+std::string Property(const char* key) {  // empty when not set
     auto found = vm.properties.find(key);
-    if (found == vm.properties.end()) return std::nullopt;
-    return found->second;
+    return found == vm.properties.end() ? "" : found->second;
 }
 
 DWORD Number(const char* key, DWORD fallback) {
-    auto text = Property(key);
-    return text ? static_cast<DWORD>(std::strtoul(text->c_str(), nullptr, 10)) : fallback;
+    std::string text = Property(key);
+    return text.empty() ? fallback : std::strtoul(text.c_str(), nullptr, 10);
 }
 
 // The record file, or nothing when no test asked for one. A service inherits no test's
 // environment: the record file may come as -Dtest.record=.
-std::optional<std::wstring> RecordPath() {
-    auto path = EnvVar(L"QZ_TEST_RECORD");
-    if (path && !path->empty()) return path;
-    auto property = Property("test.record");
-    if (!property || property->empty()) return std::nullopt;
-    return Wide(*property);
+std::wstring RecordPath() {
+    std::wstring path = EnvVar(L"QZ_TEST_RECORD");
+    return path.empty() ? Wide(Property("test.record")) : path;
 }
 
 // One line to the record file. Opened and closed per line so that a crash loses nothing, and
 // appended atomically so that lines from several threads stay whole.
 void Record(const std::string& line) {
-    const auto path = RecordPath();
-    if (!path) return;
-    HANDLE file = CreateFileW(path->c_str(), FILE_APPEND_DATA,
+    const std::wstring path = RecordPath();
+    if (path.empty()) return;
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -181,29 +163,27 @@ void Record(const std::string& line) {
     ExitProcess(kFatalExitCode);
 }
 
-[[noreturn]] void JniFatal(const char* function, const std::string& what) {
-    Fatal(std::string("JNI ") + function + " called " + what);
+thread_local const char* jniFunction = "";  // the JNI function this thread is in, for messages
+
+[[noreturn]] void JniFatal(const std::string& what) {
+    Fatal(std::string("JNI ") + jniFunction + " called " + what);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Objects: never freed (no GC), behind Ref handles. One kind of object holds what any of the
-// played classes needs.
+// played classes needs, classes included.
 
 struct Object {
-    Class* cls = nullptr;
-    std::wstring text;           // String, char[], a Throwable's message
-    std::vector<Object*> items;  // Object[]
-    HANDLE handle = nullptr;     // FileOutputStream
-    std::string bytes;           // ByteArrayOutputStream
-    bool holdsTrace = false;     // ByteArrayOutputStream: a printStackTrace wrote into it
-    Object* target = nullptr;    // PrintStream
-    jint value = 0;              // the result of a played int method
-};
-
-struct Class : Object {
-    std::string name;  // "java/lang/String", "[Ljava/lang/String;", "[C"
-    Class* super = nullptr;
-    Class* component = nullptr;  // object arrays only
+    Object* cls = nullptr;
+    std::wstring text;            // String, char[], a Throwable's message
+    std::vector<Object*> items;   // Object[]
+    HANDLE handle = nullptr;      // FileOutputStream
+    std::string bytes;            // ByteArrayOutputStream
+    Object* target = nullptr;     // PrintStream
+    jint value = 0;               // the result of a played int method
+    std::string name;             // Class: "java/lang/String", "[Ljava/lang/String;", "[C"
+    Object* super = nullptr;      // Class
+    Object* component = nullptr;  // Class of object arrays
 };
 
 // The classes there are, with their superclass (none: java/lang/Object). Exceptions extend
@@ -227,15 +207,15 @@ const char* const kClasses[][2] = {
 
 // A known class by internal name; array classes of known classes and char[] too. The class goes
 // into the table before its super and class are looked up, which may come back to it.
-Class* Loaded(const std::string& name) {
+Object* Loaded(const std::string& name) {
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (auto found = vm.classes.find(name); found != vm.classes.end()) return found->second;
     bool objectArray = StartsWith(name, "[L") && name.back() == ';';
-    Class* component = objectArray ? Loaded(name.substr(2, name.size() - 3)) : nullptr;
+    Object* component = objectArray ? Loaded(name.substr(2, name.size() - 3)) : nullptr;
     auto row = std::find_if(std::begin(kClasses), std::end(kClasses),
                             [&](const auto& known) { return name == known[0]; });
     if (!component && row == std::end(kClasses) && name != "[C") return nullptr;
-    Class* cls = vm.classes[name] = new Class;
+    Object* cls = vm.classes[name] = new Object;
     cls->name = name;
     cls->component = component;
     if (name != "java/lang/Object") {
@@ -246,8 +226,8 @@ Class* Loaded(const std::string& name) {
     return cls;
 }
 
-bool IsAssignable(const Class* from, const Class* to) {
-    for (const Class* k = from; k; k = k->super) {
+bool IsAssignable(const Object* from, const Object* to) {
+    for (const Object* k = from; k; k = k->super) {
         if (k == to) return true;
     }
     return from->component && to->component && IsAssignable(from->component, to->component);
@@ -277,37 +257,30 @@ jobject NewRef(Object* object) {
     return reinterpret_cast<jobject>(new Ref{kRefMagic, object, GetCurrentThreadId(), true});
 }
 
-Ref* RefOf(jobject handle, const char* function) {
+Ref* RefOf(jobject handle) {
     auto* ref = reinterpret_cast<Ref*>(handle);
-    if (ref->magic != kRefMagic) JniFatal(function, "with an invalid reference");
-    if (!ref->live) JniFatal(function, "with a deleted reference");
-    if (ref->thread != GetCurrentThreadId())
-        JniFatal(function, "with a reference of another thread");
+    if (ref->magic != kRefMagic) JniFatal("with an invalid reference");
+    if (!ref->live) JniFatal("with a deleted reference");
+    if (ref->thread != GetCurrentThreadId()) JniFatal("with a reference of another thread");
     return ref;
 }
 
-Object* Deref(jobject handle, const char* function) {
-    return handle ? RefOf(handle, function)->object : nullptr;
-}
+Object* Deref(jobject handle) { return handle ? RefOf(handle)->object : nullptr; }
 
-// A non-null argument of a class (or its subclasses); HotSpot crashes on anything else.
-template <class T = Object>
-T* Need(jobject handle, const char* function, const char* className) {
-    Object* object = Deref(handle, function);
+// A non-null object of a class (or its subclasses); HotSpot crashes on anything else.
+Object* Need(jobject handle, const std::string& className) {
+    Object* object = Deref(handle);
     if (!object || !IsAssignable(object->cls, Loaded(className))) {
-        JniFatal(function,
-                 std::string("with ") +
-                     (object ? "an object of " + object->cls->name : std::string("null")) +
-                     " for a " + className);
+        JniFatal("with " + (object ? "an object of " + object->cls->name : "null") + " for a " +
+                 className);
     }
-    return static_cast<T*>(object);
+    return object;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Threads, exceptions, streams and exits
 
 struct ThreadEnv : JNIEnv_ {
-    DWORD threadId = 0;
     std::string name;
     Object* pending = nullptr;  // a Throwable
 };
@@ -318,11 +291,12 @@ Object* Throw(ThreadEnv* env, const char* className, std::wstring message) {
     return nullptr;
 }
 
+// Through PrintStreams to a FileOutputStream or a ByteArrayOutputStream.
 void WriteStream(Object* stream, const std::string& bytes) {
-    while (stream && stream->target) stream = stream->target;
-    if (stream && stream->cls->name == "java/io/FileOutputStream") {
+    while (stream->target) stream = stream->target;
+    if (stream->cls->name == "java/io/FileOutputStream") {
         WriteHandle(stream->handle, bytes);
-    } else if (stream) {
+    } else {
         stream->bytes += bytes;
     }
 }
@@ -340,12 +314,12 @@ void DescribeAndClear(ThreadEnv* env) {
 }
 
 // System.exit: the launcher's "exit" hook sees the code first, then the process ends.
-[[noreturn]] void ExitVm(jint code) {
+[[noreturn]] void ExitVm(DWORD code) {
     if (vm.exitHook) {
-        Record("exit-hook: " + std::to_string(code));
-        vm.exitHook(code);
+        Record("exit-hook: " + std::to_string(static_cast<jint>(code)));
+        vm.exitHook(static_cast<jint>(code));
     }
-    ExitProcess(static_cast<UINT>(code));
+    ExitProcess(code);
 }
 
 HANDLE StopRequested() {
@@ -360,22 +334,15 @@ long JavaFeature() {
     return feature;
 }
 
-struct StaticField {
-    const char* name;
-    jboolean value;
-};
-
-StaticField helperFields[] = {{"isStaticMain", JNI_FALSE}, {"noArgMain", JNI_FALSE}};
-
 // ---------------------------------------------------------------------------------------------
-// The Java it plays: methods by class, name and signature. The JDK's methods are natives; the
-// test programs are scripts: what they print, then what they do.
+// The Java it plays: methods and fields by class, name and signature. The JDK's methods are
+// natives; the test programs are scripts: what they print, then what they do.
 
 enum class Then { Return, Throw, Exit, AwaitStop, Secondary, Stop };
 
 struct Arg {
     jvalue value;
-    Object* object;  // resolved object arguments
+    Object* object;  // object arguments, checked against the signature
 };
 
 struct Method;
@@ -384,9 +351,9 @@ using Native = Object* (*)(ThreadEnv* env, const Method& method, Object* self, c
 struct Method {
     const char* owner;
     const char* name;
-    const char* sig;
+    const char* sig;  // a field's is "Z"
     bool isStatic;
-    Native native;
+    Native native = nullptr;  // none: a field
     // Played methods: printed on System.out, after a '|' on System.err, with "\n" as a line end,
     // $n the number of main's arguments and $a each argument on a line of its own.
     const char* script = "";
@@ -395,20 +362,13 @@ struct Method {
 
 const char* const kMainSig = "([Ljava/lang/String;)V";
 
-// The Java strings of a String[] argument (null elements as Java prints them).
-std::vector<std::wstring> Strings(const Arg& arg, const char* function) {
-    std::vector<std::wstring> strings;
-    for (Object* item : Need(arg.value.l, function, "[Ljava/lang/String;")->items) {
-        strings.push_back(item ? item->text : L"null");
-    }
-    return strings;
-}
-
 Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
     const bool constructor = std::strcmp(method.name, "<init>") == 0;
     const bool hasArgs = StartsWith(method.sig, "([Ljava/lang/String;");
-    std::vector<std::wstring> argv =
-        hasArgs ? Strings(args[0], method.name) : std::vector<std::wstring>{};
+    std::vector<std::wstring> argv;
+    for (Object* item : hasArgs ? args[0].object->items : std::vector<Object*>{}) {
+        argv.push_back(item ? item->text : L"null");
+    }
     if (constructor) Record(std::string("new: ") + method.owner);
     if (std::strcmp(method.name, "main") == 0) {
         Record("main-args: " + (hasArgs ? std::to_string(argv.size()) : "none"));
@@ -434,11 +394,11 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
         case Then::Throw:
             return Throw(env, "java/lang/IllegalStateException", L"thrown by main");
         case Then::Exit:  // test/Exit
-            ExitVm(static_cast<jint>(Number("test.exit.code", 7)));
+            ExitVm(Number("test.exit.code", 7));
         case Then::AwaitStop:  // test/Single: main waits until stop() or test.wait.ms
             WaitForSingleObject(StopRequested(), Number("test.wait.ms", INFINITE));
             Record("main-return");
-            if (Property("test.exit.code")) ExitVm(static_cast<jint>(Number("test.exit.code", 0)));
+            if (!Property("test.exit.code").empty()) ExitVm(Number("test.exit.code", 0));
             break;
         case Then::Secondary: {  // what a forwarded launch delivered, then test.secondary.ms
             std::string line;
@@ -460,11 +420,11 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
 }
 
 Object* NewString(ThreadEnv*, const Method&, Object*, const Arg* args) {
-    return Make("java/lang/String", Need(args[0].value.l, "String(char[])", "[C")->text);
+    return Make("java/lang/String", args[0].object->text);
 }
 
 Object* NewFileOutputStream(ThreadEnv* env, const Method&, Object*, const Arg* args) {
-    const std::wstring& name = Need(args[0].value.l, "FileOutputStream", "java/lang/String")->text;
+    const std::wstring& name = args[0].object->text;
     bool append = args[1].value.z;
     HANDLE file = CreateFileW(name.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -478,19 +438,15 @@ Object* NewFileOutputStream(ThreadEnv* env, const Method&, Object*, const Arg* a
     return stream;
 }
 
-Object* NewPrintStream(ThreadEnv*, const Method&, Object*, const Arg* args) {
-    Object* stream = Make("java/io/PrintStream");
-    stream->target = Need(args[0].value.l, "PrintStream", "java/io/OutputStream");
+Object* NewStream(ThreadEnv*, const Method& method, Object*, const Arg* args) {
+    Object* stream = Make(method.owner);
+    if (method.sig[1] != ')') stream->target = args[0].object;  // PrintStream(OutputStream)
     return stream;
-}
-
-Object* NewByteArrayOutputStream(ThreadEnv*, const Method&, Object*, const Arg*) {
-    return Make("java/io/ByteArrayOutputStream");
 }
 
 Object* ByteArrayOutputStreamToString(ThreadEnv*, const Method&, Object* self, const Arg*) {
     Object* text = Make("java/lang/String", Wide(self->bytes));
-    if (self->holdsTrace) Record("exception-text: " + std::to_string(text->text.size()) + " chars");
+    Record("exception-text: " + std::to_string(text->text.size()) + " chars");  // the trace's
     return text;
 }
 
@@ -500,19 +456,17 @@ Object* SystemSetStream(ThreadEnv*, const Method& method, Object*, const Arg* ar
 }
 
 Object* PrintStackTrace(ThreadEnv*, const Method&, Object* self, const Arg* args) {
-    Object* stream = Need(args[0].value.l, "printStackTrace", "java/io/PrintStream");
-    WriteStream(stream, TraceText(self));
-    for (Object* s = stream; s; s = s->target) s->holdsTrace = !s->target;
+    WriteStream(args[0].object, TraceText(self));
     return nullptr;
 }
 
-const Method* FindMethod(const Class* cls, const char* name, const char* sig, bool isStatic);
+const Method* FindMember(const Object* cls, const char* name, const char* sig, bool isStatic);
 
 // LauncherHelper.checkAndLoadMain(printToStderr, mode, name): HotSpot's messages and exit. The
 // main it accepts is the one the java command of this feature release picks: before 25 only the
 // static main(String[]); from 25 on, main(String[]) before main(), each static or not.
 Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
-    std::string name = Utf8(Need(args[2].value.l, "checkAndLoadMain", "java/lang/String")->text);
+    std::string name = Utf8(args[2].object->text);
     Record("lookup: LauncherHelper " + name);
     if (args[1].value.i != 1) {
         Fatal("LauncherHelper.checkAndLoadMain mode " + std::to_string(args[1].value.i) +
@@ -521,7 +475,7 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
     Object* stream = args[0].value.z ? vm.err : vm.out;
     std::string dotted = Dotted(name), internal = name;
     std::replace(internal.begin(), internal.end(), '.', '/');
-    Class* cls = internal.empty() || internal[0] == '[' ? nullptr : Loaded(internal);
+    Object* cls = internal.empty() || internal[0] == '[' ? nullptr : Loaded(internal);
     if (!cls) {
         WriteStream(stream, "Error: Could not find or load main class " + dotted + "\r\n" +
                                 "Caused by: java.lang.ClassNotFoundException: " + dotted + "\r\n");
@@ -530,9 +484,9 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
     for (const char* sig : {kMainSig, "()V"}) {
         for (bool isStatic : {true, false}) {
             if (JavaFeature() < 25 && (!isStatic || sig != kMainSig)) continue;
-            if (FindMethod(cls, "main", sig, isStatic)) {
-                helperFields[0].value = isStatic;
-                helperFields[1].value = sig != kMainSig;
+            if (FindMember(cls, "main", sig, isStatic)) {
+                vm.isStaticMain = isStatic;
+                vm.noArgMain = sig != kMainSig;
                 return cls;
             }
         }
@@ -549,8 +503,8 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
 const Method kMethods[] = {
     {"java/lang/String", "<init>", "([C)V", false, NewString},
     {"java/io/FileOutputStream", "<init>", "(Ljava/lang/String;Z)V", false, NewFileOutputStream},
-    {"java/io/PrintStream", "<init>", "(Ljava/io/OutputStream;)V", false, NewPrintStream},
-    {"java/io/ByteArrayOutputStream", "<init>", "()V", false, NewByteArrayOutputStream},
+    {"java/io/PrintStream", "<init>", "(Ljava/io/OutputStream;)V", false, NewStream},
+    {"java/io/ByteArrayOutputStream", "<init>", "()V", false, NewStream},
     {"java/io/ByteArrayOutputStream", "toString", "()Ljava/lang/String;", false,
      ByteArrayOutputStreamToString},
     {"java/lang/System", "setOut", "(Ljava/io/PrintStream;)V", true, SystemSetStream},
@@ -558,6 +512,9 @@ const Method kMethods[] = {
     {"java/lang/Throwable", "printStackTrace", "(Ljava/io/PrintStream;)V", false, PrintStackTrace},
     {"sun/launcher/LauncherHelper", "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;",
      true, CheckAndLoadMain},
+    // From feature 25 on: which main checkAndLoadMain found.
+    {"sun/launcher/LauncherHelper", "isStaticMain", "Z", true},
+    {"sun/launcher/LauncherHelper", "noArgMain", "Z", true},
     {"demo/Hello", "main", kMainSig, true, Play, "Hello from demo.Hello, args: $n\n$a"},
     {"com/example/Main", "main", kMainSig, true, Play, "Hello from com.example.Main, args: $n\n"},
     {"test/Echo", "main", kMainSig, true, Play, "args: $n\n$a|stderr: echo\n"},
@@ -577,18 +534,29 @@ const Method kMethods[] = {
 };
 // clang-format on
 
-// Methods are inherited (static ones too, as in HotSpot); constructors are not.
-const Method* FindMethod(const Class* cls, const char* name, const char* sig, bool isStatic) {
+// Methods and fields are inherited (static ones too, as in HotSpot); constructors are not.
+const Method* FindMember(const Object* cls, const char* name, const char* sig, bool isStatic) {
     bool constructor = std::strcmp(name, "<init>") == 0;
-    for (const Class* k = cls; k; k = constructor ? nullptr : k->super) {
-        for (const Method& method : kMethods) {
-            if (method.isStatic == isStatic && k->name == method.owner &&
-                std::strcmp(method.name, name) == 0 && std::strcmp(method.sig, sig) == 0) {
-                return &method;
+    for (const Object* k = cls; k; k = constructor ? nullptr : k->super) {
+        for (const Method& member : kMethods) {
+            if (member.isStatic == isStatic && k->name == member.owner &&
+                std::strcmp(member.name, name) == 0 && std::strcmp(member.sig, sig) == 0 &&
+                (*sig == '(' || JavaFeature() >= 25)) {
+                return &member;
             }
         }
     }
     return nullptr;
+}
+
+// A method ID or field ID this runtime handed out, of the kind asked for.
+const Method& MemberOf(const void* id, bool field) {
+    auto* member = static_cast<const Method*>(id);
+    if (member < std::begin(kMethods) || member >= std::end(kMethods) ||
+        (*member->sig != '(') != field) {
+        JniFatal(field ? "with an invalid field ID" : "with an invalid method ID");
+    }
+    return *member;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -607,19 +575,19 @@ ThreadEnv* Attach(std::string name) {
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     auto* env = new ThreadEnv;
     env->functions = &jniTable;
-    env->threadId = GetCurrentThreadId();
     env->name = std::move(name);
-    vm.attached[env->threadId] = env;
+    vm.attached[GetCurrentThreadId()] = env;
     return env;
 }
 
 // Every JNI function starts here: the calling thread must be attached and use its own JNIEnv,
 // and only the exception functions (and releases) may run with an exception pending.
 ThreadEnv* Enter(JNIEnv* env, const char* function, bool pendingAllowed = false) {
+    jniFunction = function;
     ThreadEnv* self = AttachedEnv();
-    if (!self) JniFatal(function, "on a thread that is not attached");
-    if (self != env) JniFatal(function, "with the JNIEnv of another thread");
-    if (!pendingAllowed && self->pending) JniFatal(function, "with a pending exception");
+    if (!self) JniFatal("on a thread that is not attached");
+    if (self != env) JniFatal("with the JNIEnv of another thread");
+    if (!pendingAllowed && self->pending) JniFatal("with a pending exception");
     return self;
 }
 
@@ -628,60 +596,45 @@ enum class CallKind { Static, Virtual, Constructor };
 // One path for every Call*Method and NewObject variant: checks like checked JNI, then the method.
 // The played methods take objects, booleans and ints only.
 jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsValue, jobject target,
-               jmethodID id, va_list* va, const jvalue* values) {
+               jmethodID id, va_list va, const jvalue* values) {
     ThreadEnv* env = Enter(jni, function);
-    auto* method = reinterpret_cast<const Method*>(id);
-    if (method < std::begin(kMethods) || method >= std::end(kMethods)) {
-        JniFatal(function, "with an invalid method ID");
-    }
-    Class* owner = Loaded(method->owner);
-    bool constructor = std::strcmp(method->name, "<init>") == 0;
-    if (method->isStatic != (kind == CallKind::Static) ||
+    const Method& method = MemberOf(id, false);
+    Object* owner = Loaded(method.owner);
+    bool constructor = std::strcmp(method.name, "<init>") == 0;
+    if (method.isStatic != (kind == CallKind::Static) ||
         constructor != (kind == CallKind::Constructor)) {
-        JniFatal(function, std::string("with the method ID of ") +
-                               (method->isStatic ? "static " : "") + method->owner + "." +
-                               method->name);
+        JniFatal(std::string("with the method ID of ") + (method.isStatic ? "static " : "") +
+                 method.owner + "." + method.name);
     }
-    if (!constructor && (std::strchr(method->sig, ')')[1] != 'V') != wantsValue) {
-        JniFatal(function,
-                 std::string("for a method returning ") + (wantsValue ? "void" : "a value"));
+    if (!constructor && (std::strchr(method.sig, ')')[1] != 'V') != wantsValue) {
+        JniFatal(std::string("for a method returning ") + (wantsValue ? "void" : "a value"));
     }
-    Object* self = nullptr;
-    if (kind == CallKind::Virtual) {
-        self = Need(target, function, method->owner);
-    } else {
-        Class* cls = Need<Class>(target, function, "java/lang/Class");
-        if (constructor ? cls != owner : !IsAssignable(cls, owner)) {
-            JniFatal(function, "with class " + cls->name + " for a method of " + owner->name);
-        }
+    Object* self = kind == CallKind::Virtual ? Need(target, method.owner) : nullptr;
+    Object* cls = kind == CallKind::Virtual ? owner : Need(target, "java/lang/Class");
+    if (constructor ? cls != owner : !IsAssignable(cls, owner)) {
+        JniFatal("with class " + cls->name + " for a method of " + owner->name);
     }
     std::vector<Arg> args;
-    for (const char* p = method->sig + 1; *p != ')'; ++p) {
+    for (const char* p = method.sig + 1; *p != ')'; ++p) {
         const char* start = p;
         while (*p == '[') ++p;
         if (*p == 'L') p = std::strchr(p, ';');
-        Arg arg{};
         bool object = *start == 'L' || *start == '[';
+        Arg arg{};
         if (values) {
             arg.value = values[args.size()];
         } else if (object) {
-            arg.value.l = va_arg(*va, jobject);
-        } else {  // promoted to int in varargs
-            arg.value.i = va_arg(*va, int);
-            if (*start == 'Z') arg.value.z = static_cast<jboolean>(arg.value.i);
+            arg.value.l = va_arg(va, jobject);
+        } else {  // promoted to int in varargs; a jboolean is its low byte
+            arg.value.i = va_arg(va, int);
         }
-        if (object) {
-            std::string type(start, p + 1);
-            if (*start == 'L') type = type.substr(1, type.size() - 2);
-            arg.object = Deref(arg.value.l, function);
-            if (arg.object && !IsAssignable(arg.object->cls, Loaded(type))) {
-                JniFatal(function, "with an argument of class " + arg.object->cls->name +
-                                       " for a parameter of type " + type);
-            }
-        }
+        // A played method has no use for a null object: Java's would throw.
+        if (object)
+            arg.object = Need(
+                arg.value.l, *start == 'L' ? std::string(start + 1, p) : std::string(start, p + 1));
         args.push_back(arg);
     }
-    Object* returned = method->native(env, *method, self, args.data());
+    Object* returned = method.native(env, method, self, args.data());
     return env->pending ? nullptr : NewRef(returned);
 }
 
@@ -689,24 +642,21 @@ jint IntOf(jobject result) { return result ? reinterpret_cast<Ref*>(result)->obj
 
 // The launcher's calls reach the V forms (jni.h's C++ members turn "..." into a va_list), and the
 // A form for a call without arguments.
-#define QZ_CALL(Name, Target, Result, Kind, WantsValue, Return)                        \
-    Result JNICALL Jni##Name(JNIEnv* env, Target target, jmethodID id, va_list args) { \
-        va_list va;                                                                    \
-        va_copy(va, args);                                                             \
-        jobject r = Invoke(env, #Name, Kind, WantsValue, target, id, &va, nullptr);    \
-        va_end(va);                                                                    \
-        return Return;                                                                 \
+// (A va_list is a plain pointer on Windows: it goes by value.)
+#define QZ_CALL(Name, Target, Result, Kind, WantsValue, Convert)                         \
+    Result JNICALL Jni##Name(JNIEnv* env, Target target, jmethodID id, va_list args) {   \
+        return Convert(Invoke(env, #Name, Kind, WantsValue, target, id, args, nullptr)); \
     }
-QZ_CALL(CallStaticObjectMethodV, jclass, jobject, CallKind::Static, true, r)
-QZ_CALL(CallStaticVoidMethodV, jclass, void, CallKind::Static, false, (void)r)
-QZ_CALL(CallStaticIntMethodV, jclass, jint, CallKind::Static, true, IntOf(r))
-QZ_CALL(CallObjectMethodV, jobject, jobject, CallKind::Virtual, true, r)
-QZ_CALL(CallVoidMethodV, jobject, void, CallKind::Virtual, false, (void)r)
-QZ_CALL(NewObjectV, jclass, jobject, CallKind::Constructor, true, r)
+QZ_CALL(CallStaticObjectMethodV, jclass, jobject, CallKind::Static, true, )
+QZ_CALL(CallStaticVoidMethodV, jclass, void, CallKind::Static, false, static_cast<void>)
+QZ_CALL(CallStaticIntMethodV, jclass, jint, CallKind::Static, true, IntOf)
+QZ_CALL(CallObjectMethodV, jobject, jobject, CallKind::Virtual, true, )
+QZ_CALL(CallVoidMethodV, jobject, void, CallKind::Virtual, false, static_cast<void>)
+QZ_CALL(NewObjectV, jclass, jobject, CallKind::Constructor, true, )
 #undef QZ_CALL
 
 void JNICALL JniCallStaticVoidMethodA(JNIEnv* env, jclass cls, jmethodID id, const jvalue* args) {
-    Invoke(env, "CallStaticVoidMethodA", CallKind::Static, false, cls, id, nullptr, args);
+    Invoke(env, "CallStaticVoidMethodA", CallKind::Static, false, cls, id, va_list(), args);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -723,15 +673,15 @@ bool IsJdkName(const std::string& name) {
 // launcher reaches only through the boot loader.
 jclass JNICALL JniFindClass(JNIEnv* jni, const char* name) {
     ThreadEnv* env = Enter(jni, "FindClass");
-    if (!name) JniFatal("FindClass", "with a null name");
+    if (!name) JniFatal("with a null name");
     if (!IsJdkName(name)) Record(std::string("lookup: FindClass ") + name);
-    Class* cls = StartsWith(name, "sun/launcher/") ? nullptr : Loaded(name);
+    Object* cls = StartsWith(name, "sun/launcher/") ? nullptr : Loaded(name);
     if (!cls) Throw(env, "java/lang/NoClassDefFoundError", Wide(name));
     return static_cast<jclass>(NewRef(cls));
 }
 
 jint JNICALL JniThrow(JNIEnv* jni, jthrowable throwable) {
-    Enter(jni, "Throw")->pending = Need(throwable, "Throw", "java/lang/Throwable");
+    Enter(jni, "Throw")->pending = Need(throwable, "java/lang/Throwable");
     return JNI_OK;
 }
 
@@ -753,66 +703,54 @@ jboolean JNICALL JniExceptionCheck(JNIEnv* jni) {
 
 void JNICALL JniDeleteLocalRef(JNIEnv* env, jobject object) {
     Enter(env, "DeleteLocalRef", true);
-    if (object) RefOf(object, "DeleteLocalRef")->live = false;
+    if (object) RefOf(object)->live = false;
 }
 
 jclass JNICALL JniGetObjectClass(JNIEnv* env, jobject object) {
     Enter(env, "GetObjectClass");
-    return static_cast<jclass>(NewRef(Need(object, "GetObjectClass", "java/lang/Object")->cls));
+    return static_cast<jclass>(NewRef(Need(object, "java/lang/Object")->cls));
 }
 
-jmethodID GetMethod(JNIEnv* jni, const char* function, jclass clazz, const char* name,
-                    const char* sig, bool isStatic) {
+// GetMethodID, GetStaticMethodID and GetStaticFieldID.
+void* GetMember(JNIEnv* jni, const char* function, jclass clazz, const char* name, const char* sig,
+                bool isStatic, bool field) {
     ThreadEnv* env = Enter(jni, function);
-    auto* cls = Need<Class>(clazz, function, "java/lang/Class");
-    if (!name || !sig) JniFatal(function, "with a null name or signature");
-    const Method* method = FindMethod(cls, name, sig, isStatic);
-    if (!method) Throw(env, "java/lang/NoSuchMethodError", Wide(name));
-    return reinterpret_cast<jmethodID>(const_cast<Method*>(method));
+    Object* cls = Need(clazz, "java/lang/Class");
+    if (!name || !sig) JniFatal("with a null name or signature");
+    const Method* member = FindMember(cls, name, sig, isStatic);
+    if (!member || (*member->sig != '(') != field) {
+        member = nullptr;
+        Throw(env, field ? "java/lang/NoSuchFieldError" : "java/lang/NoSuchMethodError",
+              Wide(name));
+    }
+    return const_cast<Method*>(member);
 }
 
 jmethodID JNICALL JniGetMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
-    return GetMethod(env, "GetMethodID", cls, name, sig, false);
+    return static_cast<jmethodID>(GetMember(env, "GetMethodID", cls, name, sig, false, false));
 }
 
 jmethodID JNICALL JniGetStaticMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
-    return GetMethod(env, "GetStaticMethodID", cls, name, sig, true);
+    return static_cast<jmethodID>(GetMember(env, "GetStaticMethodID", cls, name, sig, true, false));
 }
 
-// LauncherHelper's two boolean fields, from feature 25 on.
-jfieldID JNICALL JniGetStaticFieldID(JNIEnv* jni, jclass clazz, const char* name, const char* sig) {
-    ThreadEnv* env = Enter(jni, "GetStaticFieldID");
-    auto* cls = Need<Class>(clazz, "GetStaticFieldID", "java/lang/Class");
-    if (!name || !sig) JniFatal("GetStaticFieldID", "with a null name or signature");
-    for (StaticField& field : helperFields) {
-        if (cls->name == "sun/launcher/LauncherHelper" && std::strcmp(field.name, name) == 0 &&
-            std::strcmp(sig, "Z") == 0 && JavaFeature() >= 25) {
-            return reinterpret_cast<jfieldID>(&field);
-        }
-    }
-    Throw(env, "java/lang/NoSuchFieldError", Wide(name));
-    return nullptr;
+jfieldID JNICALL JniGetStaticFieldID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
+    return static_cast<jfieldID>(GetMember(env, "GetStaticFieldID", cls, name, sig, true, true));
 }
 
 jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id) {
     Enter(jni, "GetStaticBooleanField");
-    auto* cls = Need<Class>(clazz, "GetStaticBooleanField", "java/lang/Class");
-    auto* field = reinterpret_cast<StaticField*>(id);
-    if (field < std::begin(helperFields) || field >= std::end(helperFields)) {
-        JniFatal("GetStaticBooleanField", "with an invalid field ID");
+    Object* cls = Need(clazz, "java/lang/Class");
+    const Method& field = MemberOf(id, true);
+    if (!IsAssignable(cls, Loaded(field.owner))) {
+        JniFatal(std::string("with the field ID of ") + field.name + " for class " + cls->name);
     }
-    if (cls->name != "sun/launcher/LauncherHelper") {
-        JniFatal("GetStaticBooleanField",
-                 std::string("with the field ID of ") + field->name + " for class " + cls->name);
-    }
-    return field->value;
+    return std::strcmp(field.name, "isStaticMain") == 0 ? vm.isStaticMain : vm.noArgMain;
 }
 
 const char* JNICALL JniGetStringUTFChars(JNIEnv* env, jstring string, jboolean* isCopy) {
     Enter(env, "GetStringUTFChars");
-    std::string utf = Utf8(Need(string, "GetStringUTFChars", "java/lang/String")->text, true);
-    auto* chars = new char[utf.size() + 1];
-    std::memcpy(chars, utf.c_str(), utf.size() + 1);
+    char* chars = _strdup(ModifiedUtf8(Need(string, "java/lang/String")->text).c_str());
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     vm.utfChars.insert(chars);
     if (isCopy) *isCopy = JNI_TRUE;
@@ -821,44 +759,40 @@ const char* JNICALL JniGetStringUTFChars(JNIEnv* env, jstring string, jboolean* 
 
 void JNICALL JniReleaseStringUTFChars(JNIEnv* env, jstring string, const char* chars) {
     Enter(env, "ReleaseStringUTFChars", true);
-    Need(string, "ReleaseStringUTFChars", "java/lang/String");
+    Need(string, "java/lang/String");
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
-    if (vm.utfChars.erase(chars) == 0) {
-        JniFatal("ReleaseStringUTFChars", "with characters it did not hand out");
-    }
-    delete[] chars;
+    if (vm.utfChars.erase(chars) == 0) JniFatal("with characters it did not hand out");
+    std::free(const_cast<char*>(chars));
 }
 
 // Array misuse is the launcher's own fault: a negative length, an index outside the array or an
 // element of another class ends the process instead of throwing.
+void CheckElement(bool inBounds, Object* element, Object* cls) {
+    if (!inBounds || (element && !IsAssignable(element->cls, cls))) {
+        JniFatal("with a length or index outside the array or an element of another class");
+    }
+}
+
 jobjectArray JNICALL JniNewObjectArray(JNIEnv* env, jsize length, jclass element, jobject init) {
     Enter(env, "NewObjectArray");
-    auto* cls = Need<Class>(element, "NewObjectArray", "java/lang/Class");
-    Object* initial = Deref(init, "NewObjectArray");
-    if (length < 0 || (initial && !IsAssignable(initial->cls, cls))) {
-        JniFatal("NewObjectArray", "with a negative length or an initial element of another class");
-    }
+    Object* cls = Need(element, "java/lang/Class");
+    CheckElement(length >= 0, Deref(init), cls);
     Object* array = Make(cls->name[0] == '[' ? "[" + cls->name : "[L" + cls->name + ";");
-    array->items.assign(static_cast<size_t>(length), initial);
+    array->items.assign(static_cast<size_t>(length), Deref(init));
     return static_cast<jobjectArray>(NewRef(array));
 }
 
 void JNICALL JniSetObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index, jobject value) {
     Enter(env, "SetObjectArrayElement");
-    Object* objects = Need(array, "SetObjectArrayElement", "[Ljava/lang/Object;");
-    Object* object = Deref(value, "SetObjectArrayElement");
-    if (index < 0 || static_cast<size_t>(index) >= objects->items.size() ||
-        (object && !IsAssignable(object->cls, objects->cls->component))) {
-        JniFatal("SetObjectArrayElement", "with index " + std::to_string(index) + " of " +
-                                              std::to_string(objects->items.size()) +
-                                              " or an element of another class");
-    }
-    objects->items[static_cast<size_t>(index)] = object;
+    Object* objects = Need(array, "[Ljava/lang/Object;");
+    CheckElement(index >= 0 && static_cast<size_t>(index) < objects->items.size(), Deref(value),
+                 objects->cls->component);
+    objects->items[static_cast<size_t>(index)] = Deref(value);
 }
 
 jcharArray JNICALL JniNewCharArray(JNIEnv* env, jsize length) {
     Enter(env, "NewCharArray");
-    if (length < 0) JniFatal("NewCharArray", "with a negative length");
+    CheckElement(length >= 0, nullptr, nullptr);
     return static_cast<jcharArray>(
         NewRef(Make("[C", std::wstring(static_cast<size_t>(length), L'\0'))));
 }
@@ -866,28 +800,28 @@ jcharArray JNICALL JniNewCharArray(JNIEnv* env, jsize length) {
 void JNICALL JniSetCharArrayRegion(JNIEnv* env, jcharArray array, jsize start, jsize length,
                                    const jchar* buffer) {
     Enter(env, "SetCharArrayRegion");
-    std::wstring& chars = Need(array, "SetCharArrayRegion", "[C")->text;
-    if (start < 0 || length < 0 || static_cast<size_t>(start) + length > chars.size() ||
-        (length > 0 && !buffer)) {
-        JniFatal("SetCharArrayRegion", "with a region outside the array or a null buffer");
-    }
+    std::wstring& chars = Need(array, "[C")->text;
+    CheckElement(start >= 0 && length >= 0 && static_cast<size_t>(start) + length <= chars.size() &&
+                     (length == 0 || buffer),
+                 nullptr, nullptr);
     std::memcpy(&chars[static_cast<size_t>(start)], buffer,
                 static_cast<size_t>(length) * sizeof(jchar));
 }
 
-// Every other slot is a trap that ends the process and names its index in jni.h's function table
-// (the four reserved slots first). A trap never returns, so the x86 stdcall stack cleanup a real
-// entry would owe its caller does not matter.
+// Every other slot of both tables is a trap that ends the process and names its index (in jni.h's
+// JNINativeInterface_ the four reserved slots first). A trap never returns, so the x86 stdcall
+// stack cleanup a real entry would owe its caller does not matter.
 using Slot = void(JNICALL*)();
 
-template <size_t N>
+template <bool Invocation, size_t N>
 [[noreturn]] void JNICALL Trap() {
-    Fatal("unimplemented JNI function in slot " + std::to_string(N) + " of the function table");
+    Fatal("unimplemented JNI function in slot " + std::to_string(N) + " of the " +
+          (Invocation ? "invocation interface" : "function table"));
 }
 
-template <size_t... N>
-void FillWithTraps(JNINativeInterface_& table, std::index_sequence<N...>) {
-    const Slot slots[] = {&Trap<N>...};
+template <bool Invocation, class Table, size_t... N>
+void FillWithTraps(Table& table, std::index_sequence<N...>) {
+    const Slot slots[] = {&Trap<Invocation, N>...};
     static_assert(sizeof slots == sizeof table, "one slot per pointer of the table");
     std::memcpy(&table, slots, sizeof table);
 }
@@ -895,7 +829,7 @@ void FillWithTraps(JNINativeInterface_& table, std::index_sequence<N...>) {
 // clang-format off
 JNINativeInterface_ MakeJniTable() {
     JNINativeInterface_ table;
-    FillWithTraps(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
+    FillWithTraps<false>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
 #define QZ_SET(Name) table.Name = &Jni##Name;
     QZ_SET(FindClass) QZ_SET(Throw) QZ_SET(ExceptionOccurred) QZ_SET(ExceptionDescribe)
     QZ_SET(ExceptionClear) QZ_SET(ExceptionCheck) QZ_SET(DeleteLocalRef) QZ_SET(GetObjectClass)
@@ -915,14 +849,9 @@ JNINativeInterface_ MakeJniTable() {
 
 JavaVM_ javaVm;
 
-bool IsSupportedVersion(jint version) {
-    static const jint kVersions[] = {0x00010002, 0x00010004, 0x00010006, 0x00010008, 0x00090000,
-                                     0x000a0000, 0x00130000, 0x00140000, 0x00150000};
-    return std::find(std::begin(kVersions), std::end(kVersions), version) != std::end(kVersions);
-}
-
 void CheckVm(JavaVM* jvm, const char* function) {
-    if (jvm != &javaVm) Fatal(std::string("JNI ") + function + " called with an unknown JavaVM");
+    jniFunction = function;
+    if (jvm != &javaVm) JniFatal("with an unknown JavaVM");
 }
 
 jint JNICALL JniDestroyJavaVM(JavaVM* jvm) {
@@ -945,7 +874,7 @@ jint JNICALL JniDestroyJavaVM(JavaVM* jvm) {
 // The launcher attaches its threads without arguments.
 jint JNICALL JniAttachCurrentThread(JavaVM* jvm, void** penv, void* args) {
     CheckVm(jvm, "AttachCurrentThread");
-    if (args) Fatal("JNI AttachCurrentThread called with arguments the test runtime does not play");
+    if (args) JniFatal("with arguments the test runtime does not play");
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (!vm.created || vm.destroyed) return JNI_ERR;
     ThreadEnv* env = AttachedEnv();
@@ -963,32 +892,24 @@ jint JNICALL JniDetachCurrentThread(JavaVM* jvm) {
         if (!vm.utfChars.empty()) {
             Record("leak: " + std::to_string(vm.utfChars.size()) + " UTF strings");
         }
-        vm.attached.erase(env->threadId);
+        vm.attached.erase(GetCurrentThreadId());
     }
     return JNI_OK;
 }
 
-[[noreturn]] void JNICALL TrapGetEnv() { Fatal("unimplemented JNI invocation function GetEnv"); }
-
-[[noreturn]] void JNICALL TrapAttachAsDaemon() {
-    Fatal("unimplemented JNI invocation function AttachCurrentThreadAsDaemon");
+JNIInvokeInterface_ MakeInvokeTable() {
+    JNIInvokeInterface_ table;
+    FillWithTraps<true>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
+    table.DestroyJavaVM = JniDestroyJavaVM;
+    table.AttachCurrentThread = JniAttachCurrentThread;
+    table.DetachCurrentThread = JniDetachCurrentThread;
+    return table;
 }
 
-// clang-format off
-const JNIInvokeInterface_ invokeTable = {
-    nullptr, nullptr, nullptr, JniDestroyJavaVM, JniAttachCurrentThread, JniDetachCurrentThread,
-    reinterpret_cast<jint(JNICALL*)(JavaVM*, void**, jint)>(&TrapGetEnv),
-    reinterpret_cast<jint(JNICALL*)(JavaVM*, void**, void*)>(&TrapAttachAsDaemon)};
-// clang-format on
+const JNIInvokeInterface_ invokeTable = MakeInvokeTable();
 
 // ---------------------------------------------------------------------------------------------
 // Creating the VM
-
-void AddProperty(const std::string& option) {
-    size_t equals = option.find('=');
-    vm.properties[option.substr(2, equals == std::string::npos ? std::string::npos : equals - 2)] =
-        equals == std::string::npos ? std::string() : option.substr(equals + 1);
-}
 
 // What HotSpot takes as a VM option; anything else fails creation unless ignoreUnrecognized.
 bool IsRecognizedOption(const std::string& option) {
@@ -999,22 +920,9 @@ bool IsRecognizedOption(const std::string& option) {
     return option == "exit" || option == "abort" || option == "vfprintf";
 }
 
-// The calling thread's stack reservation: from the TIB's stack base down to the allocation base.
-// (GCC 12 takes the TEB read through the segment register for an out-of-bounds array access.)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-size_t StackReserve() {
-    auto* tib = reinterpret_cast<NT_TIB*>(NtCurrentTeb());
-    MEMORY_BASIC_INFORMATION info{};
-    VirtualQuery(&info, &info, sizeof info);
-    return static_cast<size_t>(static_cast<char*>(tib->StackBase) -
-                               static_cast<char*>(info.AllocationBase));
-}
-#pragma GCC diagnostic pop
-
 void RecordCreation(const JavaVMInitArgs* init) {
     // Without a record, the options (a class path may run to megabytes) are not converted at all.
-    if (!RecordPath()) return;
+    if (RecordPath().empty()) return;
     char version[16];
     std::snprintf(version, sizeof version, "0x%08x", static_cast<unsigned>(init->version));
     Record(std::string("create: version=") + version +
@@ -1029,34 +937,30 @@ void RecordCreation(const JavaVMInitArgs* init) {
     }
     Record(std::string("create-thread: ") +
            (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
-    Record("stack-reserve: " + std::to_string(StackReserve()));
+    ULONG_PTR low = 0, high = 0;  // the calling thread's stack reservation
+    GetCurrentThreadStackLimits(&low, &high);
+    Record("stack-reserve: " + std::to_string(high - low));
     for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_PAIR_HANDOVER", L"Path"}) {
-        if (auto value = EnvVar(name)) Record("env: " + Utf8(name) + "=" + Utf8(*value));
+        std::wstring value = EnvVar(name);
+        if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
     }
 }
 
 [[maybe_unused]] jint CreateVm(const JavaVMInitArgs* init, JavaVM** pvm, void** penv) {
     RecordCreation(init);
-    long delay = EnvNumber(L"QZ_TEST_CREATE_DELAY_MS", 0);
-    constexpr char kDelayOption[] = "-Dtest.create.delay.ms=";
-    for (jint i = 0; i < init->nOptions; ++i) {
-        const char* text = init->options[i].optionString;
-        if (text && StartsWith(text, kDelayOption))
-            delay = std::atol(text + sizeof kDelayOption - 1);
+    // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
+    std::map<std::string, std::string> properties;
+    auto define = [&properties](const std::string& option) {
+        size_t equals = option.find('=');  // none: the key runs to the end, the value is empty
+        properties[option.substr(2, equals - 2)] =
+            equals == std::string::npos ? "" : option.substr(equals + 1);
+    };
+    define("-Dtest.create.delay.ms=" + Utf8(EnvVar(L"QZ_TEST_CREATE_DELAY_MS")));
+    std::istringstream words(Utf8(EnvVar(L"QZ_TEST_JAVA_OPTIONS")));
+    for (std::string word; words >> word;) {
+        if (StartsWith(word, "-D")) define(word);
     }
-    if (delay > 0) Sleep(static_cast<DWORD>(delay));
-    if (long forced = EnvNumber(L"QZ_TEST_CREATE_RESULT", 0)) return static_cast<jint>(forced);
-    std::lock_guard<std::recursive_mutex> guard(vm.lock);
-    if (vm.created)
-        return vm.destroyed ? JNI_ERR : JNI_EEXIST;  // HotSpot makes no second VM either
-    if (!IsSupportedVersion(init->version)) return JNI_EVERSION;
-    // Environment options first, so that the launcher's own options win.
-    if (auto javaOptions = EnvVar(L"QZ_TEST_JAVA_OPTIONS")) {
-        std::istringstream words(Utf8(*javaOptions));
-        for (std::string word; words >> word;) {
-            if (StartsWith(word, "-D")) AddProperty(word);
-        }
-    }
+    ExitHook exitHook = nullptr;
     for (jint i = 0; i < init->nOptions; ++i) {
         const JavaVMOption& option = init->options[i];
         std::string text = option.optionString ? option.optionString : "";
@@ -1064,9 +968,20 @@ void RecordCreation(const JavaVMInitArgs* init) {
             WriteHandle(GetStdHandle(STD_ERROR_HANDLE), "Unrecognized option: " + text + "\r\n");
             return JNI_ERR;
         }
-        if (StartsWith(text, "-D")) AddProperty(text);
-        if (text == "exit") vm.exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
+        if (StartsWith(text, "-D")) define(text);
+        if (text == "exit") exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
     }
+    Sleep(std::strtoul(properties["test.create.delay.ms"].c_str(), nullptr, 10));
+    if (long forced = EnvNumber(L"QZ_TEST_CREATE_RESULT", 0)) return static_cast<jint>(forced);
+    std::lock_guard<std::recursive_mutex> guard(vm.lock);
+    if (vm.created) return vm.destroyed ? JNI_ERR : JNI_EEXIST;  // HotSpot makes no second VM
+    static const jint kVersions[] = {0x00010002, 0x00010004, 0x00010006, 0x00010008, 0x00090000,
+                                     0x000a0000, 0x00130000, 0x00140000, 0x00150000};
+    if (std::count(std::begin(kVersions), std::end(kVersions), init->version) == 0) {
+        return JNI_EVERSION;
+    }
+    vm.properties = properties;
+    vm.exitHook = exitHook;
     // System.out and System.err start on the process's standard handles of this moment.
     for (auto [stream, handle] :
          {std::pair{&vm.out, STD_OUTPUT_HANDLE}, std::pair{&vm.err, STD_ERROR_HANDLE}}) {
@@ -1110,7 +1025,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
         jint javaStackSize;
     };
     auto* block = static_cast<Jdk11InitArgs*>(args);
-    if (!block || block->version != kVersion11) {
+    if (!block || block->version != 0x00010001) {
         Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
     }
     Record("default-args: version=0x00010001");
@@ -1131,7 +1046,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
 // anything else.
 extern "C" JNIEXPORT jclass JNICALL JVM_FindClassFromBootLoader(JNIEnv* jni, const char* name) {
     Enter(jni, "JVM_FindClassFromBootLoader");
-    if (!name) JniFatal("JVM_FindClassFromBootLoader", "with a null name");
+    if (!name) JniFatal("with a null name");
     return static_cast<jclass>(NewRef(IsJdkName(name) ? Loaded(name) : nullptr));
 }
 #endif
