@@ -5,6 +5,12 @@ WideString ProgramFolderOf(const WideString& modulePath) {
     return slash < 0 ? modulePath : modulePath.Left(slash + 1);
 }
 
+WideString ExecutableFolderOf(const WideString& modulePath) {
+    const WideString folder = ProgramFolderOf(modulePath);
+    const bool driveRoot = folder.Length() == 3 && folder[1] == u':';
+    return driveRoot || folder.Length() <= 1 ? folder : folder.Left(folder.Length() - 1);
+}
+
 bool ConfigurationFileOf(const WideString& executablePath, WideString& out) {
     const int32_t dot = executablePath.FindLastUnit(u'.');
     if (dot < 0) return false;

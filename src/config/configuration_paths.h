@@ -7,6 +7,9 @@
 // The module path up to and including its last "\" (all of it when there is none).
 WideString ProgramFolderOf(const WideString& modulePath);
 
+// The module path's folder without its final "\", except that a drive root keeps it ("C:\").
+WideString ExecutableFolderOf(const WideString& modulePath);
+
 // The file name of a path without its extension: "C:\\App\\quorvanew.exe" gives "quorvanew".
 WideString BaseNameOf(const WideString& path);
 

@@ -41,6 +41,14 @@ bool Launcher::GetProgramFolder(WideString& out) {
     return true;
 }
 
+void Launcher::PublishExecutablePaths() {
+    WideString modulePath;
+    if (!GetModulePath(modulePath)) return;
+    SetEnvironmentVariableW(L"QZ_EXE_DIR", W(ExecutableFolderOf(modulePath)));
+    SetEnvironmentVariableW(L"QZ_EXE_PATH", W(modulePath));
+    SetEnvironmentVariableW(L"QZ_EXE_NAME", W(BaseNameOf(modulePath)));
+}
+
 bool Launcher::GetConfigurationFilePath(WideString& out) {
     WideString modulePath;
     return GetModulePath(modulePath) && ConfigurationFileOf(modulePath, out);

@@ -114,7 +114,10 @@ public:
     void AddVmParameters(const WideString& text, StringList& options);
     // The tokens of AddVmParameters with environment variables expanded, appended to vmOptions;
     // an option that is empty is left out.
-    void AddVmParameterOptions(const WideString& text);
+    // %QZ_EXE_DIR% and %QZ_EXE_PATH% become folderForVm and pathForVm, the executable's paths in
+    // a form the ANSI code page can spell.
+    void AddVmParameterOptions(const WideString& text, const WideString& folderForVm,
+                               const WideString& pathForVm);
     // On the run thread after VM creation: System.out and System.err into the configured files
     // (date patterns filled in). A failure leaves the console and is described by the VM.
     bool RedirectStandardStreams();
@@ -131,6 +134,9 @@ public:
     // read from the system once and kept.
     bool GetModulePath(WideString& out);
     bool GetProgramFolder(WideString& out);
+    // Sets QZ_EXE_DIR, QZ_EXE_PATH and QZ_EXE_NAME to the executable's folder, path and base name,
+    // over any value inherited, so that every INI value may name them and the program sees them.
+    void PublishExecutablePaths();
     bool GetConfigurationFilePath(WideString& out);
     // Empty when the module path cannot be read or "APPDATA" is not a full path (unset, empty,
     // relative): then there is no per-user file.

@@ -32,6 +32,7 @@ void ReportPairError(int32_t messageId, const WideString& pairProduct) {
 
 bool Launcher::Initialize() {
     startedByHandOver = TakeHandOverMarker();
+    PublishExecutablePaths();
     ParseCommandLine(arguments);
     if (!ReadSettings()) return false;
     if (!SingleInstanceGuard::Apply(*this)) return false;

@@ -1,3 +1,4 @@
+#include "config/configuration_paths.h"
 #include "config/ini_file.h"
 #include "config/settings.h"
 #include "launch/command_line.h"
@@ -142,7 +143,10 @@ bool Launcher::AssembleLaunchConfiguration() {
     // and the system's expansion cuts a text of more than 32 K characters.
     if (!vmOptions.Append(ToNarrow(u"-Djava.class.path=" + classPath))) FatalOutOfMemory();
     ini.GetString(kJavaRuntimeEnvironment, u"Virtual Machine Parameters", value);
-    AddVmParameterOptions(value);
+    WideString modulePath;
+    GetModulePath(modulePath);
+    AddVmParameterOptions(value, NarrowSafePath(ExecutableFolderOf(modulePath)),
+                          NarrowSafePath(modulePath));
 
     ini.GetString(kApplication, u"Output File", outputFile);
     if (!outputFile.IsEmpty()) ExpandEnvironment(outputFile);

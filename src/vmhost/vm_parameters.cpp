@@ -148,12 +148,31 @@ void Launcher::AddVmParameters(const WideString& text, StringList& options) {
     }
 }
 
-void Launcher::AddVmParameterOptions(const WideString& text) {
+namespace {
+// Every "%name%" of text (without regard to case, as the system expands names) replaced by value.
+WideString ReplaceVariable(const WideString& text, std::u16string_view name,
+                           const WideString& value) {
+    WideString out;
+    const std::u16string_view view(text);
+    size_t done = 0;
+    for (size_t at = view.find(u'%'); at != std::u16string_view::npos; at = view.find(u'%', at + 1)) {
+        if (!EqualsNoCase(view.substr(at, name.size()), name)) continue;
+        out.Append(view.substr(done, at - done)).Append(value);
+        done = at + name.size();
+        at = done - 1;
+    }
+    return done == 0 ? text : out.Append(view.substr(done));
+}
+}  // namespace
+
+void Launcher::AddVmParameterOptions(const WideString& text, const WideString& folderForVm,
+                                     const WideString& pathForVm) {
     StringList parameters;
     AddVmParameters(text, parameters);
     for (const WideString& parameter : parameters) {
         // Variables are expanded token by token, so a value with blanks never splits a token.
-        WideString option = parameter;
+        WideString option = ReplaceVariable(
+            ReplaceVariable(parameter, u"%QZ_EXE_DIR%", folderForVm), u"%QZ_EXE_PATH%", pathForVm);
         ExpandEnvironment(option);
         // The VM refuses an empty option (a parameter text that begins with a blank, or "").
         if (option.IsEmpty()) continue;

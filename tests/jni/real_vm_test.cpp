@@ -292,7 +292,7 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
         // share of the machine's memory.
         {"VM parameters as the launcher assembles them start the VM",
          [](Launcher& l) {
-             l.AddVmParameterOptions(u" -Xmx10:64:256P -Dqz.home=\"C:\\My App\" -Xss2m");
+             l.AddVmParameterOptions(u" -Xmx10:64:256P -Dqz.home=\"C:\\My App\" -Xss2m", {}, {});
          },
          testing::ExitedWithCode(0),
          "home=C:\\\\My App\nheap=2[0-9][0-9]M\nerr line\nout line\nrun 0, destroy 0"},
