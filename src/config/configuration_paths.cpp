@@ -7,8 +7,10 @@ WideString ProgramFolderOf(const WideString& modulePath) {
 
 WideString ExecutableFolderOf(const WideString& modulePath) {
     const WideString folder = ProgramFolderOf(modulePath);
-    const bool driveRoot = folder.Length() == 3 && folder[1] == u':';
-    return driveRoot || folder.Length() <= 1 ? folder : folder.Left(folder.Length() - 1);
+    const int32_t length = folder.Length();
+    const bool driveRoot = length == 3 && folder[1] == u':';
+    return length > 1 && folder[length - 1] == u'\\' && !driveRoot ? folder.Left(length - 1)
+                                                                   : folder;
 }
 
 bool ConfigurationFileOf(const WideString& executablePath, WideString& out) {

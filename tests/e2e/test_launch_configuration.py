@@ -197,6 +197,38 @@ def test_folders_the_code_page_cannot_spell_reach_the_vm_in_short_form(tmp_path,
     assert "?" not in library_path
 
 
+# The executable's own folder, path and base name in every key that expands variables, from a
+# folder with blanks and from one the ANSI code page cannot spell; a value the caller set is
+# replaced, and the program sees them.
+@pytest.mark.parametrize("folder", ["My App", "Приложение"])
+def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
+    app = App(tmp_path / folder, executable)
+    touch(app.folder / "app.jar", app.folder / "native" / "x.dll")
+    write(app, "%QZ_EXE_DIR%\\app.jar",
+          jre="Virtual Machine Parameters=-Dhome=%QZ_EXE_DIR% -Dexe=%qz_exe_path%\n"
+              "Library Path=%QZ_EXE_DIR%\\native\n",
+          application='Cmd=%QZ_EXE_NAME% "%QZ_EXE_DIR%"\nOutput File=%QZ_EXE_DIR%\\out.log\n'
+                      "Error File=%QZ_EXE_DIR%\\err.log\n")
+    result = app.run(env={"QZ_EXE_DIR": "C:\\elsewhere"})
+    home, name = windows_path(app.folder), executable.removesuffix(".exe")
+    assert (result.returncode, result.stdout, result.stderr) == (0, b"", b"")
+    assert (app.folder / "out.log").read_bytes() == f"args: 2\r\n{name}\r\n{home}\r\n".encode()
+    assert (app.folder / "err.log").read_bytes() == ECHO
+    assert [entry for entry in app.recorded("env") if entry.startswith("QZ_EXE")] == [
+        f"QZ_EXE_DIR={home}", f"QZ_EXE_PATH={windows_path(app.exe)}", f"QZ_EXE_NAME={name}"]
+    library, class_path, *parameters = options(app)
+    if folder.isascii():
+        assert parameters == [f"-Dhome={home}", f"-Dexe={windows_path(app.exe)}"]
+        assert class_path == f"-Djava.class.path={home}\\app.jar;"
+        assert library.startswith(f"-Djava.library.path={home}\\native;")
+    else:  # the 8.3 form, the same in every option
+        short = parameters[0][len("-Dhome="):]
+        assert short.isascii() and "?" not in short and short.startswith(windows_path(tmp_path))
+        assert parameters[1].startswith(f"-Dexe={short}\\") and parameters[1].isascii()
+        assert class_path.lower() == f"-Djava.class.path={short}\\app.jar;".lower()
+        assert library.lower().startswith(f"-Djava.library.path={short}\\native;".lower())
+
+
 # Each case: the "Output File" and "Error File" lines, the files there before, the files after
 # (time.strftime patterns) and what standard error must hold.
 STREAMS = {

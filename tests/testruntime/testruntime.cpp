@@ -940,7 +940,8 @@ void RecordCreation(const JavaVMInitArgs* init) {
     ULONG_PTR low = 0, high = 0;  // the calling thread's stack reservation
     GetCurrentThreadStackLimits(&low, &high);
     Record("stack-reserve: " + std::to_string(high - low));
-    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_PAIR_HANDOVER", L"Path"}) {
+    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
+                                L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
         std::wstring value = EnvVar(name);
         if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
     }

@@ -21,17 +21,20 @@ TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
         bool ok;
         const char16_t* configuration;
         const char16_t* folder;
+        const char16_t* published;  // QZ_EXE_DIR
     } cases[] = {
-        {u"C:\\a.b\\tool", true, u"C:\\a.ini", u"C:\\a.b\\"},
-        {u"C:\\Apps\\tool.v2.exe", true, u"C:\\Apps\\tool.v2.ini", u"C:\\Apps\\"},
-        {u"C:\\Apps\\tool", false, u"", u"C:\\Apps\\"},
-        {u"tool", false, u"", u"tool"},
+        {u"C:\\a.b\\tool", true, u"C:\\a.ini", u"C:\\a.b\\", u"C:\\a.b"},
+        {u"C:\\Apps\\tool.v2.exe", true, u"C:\\Apps\\tool.v2.ini", u"C:\\Apps\\", u"C:\\Apps"},
+        {u"C:\\tool.exe", true, u"C:\\tool.ini", u"C:\\", u"C:\\"},  // a drive root keeps its separator
+        {u"\\\\srv\\s\\tool.exe", true, u"\\\\srv\\s\\tool.ini", u"\\\\srv\\s\\", u"\\\\srv\\s"},
+        {u"tool", false, u"", u"tool", u"tool"},
     };
     for (const Case& c : cases) {
         WideString configuration;
         EXPECT_EQ(ConfigurationFileOf(c.module, configuration), c.ok);
         if (c.ok) EXPECT_EQ(configuration, WideString(c.configuration));
         EXPECT_EQ(ProgramFolderOf(c.module), WideString(c.folder));
+        EXPECT_EQ(ExecutableFolderOf(c.module), WideString(c.published));
     }
 }
 
