@@ -206,7 +206,7 @@ def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
     touch(app.folder / "app.jar", app.folder / "native" / "x.dll")
     write(app, "%QZ_EXE_DIR%\\app.jar",
           jre="Virtual Machine Parameters=-Dhome=%QZ_EXE_DIR% -Dexe=%qz_exe_path%\n"
-              "Library Path=%QZ_EXE_DIR%\\native\n",
+              "Library Path=%QZ_EXE_DIR%\\native\nSystem Path=%QZ_EXE_DIR%\\bin\n",
           application='Cmd=%QZ_EXE_NAME% "%QZ_EXE_DIR%"\nOutput File=%QZ_EXE_DIR%\\out.log\n'
                       "Error File=%QZ_EXE_DIR%\\err.log\n")
     result = app.run(env={"QZ_EXE_DIR": "C:\\elsewhere"})
@@ -216,6 +216,7 @@ def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
     assert (app.folder / "err.log").read_bytes() == ECHO
     assert [entry for entry in app.recorded("env") if entry.startswith("QZ_EXE")] == [
         f"QZ_EXE_DIR={home}", f"QZ_EXE_PATH={windows_path(app.exe)}", f"QZ_EXE_NAME={name}"]
+    assert recorded_path(app).startswith(f"{home}\\bin;")
     library, class_path, *parameters = options(app)
     if folder.isascii():
         assert parameters == [f"-Dhome={home}", f"-Dexe={windows_path(app.exe)}"]
