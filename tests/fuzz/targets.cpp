@@ -142,14 +142,6 @@ FUZZ_TARGET(instance_block) {
 
 // The Java version rules: the input (UTF-16LE) parsed with both fills, the text form read back,
 // and the ordering rules for the versions read.
-inline void CheckOrder(const JavaVersion& a, const JavaVersion& b) {
-    const int ab = CompareVersions(a, b);
-    Check(ab >= -1 && ab <= 1 && ab == -CompareVersions(b, a) && (ab == 0) == (a == b) && Newer(a, b) == Older(b, a),
-          "compare gives -1, 0 or 1, antisymmetric, 0 exactly when equal");
-    Check(Matches(a, a) && Matches(a, JavaVersion{}) && (ab > 0 || (WithinBounds(a, a, b) && WithinBounds(b, a, b))),
-          "a version matches itself, all zeros match anything, bounds are inclusive");
-}
-
 FUZZ_TARGET(java_version) {
     const std::u16string text = FuzzInput{data, size}.Utf16();
     JavaVersion low, high, again, other;
@@ -164,36 +156,29 @@ FUZZ_TARGET(java_version) {
         Check(ParseJavaVersion(printed, kVersionFillMinimum, again) && Matches(v, again) && VersionText(again) == printed,
               "the text form names the version and reads back as itself");
     }
+    // Another version, from the text's second half, to order against.
     ParseJavaVersion(std::u16string_view(text).substr(text.size() / 2), kVersionFillMaximum, other);
-    CheckOrder(low, high);
-    CheckOrder(low, other);
+    const int order = CompareVersions(low, other);
+    Check(order >= -1 && order <= 1 && order == -CompareVersions(other, low) && (order == 0) == (low == other) &&
+              Newer(low, other) == Older(other, low),
+          "compare gives -1, 0 or 1, antisymmetric, 0 exactly when equal");
 }
 
 // ParseLinkColour, which reads the browser's "Anchor Color" values from the registry. The input
 // is a byte whose low bit says whether the value's type is a string, then the value's data as the
 // registry hands it over, parsed from a copy of exactly those bytes: AddressSanitizer sees any
-// overread. Colours written as "R,G,B" read back.
-inline uint32_t ParseColour(const std::u16string& units, size_t bytes, bool isString, bool& ok) {
-    std::vector<char16_t> copy(units.begin(), units.begin() + bytes / 2);
-    uint32_t colour = 0xDEADBEEF;
-    ok = ParseLinkColour(copy.empty() ? nullptr : copy.data(), static_cast<uint32_t>(bytes), isString, colour);
-    Check(ok || colour == 0xDEADBEEF, "a refused value leaves the colour alone");
-    return colour;
-}
-
+// overread.
 FUZZ_TARGET(link_colour) {
     FuzzInput input{data, size};
     const bool isString = input.Field(1) & 1;
     const std::u16string units = input.Utf16(), value = units.substr(0, units.find(u'\0'));
-    bool ok = false;
-    const uint32_t colour = ParseColour(units, size > 0 ? size - 1 : 0, isString, ok);
+    std::vector<char16_t> copy(units.begin(), units.end());
+    uint32_t colour = 0xDEADBEEF;
+    const bool ok = ParseLinkColour(copy.empty() ? nullptr : copy.data(), static_cast<uint32_t>(size > 0 ? size - 1 : 0), isString, colour);
+    Check(ok || colour == 0xDEADBEEF, "a refused value leaves the colour alone");
     Check(!ok || (isString && size - 1 <= 24 && size % 2 == 1 && units.back() == 0 && colour <= 0xFFFFFF &&
                   value.find_first_not_of(u"0123456789,") == kNone && std::count(value.begin(), value.end(), u',') == 2),
           "only short zero-terminated strings of three numbers give a colour");
-    const uint32_t given = ok ? colour : static_cast<uint32_t>(FuzzInput{data, size}.Field(3));
-    const std::u16string written = Widened(std::to_string(given & 0xFF) + "," + std::to_string(given >> 8 & 0xFF) +
-                                           "," + std::to_string(given >> 16 & 0xFF)) + u'\0';
-    Check(ParseColour(written, 2 * written.size(), true, ok) == given && ok, "a colour written reads back");
 }
 
 // The memory sizes of "Virtual Machine Parameters": ExpandMemorySize with memory figures,
@@ -223,9 +208,7 @@ FUZZ_TARGET(memory_size) {
     const std::u16string body = input.Utf16(), option = std::u16string(u"-Xms-Xmx-Xss").substr(choice % 3 * 4, 4);
     const char16_t suffix = u"PpTt"[choice / 3 % 4];
     const uint64_t figure = suffix == u'P' || suffix == u'p' ? memory.totalPhysical : memory.availableVirtual;
-    Check(Expand(option + body + suffix, {memory.totalPhysical / 2, memory.availableVirtual / 2}) <=
-              Expand(option + body + suffix, memory),
-          "the size grows with the memory");
+    Expand(option + body + suffix, memory);  // whatever the token's text, a size in plain decimal
     // percent:minimum:maximum: the share of the figure, never below the minimum, above the
     // maximum only for the minimum, and growing with the percentage.
     const auto share = [&](uint64_t p) {
@@ -236,14 +219,10 @@ FUZZ_TARGET(memory_size) {
               (percent > 100 || maximum != 0 || expanded <= std::max(minimum * 1024, figure / 1024 + 1)),
           "within the minimum, the maximum and the whole figure");
     Check(percent == UINT64_MAX || share(percent + 1) >= expanded, "the size grows with the percentage");
-    // Numbers too long for 64 bits saturate: a digit more never gives less.
-    const std::u16string number = Decimal(memory.totalPhysical) + Decimal(memory.availableVirtual);
-    Check(ParseSize(number + u'0') >= ParseSize(number), "a longer number is never smaller");
 }
 
 // The PE header check that tells a VM library's processor from the first page of the file:
-// LocatePeHeaders and PeMachine over any bytes (the input is the page, exactly that long), and
-// headers written into a copy of the input at the place its DOS header names.
+// LocatePeHeaders and PeMachine over any bytes (the input is the page, exactly that long).
 inline uint32_t Read32(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | uint32_t{at[3]} << 24; }
 
 FUZZ_TARGET(pe_header) {
@@ -254,28 +233,12 @@ FUZZ_TARGET(pe_header) {
                       PeMachine(data, offset) == (data[offset + 4] | data[offset + 5] << 8)
                 : offset == 0xBAD,
           "the signature where e_lfanew says, a whole file header inside the page, its machine; else untouched");
-    // A small e_lfanew lies in the DOS header itself, where the signature may overwrite it: only
-    // one that survives is checked.
-    std::vector<uint8_t> page(data, data + size);
-    page.resize(std::max<size_t>(page.size(), 64 + 24));
-    const uint16_t machine = static_cast<uint16_t>(page.back() | page[page.size() - 2] << 8);
-    const uint32_t at = static_cast<uint32_t>(Read32(&page[0x3C]) % (page.size() - 24 + 1));
-    std::memcpy(&page[0], "MZ", 2);
-    std::memcpy(&page[0x3C], &at, 4);
-    std::memcpy(&page[at], "PE\0\0", 4);
-    std::memcpy(&page[at + 4], &machine, 2);
-    Check(Read32(&page[0x3C]) != at || page[0] != 'M' || page[1] != 'Z' ||
-              (LocatePeHeaders(page.data(), page.size(), offset) && offset == at && PeMachine(page.data(), at) == machine),
-          "written headers found, their machine read back");
 }
 
 // ReleaseFileVersion, the reader of a runtime folder's "release" file. The input is the file's
-// bytes; its first eight bytes also give the parts of a version written into such a file.
+// bytes. The version must not depend on line ends, on a line before, nor on bytes outside ASCII.
 FUZZ_TARGET(release_file) {
-    FuzzInput input{data, size};
-    JavaVersion given, version, again;
-    for (int32_t* part : {&given.major, &given.minor, &given.micro, &given.update})
-        *part = static_cast<int32_t>(input.Field(2) % kVersionFillMaximum);  // 65535 is the fill
+    JavaVersion version, again;
     const std::string content(reinterpret_cast<const char*>(data), size);
     const bool ok = ReleaseFileVersion(content, version);
     const auto same = [&](const std::string& other) {
@@ -287,13 +250,6 @@ FUZZ_TARGET(release_file) {
     for (char byte : content) crlf += byte == '\n' ? std::string("\r\n") : std::string(1, byte);
     Check(same(ascii) && same(crlf) && same("IMPLEMENTOR=\"x\"\n" + content),
           "bytes outside ASCII, CR LF line ends and a line before change nothing");
-    // A version written as the JDK writes it, quoted or not, reads back after the input's own
-    // lines when they hold no JAVA_VERSION line.
-    const std::u16string text = VersionText(given).Std();
-    const std::string written(text.begin(), text.end());
-    const std::string before = content.find("JAVA_VERSION=") == kNone ? content.substr(0, content.rfind('\n') + 1) : "";
-    for (const std::string& line : {"JAVA_VERSION=\"" + written + "\"\r\n", "JAVA_VERSION=" + written})
-        Check(ReleaseFileVersion(before + line, again) && again == given, "a written version reads back");
 }
 
 // SplitList, which cuts "Class Path", "Library Path" and the other ";" lists: the first input unit
@@ -318,7 +274,7 @@ FUZZ_TARGET(split_list) {
 
 // The string-table block walk: the input is a block as a resource section hands it over (exactly
 // its size), served by the LoadStringBlock below for every block id and looked up through
-// LoadStringResource and FindStringModule. A block built from the input's lines finds each again.
+// LoadStringResource and FindStringModule.
 #ifdef QZ_FUZZ_STRING_TABLE
 static const uint8_t* blockData = nullptr;
 static size_t blockSize = 0;
@@ -347,16 +303,6 @@ FUZZ_TARGET(string_table) {
                   FindStringModule(id) == (present ? kModule : nullptr),
               "the resource and its module are the block's entry");
     }
-    // A block as the resource compiler builds it: each entry's length, then its units.
-    Texts lines = Pieces(FuzzInput{data, size}.Utf16(), u'\n');
-    lines.resize(kStringsPerBlock);
-    std::u16string built;
-    for (const std::u16string& line : lines) built += static_cast<char16_t>(line.size()) + line;  // far below 65536 units
-    WideString found;
-    for (int32_t index = 0; index < kStringsPerBlock; ++index)
-        Check(FindStringInBlock(built.data(), 2 * built.size(), index, found) == !lines[index].empty() &&
-                  found.Std() == lines[index],
-              "a built entry is found again, absent when empty");
 }
 #endif
 
@@ -390,17 +336,13 @@ FUZZ_TARGET(time_pattern) {
     timePicture = u"L";
     WideString expanded(name);
     ExpandTimePattern(expanded, time, FakeTime, FakeDate);
-    // The text between the outer "%" goes to the time formatter with each "L" made the
-    // milliseconds, unless that is empty or longer than the system's formatters take (260 units
-    // with the zero); what it gives goes to the date formatter, and the result replaces it.
+    // The text between the outer "%" goes to the time formatter (each "L" made the milliseconds:
+    // a unit-table case), unless that is empty or longer than the system's formatters take (260
+    // units with the zero); what it gives goes to the date formatter, and the result replaces it.
     const size_t first = std::min(name.find(u'%'), name.size()), last = name.rfind(u'%');
     const std::u16string between = last != kNone && first < last ? name.substr(first + 1, last - first - 1) : u"";
-    if (between.find(u'L') == kNone)
-        Check(calls == (!between.empty() && between.size() < 260) && (calls == 0 || timePicture == between),
-              "the text between the outer % is the picture");
-    else
-        Check(calls == 0 || (calls == 1 && timePicture.size() < 260 && timePicture.find(u'L') == kNone),
-              "each L made the milliseconds");
+    Check(between.find(u'L') != kNone || (calls == (!between.empty() && between.size() < 260) && (calls == 0 || timePicture == between)),
+          "the text between the outer % is the picture");
     const std::u16string filled = calls == 1 && !formattersFail ? u"[<" + timePicture + u">]" : u"";
     Check(first == name.size() ? expanded.Std() == name
                                : expanded.Std() == name.substr(0, first) + filled + name.substr(last + 1),
