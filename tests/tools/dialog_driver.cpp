@@ -1,6 +1,6 @@
 // Drives the launcher's dialogs for the end-to-end tests, as a user would, through the window
 // messages any program may send. Usage: dialog_driver.exe COMMAND TITLE [ARGUMENT]
-//   show TITLE             waits for the window and prints its controls (UTF-8, one per line)
+//   show TITLE             waits for the window and prints its message, link, path and OK (UTF-8)
 //   click TITLE ID         clicks a button of the window
 //   close TITLE            the close box
 //   browse TITLE FOLDER    clicks Browse, prints the folder browser's text, chooses FOLDER, OK
@@ -33,7 +33,6 @@ static std::wstring TextOf(HWND window) {
 static void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 static int Show(HWND dialog) {
-    Print("title", TextOf(dialog));
     Print("message", TextOf(GetDlgItem(dialog, 203)));
     Print("link", TextOf(GetDlgItem(dialog, 205)));
     Print("path", TextOf(GetDlgItem(dialog, 201)));
@@ -151,10 +150,9 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(200);  // let it finish its initialisation
     const std::wstring command = argv[1];
     if (command == L"show") return Show(dialog);
-    if (command == L"close") PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (command == L"close") return PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : Fail("closing");
     if (command == L"browse-cancel") return Browse(dialog, nullptr);
     if (command == L"box") return Box(dialog);
-    if (command == L"close") return 0;
     if (argc != 4) return Fail("a command with its argument");
     if (command == L"click") Click(GetDlgItem(dialog, _wtoi(argv[3])));
     if (command == L"browse") return Browse(dialog, argv[3]);
