@@ -40,15 +40,15 @@ static int Show(HWND dialog) {
     return 0;
 }
 
-// Every static text of a window, each followed by "|" (the folder browser shows its title as one
-// of them, a message box its text), and whether one of them shows an icon.
+// Every static text of a window, each followed by "|" and its line breaks written \n (the folder
+// browser shows its title as one of them, a message box its text), and whether one shows an icon.
 static std::wstring StaticTexts(HWND window, bool& icon) {
     std::wstring texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
         if (_wcsicmp(className, L"Static") != 0) continue;
-        texts += TextOf(child) + L"|";
+        for (wchar_t c : TextOf(child) + L"|") texts += c == L'\n' ? L"\\n" : c == L'\r' ? L"" : std::wstring(1, c);
         icon |= (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0);
     }
     return texts;
@@ -133,12 +133,10 @@ static int Capture(HWND dialog, const wchar_t* file) {
     return std::fclose(out);
 }
 
-// A message box: its texts on one line (line breaks as \n), whether it shows an icon, then OK.
+// A message box: its texts on one line, whether it shows an icon, then OK.
 static int Box(HWND box) {
     bool icon = false;
-    std::wstring texts;
-    for (wchar_t c : StaticTexts(box, icon)) texts += c == L'\n' ? L"\\n" : c == L'\r' ? L"" : std::wstring(1, c);
-    Print("texts", texts);
+    Print("texts", StaticTexts(box, icon));
     std::printf("icon: %s\n", icon ? "yes" : "no");
     Click(GetDlgItem(box, IDOK));
     return 0;
