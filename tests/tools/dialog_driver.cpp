@@ -33,9 +33,8 @@ static std::wstring TextOf(HWND window) {
 static void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 static int Show(HWND dialog) {
-    Print("message", TextOf(GetDlgItem(dialog, 203)));
-    Print("link", TextOf(GetDlgItem(dialog, 205)));
-    Print("path", TextOf(GetDlgItem(dialog, 201)));
+    for (const auto& [name, id] : {std::pair{"message", 203}, {"link", 205}, {"path", 201}})
+        Print(name, TextOf(GetDlgItem(dialog, id)));
     std::printf("ok: %s\n", IsWindowEnabled(GetDlgItem(dialog, IDOK)) ? "enabled" : "disabled");
     return 0;
 }
