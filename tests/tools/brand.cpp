@@ -13,14 +13,16 @@ static void Append(std::vector<BYTE>& out, const void* data, size_t bytes) {
     out.insert(out.end(), static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + bytes);
 }
 
-// One node of a version resource: its length (End writes it), its value's length, its type and
-// its key, each node aligned to four bytes, and its value too. Returns where the node begins.
-static size_t Begin(std::vector<BYTE>& out, const std::wstring& key, WORD valueLength, WORD type) {
+// One node of a version resource: its length (End writes it), its value's length, its type (1 for
+// text), its key and its value, each aligned to four bytes. Returns where the node begins.
+static size_t Begin(std::vector<BYTE>& out, const std::wstring& key, WORD valueLength, WORD type, const void* value,
+                    size_t valueBytes) {
     out.resize((out.size() + 3) & ~size_t{3});
     const size_t start = out.size();
     const std::wstring head = std::wstring{0, static_cast<wchar_t>(valueLength), static_cast<wchar_t>(type)} + key;
     Append(out, head.c_str(), (head.size() + 1) * sizeof(wchar_t));
     out.resize((out.size() + 3) & ~size_t{3});
+    Append(out, value, valueBytes);
     return start;
 }
 
@@ -31,20 +33,15 @@ static void End(std::vector<BYTE>& out, size_t start) {
 
 static std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::map<std::wstring, std::wstring>& strings) {
     std::vector<BYTE> out;
-    const size_t root = Begin(out, L"VS_VERSION_INFO", sizeof fixed, 0);
-    Append(out, &fixed, sizeof fixed);
-    const size_t fileInfo = Begin(out, L"StringFileInfo", 0, 1), table = Begin(out, L"040904B0", 0, 1);
-    for (const auto& [name, value] : strings) {
-        const size_t entry = Begin(out, name, static_cast<WORD>(value.size() + 1), 1);
-        Append(out, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
-        End(out, entry);
-    }
-    End(out, table);
-    End(out, fileInfo);
-    const size_t varInfo = Begin(out, L"VarFileInfo", 0, 1), translation = Begin(out, L"Translation", 4, 0);
-    const WORD pair[2] = {0x0409, 1200};
-    Append(out, pair, sizeof pair);
-    for (size_t node : {translation, varInfo, root}) End(out, node);
+    const WORD translation[2] = {0x0409, 1200};
+    const size_t root = Begin(out, L"VS_VERSION_INFO", sizeof fixed, 0, &fixed, sizeof fixed);
+    const size_t fileInfo = Begin(out, L"StringFileInfo", 0, 1, nullptr, 0), table = Begin(out, L"040904B0", 0, 1, nullptr, 0);
+    for (const auto& [name, value] : strings)
+        End(out, Begin(out, name, static_cast<WORD>(value.size() + 1), 1, value.c_str(), (value.size() + 1) * sizeof(wchar_t)));
+    for (size_t node : {table, fileInfo}) End(out, node);
+    const size_t varInfo = Begin(out, L"VarFileInfo", 0, 1, nullptr, 0);
+    End(out, Begin(out, L"Translation", sizeof translation, 0, translation, sizeof translation));
+    for (size_t node : {varInfo, root}) End(out, node);
     return out;
 }
 

@@ -1,6 +1,6 @@
 // Drives the launcher's dialogs for the end-to-end tests, as a user would, through the window
 // messages any program may send. Usage: dialog_driver.exe COMMAND TITLE [ARGUMENT]
-//   show TITLE             waits for the window and prints its controls (UTF-8, one per line)
+//   show TITLE             waits for the window and prints its message, link, path and OK (UTF-8)
 //   click TITLE ID         clicks a button of the window
 //   close TITLE            the close box
 //   browse TITLE FOLDER    clicks Browse, prints the folder browser's text, chooses FOLDER, OK
@@ -33,23 +33,21 @@ static std::wstring TextOf(HWND window) {
 static void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 static int Show(HWND dialog) {
-    Print("title", TextOf(dialog));
-    Print("message", TextOf(GetDlgItem(dialog, 203)));
-    Print("link", TextOf(GetDlgItem(dialog, 205)));
-    Print("path", TextOf(GetDlgItem(dialog, 201)));
+    for (const auto& [name, id] : {std::pair{"message", 203}, {"link", 205}, {"path", 201}})
+        Print(name, TextOf(GetDlgItem(dialog, id)));
     std::printf("ok: %s\n", IsWindowEnabled(GetDlgItem(dialog, IDOK)) ? "enabled" : "disabled");
     return 0;
 }
 
-// Every static text of a window, each followed by "|" (the folder browser shows its title as one
-// of them, a message box its text), and whether one of them shows an icon.
+// Every static text of a window, each followed by "|" and its line breaks written \n (the folder
+// browser shows its title as one of them, a message box its text), and whether one shows an icon.
 static std::wstring StaticTexts(HWND window, bool& icon) {
     std::wstring texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
         if (_wcsicmp(className, L"Static") != 0) continue;
-        texts += TextOf(child) + L"|";
+        for (wchar_t c : TextOf(child) + L"|") texts += c == L'\n' ? L"\\n" : c == L'\r' ? L"" : std::wstring(1, c);
         icon |= (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0);
     }
     return texts;
@@ -134,12 +132,10 @@ static int Capture(HWND dialog, const wchar_t* file) {
     return std::fclose(out);
 }
 
-// A message box: its texts on one line (line breaks as \n), whether it shows an icon, then OK.
+// A message box: its texts on one line, whether it shows an icon, then OK.
 static int Box(HWND box) {
     bool icon = false;
-    std::wstring texts;
-    for (wchar_t c : StaticTexts(box, icon)) texts += c == L'\n' ? L"\\n" : c == L'\r' ? L"" : std::wstring(1, c);
-    Print("texts", texts);
+    Print("texts", StaticTexts(box, icon));
     std::printf("icon: %s\n", icon ? "yes" : "no");
     Click(GetDlgItem(box, IDOK));
     return 0;
@@ -151,10 +147,9 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(200);  // let it finish its initialisation
     const std::wstring command = argv[1];
     if (command == L"show") return Show(dialog);
-    if (command == L"close") PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (command == L"close") return PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : Fail("closing");
     if (command == L"browse-cancel") return Browse(dialog, nullptr);
     if (command == L"box") return Box(dialog);
-    if (command == L"close") return 0;
     if (argc != 4) return Fail("a command with its argument");
     if (command == L"click") Click(GetDlgItem(dialog, _wtoi(argv[3])));
     if (command == L"browse") return Browse(dialog, argv[3]);

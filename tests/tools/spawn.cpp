@@ -8,6 +8,8 @@
 // nobody may open.
 #include "tool.h"
 
+#include <sddl.h>
+
 static bool Set(const wchar_t* name) { return GetEnvironmentVariableW(name, nullptr, 0) > 0; }
 
 int wmain(int argc, wchar_t** argv) {
@@ -21,12 +23,9 @@ int wmain(int argc, wchar_t** argv) {
     if (GetEnvironmentVariableW(L"QZ_SPAWN_LOCKED_INSTANCE", instance, MAX_PATH)) {
         // The first instance: a process that nobody may open (an empty access list), as one that
         // runs with higher rights looks to an ordinary launch.
-        SECURITY_DESCRIPTOR descriptor;
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        ACL empty;
-        InitializeAcl(&empty, sizeof empty, ACL_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
-        SECURITY_ATTRIBUTES locked{sizeof locked, &descriptor, FALSE};
+        PSECURITY_DESCRIPTOR descriptor = nullptr;  // "D:": an empty access list
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &descriptor, nullptr);
+        SECURITY_ATTRIBUTES locked{sizeof locked, descriptor, FALSE};
         wchar_t waitForever[] = L"cmd.exe /c pause";
         HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, instance);
         auto* fields = static_cast<DWORD*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 2092));

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,11 +31,8 @@ inline void Print(const char* name, const std::wstring& text) { std::printf("%s:
 
 // Empty when the file cannot be read.
 inline std::vector<BYTE> ReadFileBytes(const wchar_t* path) {
-    std::vector<BYTE> bytes;
-    FILE* file = _wfopen(path, L"rb");
-    for (int c; file && (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<BYTE>(c));
-    if (file) std::fclose(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // An RT_GROUP_ICON resource's entry, which names its image by resource id.
