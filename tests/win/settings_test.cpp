@@ -38,11 +38,15 @@ TEST(ReadSettings, PairAndServiceKeys) {
     const WideString perUser = probe.GetPerUserConfigurationFilePath(true);
     TempFolder::WriteFile(perUser, "[Java Runtime Environment]\r\nJRE Path=C:\\per-user\r\n");
     {
-        OwnConfiguration configuration(kSettings);
+        // Only exactly "service" and "yes" turn these on.
+        OwnConfiguration configuration(std::string(kSettings) +
+                                       "Application Type=Service\r\nSingle Instance=Yes\r\n");
         Launcher console;
         ASSERT_TRUE(console.ReadSettings());
         EXPECT_EQ(console.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));
         EXPECT_TRUE(console.waitForPair);
+        EXPECT_FALSE(console.serviceMode);
+        EXPECT_FALSE(console.singleInstance);
         EXPECT_FALSE(console.omitServiceName);  // read in service mode only
     }
     {
