@@ -90,11 +90,10 @@ class App:
         self.folder = folder
         self.folder.mkdir(parents=True, exist_ok=True)
         self.exe = folder / (name or executable)
+        self.ini = self.exe.with_suffix(".ini")
+        # A class path of one jar beside the executable (the test runtime reads no jar).
+        self.class_path_section = f"[Class Path]\nClass Path={windows_path(folder / 'app.jar')}\n"
         shutil.copyfile(DIST / executable, self.exe)
-
-    @property
-    def ini(self) -> Path:
-        return self.exe.with_suffix(".ini")
 
     def write_ini(self, text: str, encoding: str = "ascii", path: Path | None = None):
         mark = b"\xff\xfe" if encoding == "utf-16-le" else b""
@@ -113,11 +112,6 @@ class App:
         lines += [f"{k}={v}" for k, v in values.items() if k not in APPLICATION_KEYS]
         lines += ["[Application]"] + [f"{k}={v}" for k, v in values.items() if k in APPLICATION_KEYS]
         self.write_ini("\n".join(lines) + "\n" + self.class_path_section)
-
-    @property
-    def class_path_section(self) -> str:
-        """A class path of one jar beside the executable (the test runtime reads no jar)."""
-        return f"[Class Path]\nClass Path={windows_path(self.folder / 'app.jar')}\n"
 
     def _environment(self, env: dict | None) -> dict:
         return dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file), **(env or {}))
