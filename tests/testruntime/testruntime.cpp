@@ -32,11 +32,9 @@ constexpr int kFatalExitCode = 134;  // what a crashing Java runtime's abort() g
 
 // UTF-8 as Java's encoder writes it, and text in a code page to UTF-16.
 std::string Utf8(const std::wstring& text) {
-    const int size = static_cast<int>(text.size());
-    std::string out(
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()),
-                        nullptr, nullptr);
+    std::string out(3 * text.size(), '\0');  // at most three bytes per UTF-16 unit
+    out.resize(static_cast<size_t>(WideCharToMultiByte(
+        CP_UTF8, 0, text.data(), int(text.size()), out.data(), int(out.size()), nullptr, nullptr)));
     return out;
 }
 
@@ -369,7 +367,6 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
     for (Object* item : hasArgs ? args[0].object->items : std::vector<Object*>{}) {
         argv.push_back(item ? item->text : L"null");
     }
-    if (constructor) Record(std::string("new: ") + method.owner);
     if (std::strcmp(method.name, "main") == 0) {
         Record("main-args: " + (hasArgs ? std::to_string(argv.size()) : "none"));
         for (const std::wstring& arg : argv) Record("arg: " + Escape(arg));
@@ -1029,7 +1026,6 @@ extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
     if (!block || block->version != 0x00010001) {
         Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
     }
-    Record("default-args: version=0x00010001");
     block->javaStackSize = static_cast<jint>(EnvNumber(L"QZ_TEST_STACK_SIZE", 1048576));
     block->version = 0x00010002;
     return JNI_ERR;

@@ -13,36 +13,34 @@ static void Append(std::vector<BYTE>& out, const void* data, size_t bytes) {
     out.insert(out.end(), static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + bytes);
 }
 
-// One node of a version resource: its length (End writes it), its value's length, its type (1 for
-// text), its key and its value, each aligned to four bytes. Returns where the node begins.
-static size_t Begin(std::vector<BYTE>& out, const std::wstring& key, WORD valueLength, WORD type, const void* value,
-                    size_t valueBytes) {
-    out.resize((out.size() + 3) & ~size_t{3});
-    const size_t start = out.size();
-    const std::wstring head = std::wstring{0, static_cast<wchar_t>(valueLength), static_cast<wchar_t>(type)} + key;
-    Append(out, head.c_str(), (head.size() + 1) * sizeof(wchar_t));
-    out.resize((out.size() + 3) & ~size_t{3});
-    Append(out, value, valueBytes);
-    return start;
-}
+static void Align(std::vector<BYTE>& out) { out.resize((out.size() + 3) & ~size_t{3}); }
 
-static void End(std::vector<BYTE>& out, size_t start) {
-    const WORD length = static_cast<WORD>(out.size() - start);
-    std::memcpy(&out[start], &length, sizeof length);
+// One node of a version resource with its children: its length, its value's length (in characters
+// for text), its type (1 for text), its key, its value and each child, aligned to four bytes.
+static std::vector<BYTE> Node(const std::wstring& key, const void* value, size_t bytes, bool text,
+                              const std::vector<std::vector<BYTE>>& children = {}) {
+    const std::wstring head = std::wstring{0, wchar_t(text ? bytes / 2 : bytes), wchar_t(text)} + key;
+    std::vector<BYTE> out;
+    Append(out, head.c_str(), (head.size() + 1) * sizeof(wchar_t));
+    Align(out);
+    Append(out, value, bytes);
+    for (const std::vector<BYTE>& child : children) {
+        Align(out);
+        Append(out, child.data(), child.size());
+    }
+    *reinterpret_cast<WORD*>(out.data()) = static_cast<WORD>(out.size());
+    return out;
 }
 
 static std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::map<std::wstring, std::wstring>& strings) {
-    std::vector<BYTE> out;
-    const WORD translation[2] = {0x0409, 1200};
-    const size_t root = Begin(out, L"VS_VERSION_INFO", sizeof fixed, 0, &fixed, sizeof fixed);
-    const size_t fileInfo = Begin(out, L"StringFileInfo", 0, 1, nullptr, 0), table = Begin(out, L"040904B0", 0, 1, nullptr, 0);
+    std::vector<std::vector<BYTE>> table;
     for (const auto& [name, value] : strings)
-        End(out, Begin(out, name, static_cast<WORD>(value.size() + 1), 1, value.c_str(), (value.size() + 1) * sizeof(wchar_t)));
-    for (size_t node : {table, fileInfo}) End(out, node);
-    const size_t varInfo = Begin(out, L"VarFileInfo", 0, 1, nullptr, 0);
-    End(out, Begin(out, L"Translation", sizeof translation, 0, translation, sizeof translation));
-    for (size_t node : {varInfo, root}) End(out, node);
-    return out;
+        table.push_back(Node(name, value.c_str(), (value.size() + 1) * sizeof(wchar_t), true));
+    const WORD translation[2] = {0x0409, 1200};
+    const std::vector<BYTE> translationNode = Node(L"Translation", translation, sizeof translation, false);
+    return Node(L"VS_VERSION_INFO", &fixed, sizeof fixed, false,
+                {Node(L"StringFileInfo", nullptr, 0, true, {Node(L"040904B0", nullptr, 0, true, table)}),
+                 Node(L"VarFileInfo", nullptr, 0, true, {translationNode})});
 }
 
 int wmain(int argc, wchar_t** argv) {
