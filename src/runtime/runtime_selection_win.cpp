@@ -250,11 +250,16 @@ bool Launcher::SearchInstallFolders() {
             Trace(u"install folders of the other processor in %s: not searched (no Pair Product)",
                   {build64 ? environment.programFilesX86 : environment.programW6432});
         }
+        // The kind of a folder is looked for only when JVM Source makes it count: to pass it
+        // over, or to favour it. Otherwise every folder is taken as a runtime environment.
+        const bool kindCounts = !anyKindAccepted || (sunFavored && jdkWanted != jreWanted);
         for (const WideString& base : bases) {
             StringList folders;
             Subfolders(base, folders);
-            for (const WideString& folder : folders)
-                ConsiderInstallFolder(folder, u"install folder", HoldsCompiler(folder), candidates);
+            for (const WideString& folder : folders) {
+                ConsiderInstallFolder(folder, u"install folder", kindCounts && HoldsCompiler(folder),
+                                      candidates);
+            }
         }
     }
     if (candidates.IsEmpty()) return false;
