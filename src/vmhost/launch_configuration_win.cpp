@@ -143,10 +143,14 @@ bool Launcher::AssembleLaunchConfiguration() {
     // and the system's expansion cuts a text of more than 32 K characters.
     if (!vmOptions.Append(ToNarrow(u"-Djava.class.path=" + classPath))) FatalOutOfMemory();
     ini.GetString(kJavaRuntimeEnvironment, u"Virtual Machine Parameters", value);
-    WideString modulePath;
-    GetModulePath(modulePath);
-    AddVmParameterOptions(value, NarrowSafePath(ExecutableFolderOf(modulePath)),
-                          NarrowSafePath(modulePath));
+    // The executable's paths in the VM's code page are looked up only for parameters that may
+    // name them: a folder outside that code page costs a file-system query each.
+    WideString folderForVm, pathForVm;
+    if (value.FindUnit(u'%') >= 0 && GetModulePath(pathForVm)) {
+        folderForVm = NarrowSafePath(ExecutableFolderOf(pathForVm));
+        pathForVm = NarrowSafePath(pathForVm);
+    }
+    AddVmParameterOptions(value, folderForVm, pathForVm);
 
     ini.GetString(kApplication, u"Output File", outputFile);
     if (!outputFile.IsEmpty()) ExpandEnvironment(outputFile);
