@@ -5,7 +5,7 @@ got."""
 import shutil
 from pathlib import Path
 
-from common import (WORK, Arch, check_launcher_run, launcher_copy, measure, ms, spread, verdict,
+from common import (added_cells, WORK, Arch, check_launcher_run, launcher_copy, measure, ms, spread, verdict,
                     windows_path, wine_program)
 
 JAR_COUNTS = [0, 100, 1000, 10000]
@@ -75,9 +75,7 @@ def table(results: list) -> list:
         for count, program in r["programs"].items():
             added = program.median - base
             lines.append(f"| {r['arch'].launcher.name} | {count} | {r['seen'][count]} "
-                         f"| {ms(program.median)} ({spread(program)}) "
-                         f"| {'' if count == 0 else ms(added)} "
-                         f"| {'' if count == 0 else ms(added * 1000 / count)} |")
+                         f"| {ms(program.median)} ({spread(program)}) " + added_cells(count, added))
     return lines
 
 

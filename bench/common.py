@@ -251,6 +251,23 @@ def ratio_row(name: str, reference: Program, measured: Program, target: float) -
             f"| {verdict(ratio <= target)} |")
 
 
+def ratio_table(title: str, intro: str, measured: str, short: str, target: float, results: list,
+                key: str) -> list:
+    """A section's heading, its introduction and the table of ratio_row, one row per result:
+    the bare start against result[key] (`measured` in the header, `short` in the difference)."""
+    return [f"## {title}", "", intro, "",
+            f"| executable | bare start: median ms (IQR) | {measured}: median ms (IQR) "
+            f"| {short} − bare ms | ratio | target ≤ {target:.2f} |",
+            "|---|---|---|---|---|---|"] + [
+        ratio_row(f"{r['arch'].launcher.name} ({r['arch'].bits}-bit)", r["bare"], r[key], target)
+        for r in results]
+
+
+def added_cells(count: int, added: float) -> str:
+    """The scaling tables' last two cells: the time added against none, and per 1000."""
+    return f"| {'' if count == 0 else ms(added)} | {'' if count == 0 else ms(added * 1000 / count)} |"
+
+
 def against_reference(name: str, reference: Program, what: str, measured: Program,
                       measured_name: str) -> str:
     """A launch against a bare start that also does `what`, one thing the launch cannot leave

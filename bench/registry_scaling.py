@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-from common import (ARCHES, WINE, WORK, Arch, BenchError, bare_start, check_launcher_run,
+from common import (added_cells, ARCHES, WINE, WORK, Arch, BenchError, bare_start, check_launcher_run,
                     ensure_server, launcher_copy, measure, ms, spread, unix_path, verdict,
                     windows_path, wine_program)
 
@@ -131,8 +131,7 @@ def table(results: list) -> list:
             chosen = BASELINE_VERSION if count == 0 else f"1.8.0_{count}"
             lines.append(f"| {r['arch'].launcher.name} | {count} | {row['keys']} | {chosen} "
                          f"| {ms(bare.median)} | {ms(launcher.median)} ({spread(launcher)}) "
-                         f"| {'' if count == 0 else ms(added)} "
-                         f"| {'' if count == 0 else ms(added * 1000 / count)} |")
+                         + added_cells(count, added))
     return lines
 
 

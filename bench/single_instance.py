@@ -9,8 +9,8 @@ import subprocess
 import time
 from pathlib import Path
 
-from common import (ARGUMENT, WORK, Arch, BenchError, against_reference, bare_start,
-                    ensure_server, launcher_copy, loaded_library, measure, ms, ratio_row,
+from common import (ratio_table, ARGUMENT, WORK, Arch, BenchError, against_reference, bare_start,
+                    ensure_server, launcher_copy, loaded_library, measure, ms,
                     read_record, unix_path, windows_path, wine_program)
 
 TARGET = 1.20
@@ -141,16 +141,13 @@ def slow_launches(r: dict) -> str:
 
 
 def section(results: list) -> list:
-    lines = ["## Single-instance round trip", "",
-             "`[Application]` `Single Instance=yes`, test.Single running as the first instance "
-             "(client runtime); a second launch of the same executable with one argument, which "
-             "it forwards to the void secondaryMain, from spawning to its exit. The bare "
-             "executable loads the jvm.dll the first instance loaded.", "",
-             "| executable | bare start: median ms (IQR) | second launch: median ms (IQR) "
-             "| second − bare ms | ratio | target ≤ 1.20 |",
-             "|---|---|---|---|---|---|"]
-    lines += [ratio_row(f"{r['arch'].launcher.name} ({r['arch'].bits}-bit)", r["bare"],
-                        r["second"], TARGET) for r in results]
+    lines = ratio_table(
+        "Single-instance round trip",
+        "`[Application]` `Single Instance=yes`, test.Single running as the first instance "
+        "(client runtime); a second launch of the same executable with one argument, which "
+        "it forwards to the void secondaryMain, from spawning to its exit. The bare "
+        "executable loads the jvm.dll the first instance loaded.", "second launch", "second", TARGET,
+        results, "second")
     lines += [""] + [f"- {r['arch'].launcher.name}: {r['jvm']}; secondaryMain called {r['calls']} "
                      f"times with [{ARGUMENT}], one VM; the second launches loaded no jvm.dll"
                      for r in results]

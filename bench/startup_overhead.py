@@ -2,8 +2,8 @@
 against the bare executable loading the same jvm.dll, and the bare start that also runs and joins
 one thread, in one rotation."""
 
-from common import (WORK, Arch, BenchError, against_reference, bare_start, check_launcher_run,
-                    launcher_copy, measure, ms, ratio_row, unix_path, windows_path,
+from common import (ratio_table, WORK, Arch, BenchError, against_reference, bare_start, check_launcher_run,
+                    launcher_copy, measure, ms, unix_path, windows_path,
                     wine_program)
 
 TARGET = 1.10
@@ -33,14 +33,11 @@ def fastest(r: dict) -> str:
 
 
 def section(results: list) -> list:
-    lines = ["## Start-up overhead", "",
-             "The launcher runs test.Echo (main returns at once) on the test runtime; the bare "
-             "executable loads the same jvm.dll and looks up JNI_CreateJavaVM.", "",
-             "| executable | bare start: median ms (IQR) | launcher: median ms (IQR) "
-             "| launcher − bare ms | ratio | target ≤ 1.10 |",
-             "|---|---|---|---|---|---|"]
-    lines += [ratio_row(f"{r['arch'].launcher.name} ({r['arch'].bits}-bit)", r["bare"],
-                        r["launcher"], TARGET) for r in results]
+    lines = ratio_table(
+        "Start-up overhead",
+        "The launcher runs test.Echo (main returns at once) on the test runtime; the bare "
+        "executable loads the same jvm.dll and looks up JNI_CreateJavaVM.", "launcher", "launcher", TARGET,
+        results, "launcher")
     lines += [""] + [f"- {r['arch'].launcher.name}: {r['jvm']}" for r in results]
     lines += [fastest(r) for r in results]
     lines += [against_reference(r["arch"].launcher.name, r["bare_thread"],
