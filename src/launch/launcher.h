@@ -119,6 +119,9 @@ public:
     // a form the ANSI code page can spell.
     void AddVmParameterOptions(const WideString& text, const WideString& folderForVm,
                                const WideString& pathForVm);
+    // Before any window: the DPI awareness the runtime's own launcher declares (per monitor for
+    // Java 9 and later, system for Java 8), where a user-interface library is loaded or needed.
+    void ApplyDpiAwareness();
     // Before the VM is created: the "-splash:" image through the runtime's splash-screen library.
     // Anything missing (library, image, display) gives a trace line and no splash, never a failure.
     void ShowSplashScreen();

@@ -83,6 +83,8 @@ void WriteStandardOutput(std::u16string_view text);
 // (error_output_win.cpp / console_output_native.cpp)
 void WriteErrorLine(std::u16string_view line);
 void ShowGatheredErrors();
+// The windowless twin, told by the image's own subsystem.
+bool IsWindowless();
 // Service mode: never a message box.
 void KeepErrorsOffScreen();
 // Windowless, without a standard error to write to: until main starts, what the VM writes there

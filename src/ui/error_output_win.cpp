@@ -5,8 +5,8 @@
 #include "support/growing_read.h"
 #include "support/window_station_win.h"
 #include "support/wide_win.h"
+#include "ui/dpi_awareness_win.h"
 
-namespace {
 // The same sources build the console and the windowless executables; the image's own subsystem
 // tells which one this is.
 bool IsWindowless() {
@@ -19,6 +19,7 @@ bool IsWindowless() {
     return windowless;
 }
 
+namespace {
 // Lines come from the main thread, the run thread and the VM's exit hook.
 SRWLOCK lock = SRWLOCK_INIT;
 WideString* gathered = nullptr;
@@ -51,6 +52,7 @@ bool ShowBox(const WideString& lines) {
     WideString text = lines;
     while (!text.IsEmpty() && text[text.Length() - 1] == u'\n') text = text.Left(text.Length() - 1);
     const WideString title = ExecutableBaseName();
+    const ThreadSystemDpiAwareness sharp;
     return MessageBoxW(nullptr, W(text), W(title),
                        MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TASKMODAL) > 0;
 }
