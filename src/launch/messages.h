@@ -85,8 +85,9 @@ void WriteErrorLine(std::u16string_view line);
 void ShowGatheredErrors();
 // The windowless twin, told by the image's own subsystem.
 bool IsWindowless();
-// Service mode: never a message box.
-void KeepErrorsOffScreen();
+// Service mode, from the moment the settings say so: never a message box, and each error line
+// also to the event log.
+void ReportErrorsAsService();
 // Windowless, without a standard error to write to: until main starts, what the VM writes there
 // (the JDK's launcher helper reports a missing main class so, then ends the VM) is kept and shown
 // with the error lines. Before the VM is created; ended, its text dropped, when main starts.

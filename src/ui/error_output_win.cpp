@@ -3,6 +3,7 @@
 #include "config/configuration_paths.h"
 #include "launch/messages.h"
 #include "support/growing_read.h"
+#include "support/handles_win.h"
 #include "support/window_station_win.h"
 #include "support/wide_win.h"
 #include "ui/dpi_awareness_win.h"
@@ -23,7 +24,7 @@ namespace {
 // Lines come from the main thread, the run thread and the VM's exit hook.
 SRWLOCK lock = SRWLOCK_INIT;
 WideString* gathered = nullptr;
-bool offScreen = false;
+bool offScreen = false;  // service mode
 // The read end of the pipe that stands in for a missing standard error until main starts.
 HANDLE capturedErrors = nullptr;
 
@@ -43,6 +44,19 @@ WideString ExecutableBaseName() {
         },
         [](uint32_t written, int32_t size) { return written == static_cast<uint32_t>(size); });
     return BaseNameOf(path);
+}
+
+// Service mode: the line also goes to the Application event log as an error, from the source
+// named after the executable. Message 1 of the executables' message table is the text itself, so
+// Event Viewer shows it as written once the source is registered. The caller holds the lock.
+void ReportToEventLogLocked(std::u16string_view line) {
+    static const UniqueEventSource source(RegisterEventSourceW(nullptr, W(ExecutableBaseName())));
+    if (!source) return;
+    while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r' || line.back() == u' '))
+        line.remove_suffix(1);
+    const WideString text(line);
+    const wchar_t* strings[] = {W(text)};
+    ReportEventW(source.get(), EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 1, 0, strings, nullptr);
 }
 
 // One box with every line; false when it could not be shown (0 on Windows, and some
@@ -117,11 +131,12 @@ void ReportExitBeforeMain(std::u16string_view fallbackLine) {
 }
 
 void WriteErrorLine(std::u16string_view line) {
+    Locked guard;
+    if (offScreen) ReportToEventLogLocked(line);
     if (!IsWindowless()) {
         WriteStandardOutput(line);
         return;
     }
-    Locked guard;
     if (!gathered) gathered = new WideString;  // lives to the end of the process
     gathered->Append(line);
 }
@@ -139,7 +154,7 @@ void ShowGatheredErrors() {
     if (!ShowBox(lines)) WriteStandardOutput(lines);
 }
 
-void KeepErrorsOffScreen() {
+void ReportErrorsAsService() {
     Locked guard;
     offScreen = true;
 }
