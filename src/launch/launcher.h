@@ -11,6 +11,7 @@
 #include "support/handles.h"
 #include "support/string_list.h"
 #include "support/wide_string.h"
+#include "vmhost/class_data_sharing.h"
 #include "vmhost/jni_api.h"
 
 // How far the program's run has come, as the threads that call into it (a service's stop, a
@@ -119,6 +120,15 @@ public:
     // a form the ANSI code page can spell.
     void AddVmParameterOptions(const WideString& text, const WideString& folderForVm,
                                const WideString& pathForVm);
+    // "Class Data Sharing=auto": after the class path and the VM parameters,
+    // looks for the archive of this user, executable and runtime, and hands it to the VM;
+    // anything in the way gives a trace line and a start as without it.
+    void PlanClassDataSharing(const WideString& classPath);
+    // The options for the archive at `archive` (a path the VM can read): HotSpot of Java 19 and
+    // later makes and renews it itself; Java 13 to 18 makes it at exit when it is missing and maps
+    // it otherwise; older runtimes, and VM parameters with sharing options of their own, get none.
+    // Only a process that mayWrite is given options that write the archive.
+    void AddClassDataSharingOptions(const WideString& archive, ArchiveState state, bool mayWrite);
     // Before any window: the DPI awareness the runtime's own launcher declares (per monitor for
     // Java 9 and later, system for Java 8), where a user-interface library is loaded or needed.
     void ApplyDpiAwareness();
@@ -193,6 +203,7 @@ public:
     WideString systemPath;
     WideString extraArguments;
     WideString splashImage;  // the last "-splash:" of the VM parameters
+    UniqueHandle classDataWriter;   // held while this process may write the archive
     bool headless = false;
     WideString pairProduct;
     bool waitForPair = false;

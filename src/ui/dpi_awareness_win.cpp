@@ -2,6 +2,8 @@
 // one its own java.exe declares, set once the runtime is known and before any window exists.
 // Java 9 and later scale their windows per monitor (per-monitor v2, else per-monitor, else
 // system, by what the system offers); Java 8 expects system awareness.
+#include "ui/dpi_awareness_win.h"
+
 #include <windows.h>
 
 #include "launch/launcher.h"
@@ -9,11 +11,10 @@
 #include "runtime/runtime_paths.h"
 #include "support/paths.h"
 #include "support/trace.h"
-#include "ui/dpi_awareness_win.h"
 
 namespace {
-// The awareness contexts of Windows 10 (per-monitor v2 since 1703) and PROCESS_PER_MONITOR_DPI_AWARE
-// of Windows 8.1, which the headers for Windows 7 do not declare.
+// The awareness contexts of Windows 10 (per-monitor v2 since 1703) and
+// PROCESS_PER_MONITOR_DPI_AWARE of Windows 8.1, which the headers for Windows 7 do not declare.
 const auto kPerMonitorV2Context = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4));
 const auto kPerMonitorContext = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-3));
 const auto kSystemAwareContext = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
@@ -27,8 +28,9 @@ bool ScalesPerMonitor(const JavaVersion& version, const WideString& vmLibraryPat
 
 template <typename Function>
 Function Find(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
 }
 
 // The newest per-monitor awareness the system knows, as java.exe's manifest asks for it
@@ -47,14 +49,14 @@ using SetThreadAwarenessFunction = HANDLE(WINAPI*)(HANDLE);
 
 ThreadSystemDpiAwareness::ThreadSystemDpiAwareness() {
     if (auto set = Find<SetThreadAwarenessFunction>(GetModuleHandleW(L"user32.dll"),
-                                          "SetThreadDpiAwarenessContext"))
+                                                    "SetThreadDpiAwarenessContext"))
         previous = set(kSystemAwareContext);
 }
 
 ThreadSystemDpiAwareness::~ThreadSystemDpiAwareness() {
     if (!previous) return;
     if (auto set = Find<SetThreadAwarenessFunction>(GetModuleHandleW(L"user32.dll"),
-                                          "SetThreadDpiAwarenessContext"))
+                                                    "SetThreadDpiAwarenessContext"))
         set(previous);
 }
 
@@ -75,7 +77,8 @@ void Launcher::ApplyDpiAwareness() {
             Trace(u"DPI awareness: per monitor, as Java 9 and later declare it");
             return;
         }
-        Trace(u"DPI awareness: per monitor refused (error %d)", {static_cast<int32_t>(GetLastError())});
+        Trace(u"DPI awareness: per monitor refused (error %d)",
+              {static_cast<int32_t>(GetLastError())});
     }
     using SetAware = BOOL(WINAPI*)();
     const auto set = Find<SetAware>(user32, "SetProcessDPIAware");

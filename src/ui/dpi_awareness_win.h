@@ -6,12 +6,12 @@
 // before): the launcher's own dialog and message box stay sharp, and the process's awareness
 // stays unset for the runtime's.
 class ThreadSystemDpiAwareness {
-public:
+  public:
     ThreadSystemDpiAwareness();
     ~ThreadSystemDpiAwareness();
     ThreadSystemDpiAwareness(const ThreadSystemDpiAwareness&) = delete;
     ThreadSystemDpiAwareness& operator=(const ThreadSystemDpiAwareness&) = delete;
 
-private:
+  private:
     HANDLE previous = nullptr;
 };

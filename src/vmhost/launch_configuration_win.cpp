@@ -153,6 +153,8 @@ bool Launcher::AssembleLaunchConfiguration() {
     AddVmParameterOptions(value, folderForVm, pathForVm);
     // The splash-screen library opens its image in the ANSI code page, as the VM reads options.
     if (!splashImage.IsEmpty()) splashImage = NarrowSafePath(splashImage);
+    ini.GetString(kJavaRuntimeEnvironment, u"Class Data Sharing", value);
+    if (EqualsNoCase(value, u"auto")) PlanClassDataSharing(classPath);
 
     ini.GetString(kApplication, u"Output File", outputFile);
     if (!outputFile.IsEmpty()) ExpandEnvironment(outputFile);

@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import App, long_folder, windows_path, windows_tool
+from conftest import PREFIX, App, end_processes_in, long_folder, runtime_at, windows_path, windows_tool
 
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 ECHO = b"stderr: echo\r\n"
@@ -314,3 +314,85 @@ def test_splash_screen(app, case):
         assert record.index(f"splash: {splash[-1]}") < record.index(next(
             line for line in record if line.startswith("create: ")))
     assert not [option for option in options(app) if option.startswith("-splash")]
+
+
+# Each case: the runtime's version, the VM parameters, the class path ({folder}: the executable's),
+# whether the runtime has HotSpot's base archive, the archive there before (None: none), and the
+# options the launcher adds after the VM parameters ({archive}: the archive's path).
+SHARING = {
+    "Java 25 makes and renews its own": ("25.0.1", "", "\\app.jar", True, None,
+                                         ["-XX:+AutoCreateSharedArchive",
+                                          "-XX:SharedArchiveFile={archive}", "-Xlog:cds*=off"]),
+    "Java 17 makes it at exit": ("17.0.9", "", "\\app.jar", True, None,
+                                 ["-XX:ArchiveClassesAtExit={archive}", "-Xlog:cds*=off"]),
+    "Java 17 maps the one there": ("17.0.9", "", "\\app.jar", True, b"\xa8\xab\x0b\xf0archive",
+                                   ["-XX:SharedArchiveFile={archive}", "-Xlog:cds*=off"]),
+    "a broken one is made anew": ("17.0.9", "", "\\app.jar", True, b"torn",
+                                  ["-XX:ArchiveClassesAtExit={archive}", "-Xlog:cds*=off"]),
+    "an -Xlog of cds keeps its output": ("17.0.9", "-Xlog:cds", "\\app.jar", True, None,
+                                         ["-Xlog:cds", "-XX:ArchiveClassesAtExit={archive}"]),
+    "Java 11 has none": ("11.0.2", "", "\\app.jar", True, None, []),
+    "the user's own -Xshare:off": ("25.0.1", "-Xshare:off", "\\app.jar", True, None, ["-Xshare:off"]),
+    "a folder on the class path": ("25.0.1", "", "\\app.jar;\\classes", True, None, []),
+    "no base archive (another VM)": ("25.0.1", "", "\\app.jar", False, None, []),
+}
+
+
+def sharing(app: App, version: str, base: bool = True, main_class: str = "test.Echo",
+            parameters: str = "", class_path: str = "\\app.jar"):
+    """An INI with "Class Data Sharing=auto" on a copy of the test runtime of this version, with
+    HotSpot's base archive beside its VM library or not."""
+    home = runtime_at(app.folder.parent / "runtime", app.runtime("client"), version=version)
+    if base:
+        touch(home / "bin" / "client" / "classes.jsa")
+    touch(app.folder / "app.jar", app.folder / "classes" / "A.class")
+    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\nJRE Path={windows_path(home)}\n"
+                  f"Class Data Sharing=AUTO\nVirtual Machine Parameters={parameters}\n"
+                  f"[Class Path]\nClass Path={class_path}\n")
+
+
+@pytest.mark.parametrize("case", list(SHARING))
+def test_class_data_sharing(app, case):
+    version, parameters, class_path, base, before, added = SHARING[case]
+    sharing(app, version, base, parameters=parameters, class_path=class_path)
+
+    def added_options() -> tuple[list[str], str]:
+        app.record_file.unlink(missing_ok=True)
+        result = app.run()
+        assert (result.returncode, result.stderr) == (0, ECHO)
+        given = options(app)[1:]  # after the class path
+        named = [o.split("=", 1)[1] for o in given if "Archive" in o and "=" in o]
+        return given, (named or [""])[0]
+
+    given, archive = added_options()
+    if archive:  # in the user's local application data, one file per runtime
+        assert re.fullmatch(rf".*\\AppData\\Local\\{app.exe.stem}\\Class Data\\\d+-[0-9a-f]{{16}}\.jsa",
+                            archive)
+    if before is not None:  # as the VM would have left it after the first start
+        local_path(archive).write_bytes(before)
+        given, archive = added_options()
+    assert given == [option.format(archive=archive) for option in added]
+    if before == b"torn":
+        assert not local_path(archive).exists()
+
+
+def local_path(path: str) -> Path:
+    """A Windows path as this test reads it: itself on Windows; here in the prefix's drive C:."""
+    return Path(path) if os.name == "nt" else PREFIX / "drive_c" / path[3:].replace("\\", "/")
+
+
+def test_one_instance_at_a_time_may_write_the_archive(tmp_path, app):
+    # Another instance of Java 19 and later gets no archive while the first may renew it: mapping
+    # it would make that write fail.
+    sharing(app, "25.0.1", main_class="test.Single", parameters="-Dtest.wait.ms=%QZ_TEST_WAIT%")
+    first = app.start(env={"QZ_TEST_WAIT": "60000"})
+    try:
+        app.wait_for_record("main-args")
+        assert any("-XX:+AutoCreateSharedArchive" == option for option in options(app))
+        app.record_file.unlink()
+        result = app.run(env={"QZ_TEST_WAIT": "0", "QZ_TRACE": "1"})
+        assert result.returncode == 0 and b"is being made by another instance" in result.stderr
+        assert not [option for option in options(app) if "Archive" in option]
+    finally:
+        first.kill()
+        end_processes_in(tmp_path)

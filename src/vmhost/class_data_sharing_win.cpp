@@ -1,0 +1,116 @@
+#include <windows.h>
+
+#include "config/configuration_paths.h"
+#include "launch/launcher.h"
+#include "runtime/registry_search.h"
+#include "runtime/runtime_paths.h"
+#include "support/environment.h"
+#include "support/handles_win.h"
+#include "support/paths.h"
+#include "support/string_list.h"
+#include "support/trace.h"
+#include "support/wide_win.h"
+#include "vmhost/class_data_sharing.h"
+
+namespace {
+uint64_t WriteTime(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+// Every entry of the class path a jar (or missing), and the latest write time among them; false,
+// with the folder, when one is a folder: the VM refuses to archive from one and ends the process.
+bool JarsOnly(const WideString& classPath, uint64_t& newest, WideString& folder) {
+    StringList entries;
+    SplitList(classPath, u";", entries);
+    for (const WideString& entry : entries) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (entry.IsEmpty() ||
+            !GetFileAttributesExW(W(SearchablePath(entry)), GetFileExInfoStandard, &data))
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folder = entry;
+            return false;
+        }
+        if (WriteTime(data) > newest) newest = WriteTime(data);
+    }
+    return true;
+}
+
+// Older than a jar of the class path, the VM would refuse the archive: it counts as missing.
+ArchiveState InspectArchive(const WideString& path, uint64_t newestJar) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data) || WriteTime(data) < newestJar)
+        return ArchiveState::Missing;
+    UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unsigned char header[4] = {};
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), header, sizeof header, &read, nullptr))
+        return ArchiveState::Broken;
+    return read == 0 ? ArchiveState::Broken : ArchiveStateOf(header, read);
+}
+}  // namespace
+
+void Launcher::PlanClassDataSharing(const WideString& classPath) {
+    uint64_t newestJar = 0;
+    WideString folderEntry;
+    if (!JarsOnly(classPath, newestJar, folderEntry)) {
+        Trace(
+            u"class data sharing: off, class path entry %s is a folder (the VM archives jars only)",
+            {folderEntry});
+        return;
+    }
+    // HotSpot keeps its own archive of the runtime's classes beside the VM library; without it
+    // (another VM, a runtime made without one) there is nothing to add the application's to.
+    const WideString baseArchive = StripComponents(runtimeLibraryPath, 1) + u"\\classes.jsa";
+    if (!FileExists(baseArchive)) {
+        Trace(u"class data sharing: off, no %s (not HotSpot, or a runtime without one)",
+              {baseArchive});
+        return;
+    }
+    if (runtimeVersion.major == 0)
+        ReadReleaseVersion(RuntimeHome(runtimeLibraryPath), runtimeVersion);
+    WideString local;
+    WideString modulePath;
+    if (!ReadEnvironmentVariable(u"LOCALAPPDATA", local) || !IsFullyQualifiedPath(local) ||
+        !GetModulePath(modulePath)) {
+        Trace(u"class data sharing: off, LOCALAPPDATA is no full path");
+        return;
+    }
+    const WideString folder =
+        WithTrailingSeparator(local) + BaseNameOf(modulePath) + u"\\Class Data";
+    const WideString name = ClassDataArchiveName(runtimeLibraryPath, runtimeVersion);
+    const WideString archive = folder + u"\\" + name;
+    if (const uint32_t error = CreateParentFolders(archive)) {
+        Trace(u"class data sharing: off, %s cannot be made (error %d)",
+              {folder, static_cast<int32_t>(error)});
+        return;
+    }
+    // One process at a time may write the archive: the one holding this mutex, to its end.
+    classDataWriter.reset(CreateMutexW(
+        nullptr, FALSE, W(u"Local\\Quorvane class data " + BaseNameOf(modulePath) + u" " + name)));
+    const DWORD wait =
+        classDataWriter ? WaitForSingleObject(classDataWriter.get(), 0) : WAIT_FAILED;
+    const bool mayWrite = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    if (mayWrite) {
+        // The VM ends the process when it cannot write the archive at exit.
+        const UniqueFile probe(
+            CreateFileW(W(folder + u"\\write-check.tmp"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!probe) {
+            Trace(u"class data sharing: off, %s cannot be written (error %d)",
+                  {folder, static_cast<int32_t>(GetLastError())});
+            return;
+        }
+    }
+    ArchiveState state = InspectArchive(archive, newestJar);
+    if (state == ArchiveState::Broken && mayWrite) {
+        // The VM would neither use nor replace it. It makes its archives read-only.
+        SetFileAttributesW(W(archive), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(W(archive));
+        Trace(u"class data sharing: %s was no archive: removed", {archive});
+        state = ArchiveState::Missing;
+    }
+    AddClassDataSharingOptions(NarrowSafePath(folder) + u"\\" + name, state, mayWrite);
+}
