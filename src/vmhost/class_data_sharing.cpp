@@ -73,6 +73,12 @@ void Launcher::AddClassDataSharingOptions(const WideString& archive, ArchiveStat
               {release});
         return;
     }
+    if (state == ArchiveState::Broken && mayWrite) {
+        // Such as a write cut short: the VM would neither use nor replace it.
+        RemoveArchiveFile(archive);
+        Trace(u"class data sharing: %s was no archive: removed", {archive});
+        state = ArchiveState::Missing;
+    }
     const char16_t* plan = nullptr;
     WideString option;
     if (release >= 19 && mayWrite) {

@@ -25,3 +25,7 @@ int32_t FeatureRelease(const JavaVersion& version);
 // The archive's file name: the release and a hash of the VM library's path (without regard to
 // case) and version, so that two runtimes, or one runtime updated, never share an archive.
 WideString ClassDataArchiveName(const WideString& vmLibraryPath, const JavaVersion& version);
+
+// Removes an archive file, read-only as the VM leaves it; failures are left to the VM to report.
+// (class_data_sharing_win.cpp / _native.cpp)
+void RemoveArchiveFile(const WideString& path);

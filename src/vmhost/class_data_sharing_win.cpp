@@ -52,6 +52,11 @@ ArchiveState InspectArchive(const WideString& path, uint64_t newestJar) {
 }
 }  // namespace
 
+void RemoveArchiveFile(const WideString& path) {
+    SetFileAttributesW(W(path), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(W(path));
+}
+
 void Launcher::PlanClassDataSharing(const WideString& classPath) {
     uint64_t newestJar = 0;
     WideString folderEntry;
@@ -104,13 +109,6 @@ void Launcher::PlanClassDataSharing(const WideString& classPath) {
             return;
         }
     }
-    ArchiveState state = InspectArchive(archive, newestJar);
-    if (state == ArchiveState::Broken && mayWrite) {
-        // The VM would neither use nor replace it. It makes its archives read-only.
-        SetFileAttributesW(W(archive), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(W(archive));
-        Trace(u"class data sharing: %s was no archive: removed", {archive});
-        state = ArchiveState::Missing;
-    }
-    AddClassDataSharingOptions(NarrowSafePath(folder) + u"\\" + name, state, mayWrite);
+    AddClassDataSharingOptions(NarrowSafePath(folder) + u"\\" + name,
+                               InspectArchive(archive, newestJar), mayWrite);
 }

@@ -263,6 +263,21 @@ void ShowSplash(Launcher& launcher, std::string_view image) {
     launcher.ShowSplashScreen();
 }
 
+// Class data sharing as the launcher sets it up for this VM, with the classes from a jar (the VM
+// archives jars only) and the archive beside the work folder, so that it outlives a row.
+void ShareClassData(Launcher& launcher) {
+    const std::string archive = std::string(std::getenv("QZ_TEST_WORK")) + ".jsa";
+    launcher.vmOptions.Append("-Djava.class.path=" QZ_TEST_JAR);
+    launcher.runtimeVersion.major = std::atoi(std::getenv("QZ_TEST_JAVA"));
+    unsigned char header[4] = {};
+    std::ifstream(archive, std::ios::binary).read(reinterpret_cast<char*>(header), sizeof header);
+    const bool found = std::ifstream(archive).good();
+    launcher.AddClassDataSharingOptions(DecodeUtf8(archive),
+                                        found ? ArchiveStateOf(header, sizeof header)
+                                              : ArchiveState::Missing,
+                                        true);
+}
+
 struct ChildRow {
     const char* behaviour;
     void (*setUp)(Launcher& launcher);
@@ -317,6 +332,28 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
         {"an image the library cannot read starts the program without one",
          [](Launcher& l) { ShowSplash(l, "not an image"); }, testing::ExitedWithCode(0),
          "splash=null\nrun 0, destroy 0"},
+        // The archive of a first start is the VM's own (the launcher finds its header usable) and
+        // the next start takes the program's class from it; a corrupt one gives a quiet start
+        // (the launcher removes it, and the VM's start is as without one).
+        {"class data: a first start makes the archive",
+         [](Launcher& l) {
+             std::remove((std::string(std::getenv("QZ_TEST_WORK")) + ".jsa").c_str());
+             ShareClassData(l);
+         },
+         testing::ExitedWithCode(0), "^home=null\nheap=[0-9]+M\nerr line\nout line\nrun 0, destroy 0"},
+        {"class data: the next start maps it",
+         [](Launcher& l) {
+             ShareClassData(l);
+             l.vmOptions.Append("-Xlog:class+load");
+         },
+         testing::ExitedWithCode(0), "jnitest.Probe source: shared objects file \\(top\\)"},
+        {"class data: a corrupt archive gives a start without it",
+         [](Launcher& l) {
+             std::ofstream(std::string(std::getenv("QZ_TEST_WORK")) + ".jsa", std::ios::binary)
+                 << std::string(4096, '\0');  // a write cut short: the header comes last
+             ShareClassData(l);
+         },
+         testing::ExitedWithCode(0), "^home=null\nheap=[0-9]+M\nerr line\nout line\nrun 0, destroy 0"},
         {"streams reach their files, truncated or appended as each is set",
          [](Launcher& l) {
              l.outputFile = u"out.log";
