@@ -69,9 +69,9 @@ std::string Escape(const std::wstring& text) {
     return out;
 }
 
-std::string Dotted(std::string name) {
-    std::replace(name.begin(), name.end(), '/', '.');
-    return name;
+std::string Replaced(std::string text, char from, char to) {
+    std::replace(text.begin(), text.end(), from, to);
+    return text;
 }
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -297,7 +297,7 @@ void WriteStream(Object* stream, const std::string& bytes) {
 }
 
 std::string TraceText(const Object* throwable) {
-    return Dotted(throwable->cls->name) + ": " + Utf8(throwable->text) + "\r\n";
+    return Replaced(throwable->cls->name, '/', '.') + ": " + Utf8(throwable->text) + "\r\n";
 }
 
 // What HotSpot's uncaught-exception handling prints: the trace on the current System.err.
@@ -459,8 +459,7 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
     Record("lookup: LauncherHelper " + name);
     if (args[1].value.i != 1) Fatal("checkAndLoadMain mode " + std::to_string(args[1].value.i));
     Object* stream = args[0].value.z ? vm.err : vm.out;
-    std::string dotted = Dotted(name), internal = name;
-    std::replace(internal.begin(), internal.end(), '.', '/');
+    std::string dotted = Replaced(name, '/', '.'), internal = Replaced(name, '.', '/');
     Object* cls = internal.empty() || internal[0] == '[' ? nullptr : Loaded(internal);
     if (!cls) {
         WriteStream(stream, "Error: Could not find or load main class " + dotted + "\r\n" +
