@@ -815,7 +815,7 @@ JNINativeInterface_ MakeJniTable() {
 // ---------------------------------------------------------------------------------------------
 // The invocation interface
 
-JavaVM_ javaVm;
+[[maybe_unused]] JavaVM_ javaVm;  // the VM: only creation hands it out
 
 // The launcher has one JavaVM, the one creation gave, and attaches its threads without arguments.
 jint JNICALL JniDestroyJavaVM(JavaVM*) {
@@ -871,7 +871,7 @@ const JNIInvokeInterface_ invokeTable = MakeInvokeTable();
 // Creating the VM
 
 // What HotSpot takes as a VM option; anything else fails creation unless ignoreUnrecognized.
-bool IsRecognizedOption(const std::string& option) {
+[[maybe_unused]] bool IsRecognizedOption(const std::string& option) {
     for (const char* prefix : {"-D", "-X", "-verbose", "-ea", "-da", "-esa", "-dsa", "-enable",
                                "-disable", "-javaagent:", "-agentlib:", "-agentpath:", "--"}) {
         if (StartsWith(option, prefix)) return true;
@@ -879,7 +879,7 @@ bool IsRecognizedOption(const std::string& option) {
     return option == "exit" || option == "abort" || option == "vfprintf";
 }
 
-void RecordCreation(const JavaVMInitArgs* init) {
+[[maybe_unused]] void RecordCreation(const JavaVMInitArgs* init) {
     // Without a record, the options (a class path may run to megabytes) are not converted at all.
     if (RecordPath().empty()) return;
     char version[16];
@@ -906,7 +906,47 @@ void RecordCreation(const JavaVMInitArgs* init) {
     }
 }
 
-[[maybe_unused]] jint CreateVm(const JavaVMInitArgs* init, JavaVM** pvm, void** penv) {
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Exports
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // Unloaded while the process goes on (FreeLibrary), as opposed to the process ending.
+    if (reason == DLL_PROCESS_DETACH && !reserved) Record("unloaded");
+    if (reason == DLL_PROCESS_ATTACH) {
+        // The launcher loads the runtime on its first thread; creation compares against it.
+        primaryThread = GetCurrentThreadId();
+        std::wstring path(32768, L'\0');
+        path.resize(GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size())));
+        Record("library: " + Utf8(path));
+    }
+    return TRUE;
+}
+
+// The JDK 1.1 block, the only one the launcher hands over, answers with the default Java thread
+// stack size, as HotSpot does; like HotSpot it still reports the version as unsupported.
+extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
+    struct Jdk11InitArgs {
+        jint version;
+        char** properties;
+        jint checkSource;
+        jint nativeStackSize;
+        jint javaStackSize;
+    };
+    auto* block = static_cast<Jdk11InitArgs*>(args);
+    if (!block || block->version != 0x00010001) {
+        Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
+    }
+    block->javaStackSize = static_cast<jint>(EnvNumber(L"QZ_TEST_STACK_SIZE", 1048576));
+    block->version = 0x00010002;
+    return JNI_ERR;
+}
+
+#ifndef QZ_TEST_NO_CREATE
+extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
+    if (!pvm || !penv || !args) Fatal("JNI_CreateJavaVM called without arguments");
+    const auto* init = static_cast<const JavaVMInitArgs*>(args);
     RecordCreation(init);
     // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;
@@ -954,49 +994,6 @@ void RecordCreation(const JavaVMInitArgs* init) {
     *pvm = &javaVm;
     *penv = static_cast<JNIEnv*>(Attach("main"));
     return JNI_OK;
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Exports
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    // Unloaded while the process goes on (FreeLibrary), as opposed to the process ending.
-    if (reason == DLL_PROCESS_DETACH && !reserved) Record("unloaded");
-    if (reason == DLL_PROCESS_ATTACH) {
-        // The launcher loads the runtime on its first thread; creation compares against it.
-        primaryThread = GetCurrentThreadId();
-        std::wstring path(32768, L'\0');
-        path.resize(GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size())));
-        Record("library: " + Utf8(path));
-    }
-    return TRUE;
-}
-
-// The JDK 1.1 block, the only one the launcher hands over, answers with the default Java thread
-// stack size, as HotSpot does; like HotSpot it still reports the version as unsupported.
-extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
-    struct Jdk11InitArgs {
-        jint version;
-        char** properties;
-        jint checkSource;
-        jint nativeStackSize;
-        jint javaStackSize;
-    };
-    auto* block = static_cast<Jdk11InitArgs*>(args);
-    if (!block || block->version != 0x00010001) {
-        Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
-    }
-    block->javaStackSize = static_cast<jint>(EnvNumber(L"QZ_TEST_STACK_SIZE", 1048576));
-    block->version = 0x00010002;
-    return JNI_ERR;
-}
-
-#ifndef QZ_TEST_NO_CREATE
-extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
-    if (!pvm || !penv || !args) Fatal("JNI_CreateJavaVM called without arguments");
-    return CreateVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
 }
 #endif
 
