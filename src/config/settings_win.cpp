@@ -52,7 +52,10 @@ bool Launcher::ReadSettings() {
     minimumVersion = MinimumVersionSetting(read(kJavaRuntimeEnvironment, u"Minimum Version"));
     maximumVersion = MaximumVersionSetting(read(kJavaRuntimeEnvironment, u"Maximum Version"));
     serviceMode = EqualsExact(read(kApplication, u"Application Type"), u"service");
-    if (serviceMode) omitServiceName = !read(kApplication, u"Omit Service Name").IsEmpty();
+    if (serviceMode) {
+        ReportErrorsAsService();
+        omitServiceName = !read(kApplication, u"Omit Service Name").IsEmpty();
+    }
     // A service never runs as a single instance.
     singleInstance = !serviceMode && EqualsExact(read(kApplication, u"Single Instance"), u"yes");
     SplitList(read(kJavaRuntimeEnvironment, u"Preferred versions"), u";", preferredVersions);

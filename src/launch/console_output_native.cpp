@@ -11,7 +11,7 @@ void WriteStandardOutput(std::u16string_view text) {
 // The native build has no windowless form: every error line is printed at once.
 void WriteErrorLine(std::u16string_view line) { WriteStandardOutput(line); }
 void ShowGatheredErrors() {}
-void KeepErrorsOffScreen() {}
+void ReportErrorsAsService() {}
 void CaptureErrorStreamUntilMain() {}
 void EndErrorStreamCapture() {}
 void ReportExitBeforeMain(std::u16string_view) {}

@@ -113,11 +113,18 @@ public:
     // expanded; the last "-Xss" sets runThreadStackSize.
     void AddVmParameters(const WideString& text, StringList& options);
     // The tokens of AddVmParameters with environment variables expanded, appended to vmOptions;
-    // an option that is empty is left out.
+    // an option that is empty is left out. "-splash:<image>" is the launcher's own and sets
+    // splashImage instead; "-Djava.awt.headless=" sets headless as the VM will read it.
     // %QZ_EXE_DIR% and %QZ_EXE_PATH% become folderForVm and pathForVm, the executable's paths in
     // a form the ANSI code page can spell.
     void AddVmParameterOptions(const WideString& text, const WideString& folderForVm,
                                const WideString& pathForVm);
+    // Before any window: the DPI awareness the runtime's own launcher declares (per monitor for
+    // Java 9 and later, system for Java 8), where a user-interface library is loaded or needed.
+    void ApplyDpiAwareness();
+    // Before the VM is created: the "-splash:" image through the runtime's splash-screen library.
+    // Anything missing (library, image, display) gives a trace line and no splash, never a failure.
+    void ShowSplashScreen();
     // On the run thread after VM creation: System.out and System.err into the configured files
     // (date patterns filled in). A failure leaves the console and is described by the VM.
     bool RedirectStandardStreams();
@@ -185,6 +192,8 @@ public:
     bool appendError = false;
     WideString systemPath;
     WideString extraArguments;
+    WideString splashImage;  // the last "-splash:" of the VM parameters
+    bool headless = false;
     WideString pairProduct;
     bool waitForPair = false;
     bool failureCheck = false;

@@ -107,6 +107,8 @@ int32_t Launcher::Run() {
     }
     // Without a class path the VM still starts: the program may come from the runtime itself.
     AssembleLaunchConfiguration();
+    ApplyDpiAwareness();
+    ShowSplashScreen();
     if (StartRunThread() == 0) {
         Trace(u"exit code 0: main returned and its thread left the VM");
         return 0;

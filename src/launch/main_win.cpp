@@ -18,7 +18,6 @@ int main() {
     SetThreadLocale(GetSystemDefaultLCID());
     int exitCode = -1;
     const bool initialized = launcher.Initialize();
-    if (initialized && launcher.serviceMode) KeepErrorsOffScreen();
     if (!initialized) {
         Trace(u"exit code -1: the launch ended during start-up (see above)");
     } else {

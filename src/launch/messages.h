@@ -83,8 +83,11 @@ void WriteStandardOutput(std::u16string_view text);
 // (error_output_win.cpp / console_output_native.cpp)
 void WriteErrorLine(std::u16string_view line);
 void ShowGatheredErrors();
-// Service mode: never a message box.
-void KeepErrorsOffScreen();
+// The windowless twin, told by the image's own subsystem.
+bool IsWindowless();
+// Service mode, from the moment the settings say so: never a message box, and each error line
+// also to the event log.
+void ReportErrorsAsService();
 // Windowless, without a standard error to write to: until main starts, what the VM writes there
 // (the JDK's launcher helper reports a missing main class so, then ends the VM) is kept and shown
 // with the error lines. Before the VM is created; ended, its text dropped, when main starts.

@@ -30,6 +30,11 @@ struct ServiceHandleTraits {
     static Value Empty() { return nullptr; }
     static void Close(Value value) { CloseServiceHandle(value); }
 };
+struct EventSourceTraits {
+    using Value = HANDLE;
+    static Value Empty() { return nullptr; }
+    static void Close(Value value) { DeregisterEventSource(value); }
+};
 
 // CreateFileW: empty is INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueResource<FileHandleTraits>;
@@ -37,3 +42,4 @@ using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueKey = UniqueResource<RegistryKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueServiceHandle = UniqueResource<ServiceHandleTraits>;
+using UniqueEventSource = UniqueResource<EventSourceTraits>;

@@ -1,7 +1,8 @@
 // Libraries an ordinary launch does not need are loaded on the first call into them, not at
 // start-up: the user-interface libraries (user32, gdi32, comctl32, shell32, ole32), which only
 // the missing-runtime dialog, its link, single instance and the windowless executables' message
-// box use, and advapi32, which only the registry search and service mode use. Loading USER32
+// box use, and advapi32, which only the registry search and service mode (its control and its
+// event log) use. Loading USER32
 // alone costs an ordinary launch more than all of the launcher's own work.
 //
 // How: calls into a DLL go through its import slot "__imp_<name>" (32-bit: "__imp__<name>@<bytes>").
@@ -90,11 +91,14 @@ struct ArgumentBytes<Result WINAPI(Arguments...)> {
     }                                                                                            \
     decltype(&::name) slot_##name = &FirstCall<Import_##name, decltype(::name)>::Call;
 
+QZ_ON_FIRST_CALL(kAdvapi32, DeregisterEventSource, 4)
 QZ_ON_FIRST_CALL(kAdvapi32, RegCloseKey, 4)
 QZ_ON_FIRST_CALL(kAdvapi32, RegEnumKeyExW, 32)
 QZ_ON_FIRST_CALL(kAdvapi32, RegOpenKeyExW, 20)
 QZ_ON_FIRST_CALL(kAdvapi32, RegQueryValueExW, 24)
+QZ_ON_FIRST_CALL(kAdvapi32, RegisterEventSourceW, 8)
 QZ_ON_FIRST_CALL(kAdvapi32, RegisterServiceCtrlHandlerW, 8)
+QZ_ON_FIRST_CALL(kAdvapi32, ReportEventW, 36)
 QZ_ON_FIRST_CALL(kAdvapi32, SetServiceStatus, 8)
 QZ_ON_FIRST_CALL(kAdvapi32, StartServiceCtrlDispatcherW, 4)
 

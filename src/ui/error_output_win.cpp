@@ -3,10 +3,11 @@
 #include "config/configuration_paths.h"
 #include "launch/messages.h"
 #include "support/growing_read.h"
+#include "support/handles_win.h"
 #include "support/window_station_win.h"
 #include "support/wide_win.h"
+#include "ui/dpi_awareness_win.h"
 
-namespace {
 // The same sources build the console and the windowless executables; the image's own subsystem
 // tells which one this is.
 bool IsWindowless() {
@@ -19,10 +20,11 @@ bool IsWindowless() {
     return windowless;
 }
 
+namespace {
 // Lines come from the main thread, the run thread and the VM's exit hook.
 SRWLOCK lock = SRWLOCK_INIT;
 WideString* gathered = nullptr;
-bool offScreen = false;
+bool offScreen = false;  // service mode
 // The read end of the pipe that stands in for a missing standard error until main starts.
 HANDLE capturedErrors = nullptr;
 
@@ -44,6 +46,19 @@ WideString ExecutableBaseName() {
     return BaseNameOf(path);
 }
 
+// Service mode: the line also goes to the Application event log as an error, from the source
+// named after the executable. Message 1 of the executables' message table is the text itself, so
+// Event Viewer shows it as written once the source is registered. The caller holds the lock.
+void ReportToEventLogLocked(std::u16string_view line) {
+    static const UniqueEventSource source(RegisterEventSourceW(nullptr, W(ExecutableBaseName())));
+    if (!source) return;
+    while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r' || line.back() == u' '))
+        line.remove_suffix(1);
+    const WideString text(line);
+    const wchar_t* strings[] = {W(text)};
+    ReportEventW(source.get(), EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 1, 0, strings, nullptr);
+}
+
 // One box with every line; false when it could not be shown (0 on Windows, and some
 // implementations answer -1 when there is no display at all).
 bool ShowBox(const WideString& lines) {
@@ -51,6 +66,7 @@ bool ShowBox(const WideString& lines) {
     WideString text = lines;
     while (!text.IsEmpty() && text[text.Length() - 1] == u'\n') text = text.Left(text.Length() - 1);
     const WideString title = ExecutableBaseName();
+    const ThreadSystemDpiAwareness sharp;
     return MessageBoxW(nullptr, W(text), W(title),
                        MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TASKMODAL) > 0;
 }
@@ -115,11 +131,12 @@ void ReportExitBeforeMain(std::u16string_view fallbackLine) {
 }
 
 void WriteErrorLine(std::u16string_view line) {
+    Locked guard;
+    if (offScreen) ReportToEventLogLocked(line);
     if (!IsWindowless()) {
         WriteStandardOutput(line);
         return;
     }
-    Locked guard;
     if (!gathered) gathered = new WideString;  // lives to the end of the process
     gathered->Append(line);
 }
@@ -137,7 +154,7 @@ void ShowGatheredErrors() {
     if (!ShowBox(lines)) WriteStandardOutput(lines);
 }
 
-void KeepErrorsOffScreen() {
+void ReportErrorsAsService() {
     Locked guard;
     offScreen = true;
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "launch/messages.h"
+#include "ui/dpi_awareness_win.h"
 #include "ui/missing_runtime_rules.h"
 #include "runtime/vm_library_lookup.h"
 #include "support/wide_win.h"
@@ -51,6 +52,7 @@ int32_t MissingRuntimeDialog::Show() {
     // The tooltip class of the common controls, for the link.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+    const ThreadSystemDpiAwareness sharp;
     opening = this;
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr),
                                            MAKEINTRESOURCEW(kDialogResource), GetActiveWindow(),

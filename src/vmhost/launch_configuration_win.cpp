@@ -151,6 +151,8 @@ bool Launcher::AssembleLaunchConfiguration() {
         pathForVm = NarrowSafePath(pathForVm);
     }
     AddVmParameterOptions(value, folderForVm, pathForVm);
+    // The splash-screen library opens its image in the ANSI code page, as the VM reads options.
+    if (!splashImage.IsEmpty()) splashImage = NarrowSafePath(splashImage);
 
     ini.GetString(kApplication, u"Output File", outputFile);
     if (!outputFile.IsEmpty()) ExpandEnvironment(outputFile);

@@ -176,6 +176,14 @@ void Launcher::AddVmParameterOptions(const WideString& text, const WideString& f
         ExpandEnvironment(option);
         // The VM refuses an empty option (a parameter text that begins with a blank, or "").
         if (option.IsEmpty()) continue;
+        const std::u16string_view given(option);
+        // The VM would refuse it: the java command takes it out for its splash screen, as here.
+        if (given.substr(0, 8) == u"-splash:") {
+            splashImage = option.Mid(8);
+            continue;
+        }
+        // As the toolkit reads it: "true" is headless, any other value is not.
+        if (given.substr(0, 20) == u"-Djava.awt.headless=") headless = given.substr(20) == u"true";
         if (!vmOptions.Append(ToNarrow(option))) FatalOutOfMemory();
     }
 }

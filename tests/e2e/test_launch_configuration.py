@@ -3,6 +3,7 @@ and "Path", the redirected standard streams and the "Cmd" arguments."""
 
 import fnmatch
 import os
+import re
 import time
 from pathlib import Path
 
@@ -271,3 +272,45 @@ def short_name(path: Path) -> str:
     listing = windows_tool("cmd", "/c", "dir", "/x", windows_path(path.parent)).stdout.decode()
     [line] = [line for line in listing.splitlines() if line.endswith(" " + path.name)]
     return line[:-len(path.name) - 1].split()[-1]
+
+
+# Each case: the VM parameters after a -splash: of the image, the runtime, the image's file under
+# the executable's folder (None: none made), the splash library's calls in order ({image}: the path
+# it was handed) and the trace line that says why.
+SPLASHES = {
+    "shown before the VM starts": ("-Dx=1", "full", "splash.png",
+                                   ["init", "scaled-name (null) {image}", "load {image}",
+                                    "names {image} (null)"], "shown"),
+    "an image that cannot be read": ("", "full", None,
+                                     ["init", "scaled-name (null) {image}",
+                                      "load {image} (cannot be opened)"], "the image cannot be read"),
+    "a folder outside the ANSI code page": ("", "full", "образ\\splash.png",
+                                            ["init", "scaled-name (null) {image}", "load {image}",
+                                             "names {image} (null)"], "shown"),
+    "a headless VM": ("-Djava.awt.headless=true", "full", "splash.png", [],
+                      "not shown, the VM runs headless"),
+    "a runtime without the library": ("", "server", "splash.png", [], "no library"),
+}
+
+
+@pytest.mark.parametrize("case", list(SPLASHES))
+def test_splash_screen(app, case):
+    parameters, runtime, image, calls, trace = SPLASHES[case]
+    if image:
+        touch(app.folder / image.replace("\\", "/"))
+    shown = windows_path(app.folder / (image or "splash.png")).replace("/", "\\")
+    app.configure(runtime=runtime, Virtual_Machine_Parameters=f"-splash:%QZ_TEST_IMAGE% {parameters}")
+    result = app.run(env={"QZ_TRACE": "1", "QZ_TEST_IMAGE": shown})
+    assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
+    assert re.search(b"trace: splash screen.*: " + trace.encode(), result.stderr)
+    record = app.record()
+    splash = [line[len("splash: "):] for line in record if line.startswith("splash: ")]
+    if not image or image.isascii():
+        assert splash == [call.format(image=shown) for call in calls]
+    else:  # the short form of the folder, which the ANSI code page spells
+        assert len(splash) == len(calls) and all(line.isascii() for line in splash)
+        assert "(cannot be opened)" not in splash[2]
+    if splash:  # every call came before the VM's creation
+        assert record.index(f"splash: {splash[-1]}") < record.index(next(
+            line for line in record if line.startswith("create: ")))
+    assert not [option for option in options(app) if option.startswith("-splash")]

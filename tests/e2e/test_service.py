@@ -8,7 +8,8 @@ import time
 
 import pytest
 
-from conftest import App, BUILD, RUNNER, end_processes_in, windows_path
+from conftest import (App, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, RUNNER, end_processes_in,
+                      windows_path)
 
 SERVICE_CONTROL = BUILD / "win64" / "tests" / "service_control.exe"
 STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
@@ -143,3 +144,30 @@ def test_a_service_started_from_a_console(app):
     result = app.run_command_line('"{exe}" x', env={"QZ_SPAWN_PRINT_EXIT_CODE": "1"})
     assert result.stdout == b"exit code: 1063\n"
     assert app.record() == []
+
+
+def event_log_errors(app: App, result: subprocess.CompletedProcess) -> list[tuple[str, str]]:
+    """(source, text) of each error event the run reported. On Windows from the Application log;
+    here from the calls Wine traces (QZ_WINEDEBUG below), which it logs nowhere."""
+    if os.name == "nt":
+        query = f"*[System[Provider[@Name='{app.exe.stem}'] and Level=2 and EventID=1]]"
+        listing = subprocess.run(["wevtutil", "qe", "Application", f"/q:{query}", "/f:text"],
+                                 stdout=subprocess.PIPE, text=True).stdout
+        return [(app.exe.stem, text.strip()) for text in re.findall(r"Description:\n(.*)", listing)]
+    trace = result.stderr.decode()
+    [source] = re.findall(r'RegisterEventSourceW \(\(null\),L"(.*)"\)', trace)
+    assert re.findall(r"ReportEventW \(\w+,(0x\w+),0x0000,(0x\w+),", trace) == [("0x0001", "0x00000001")]
+    return [(source, text) for text in re.findall(r'err:eventlog:ReportEventW L"(.*)"', trace)]
+
+
+# A service has no console: each error line of a service-mode run also goes to the event log, as
+# an error (event 1, whose message is the line) from the source named after the executable.
+@pytest.mark.parametrize("lines, error", [("", MAIN_CLASS_MISSING),
+                                          ("Main Class=test.Echo\nMinimum Version=99\n", NOT_FOUND.replace(
+                                              b"latest version", b"minimum version 99.0"))],
+                         ids=["main class missing", "no runtime"])
+def test_service_errors_reach_the_event_log(app, lines, error):
+    app.write_ini(f"[Java Runtime Environment]\n{lines}[Application]\nApplication Type=service\n")
+    result = app.run(env={"QZ_WINEDEBUG": "-all,+eventlog,fixme+advapi"})
+    assert (result.returncode, result.stdout) == (MINUS_ONE, error)
+    assert event_log_errors(app, result) == [(app.exe.stem, error.decode().rstrip(" \r\n"))]

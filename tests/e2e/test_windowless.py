@@ -7,7 +7,7 @@ import subprocess
 import pytest
 
 from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, RUNNER, SPAWN, WINDOWLESS, App, Gui,
-                      end_processes_in, windows_path)
+                      end_processes_in, runtime_at, windows_path)
 
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 
@@ -74,3 +74,25 @@ def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
 def test_without_a_display_the_lines_reach_standard_output(tmp_path, windowless):
     result = App(tmp_path / "app", windowless).run()
     assert (result.returncode, result.stdout) == (MINUS_ONE, MAIN_CLASS_MISSING)
+
+
+# The awareness each runtime's own java.exe declares, set before any window: per monitor for Java 9
+# and later (whose runtimes hold lib\modules), system for Java 8. The executables declare none,
+# so that the runtime's can still be set (a system that has set one already refuses, and says so
+# in the trace); a console launch where no user-interface library is
+# loaded leaves it to the program's toolkit rather than load one.
+@pytest.mark.parametrize("executable, modular, awareness", [
+    *[(exe, True, "per monitor") for exe in WINDOWLESS.values()],
+    *[(exe, False, "system") for exe in WINDOWLESS.values()],
+    *[(exe, True, "left to the program's toolkit") for exe in WINDOWLESS]])
+def test_dpi_awareness_follows_the_runtime(tmp_path, executable, modular, awareness):
+    app = App(tmp_path / "app", executable)
+    assert b"dpiAware" not in app.exe.read_bytes()
+    home = runtime_at(tmp_path / "runtime", app.runtime("full"), copy=True)
+    if modular:
+        (home / "lib").mkdir()
+        (home / "lib" / "modules").write_bytes(b"")
+    app.configure(runtime=None, JRE_Path=windows_path(home))
+    trace = tmp_path / "trace.txt"
+    assert app.run(env={"QZ_TRACE": windows_path(trace)}).returncode == 0
+    assert f"trace: DPI awareness: {awareness}" in trace.read_text(encoding="utf-8")

@@ -17,6 +17,7 @@
 #include <regex>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -250,6 +251,18 @@ protected:
     void SetUp() override { Use(false); }  // the child makes the VM
 };
 
+// A white pixel.
+constexpr char kGif[] = "GIF89a\1\0\1\0\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;";
+
+// Writes the image file and shows it as the launcher does, before the VM; main prints what it finds.
+void ShowSplash(Launcher& launcher, std::string_view image) {
+    std::ofstream("splash.gif", std::ios::binary).write(image.data(), image.size());
+    Prepare(launcher, kHelper, u"jnitest/Probe", {u"splash"});
+    launcher.runtimeLibraryPath = DecodeUtf8(std::getenv("QZ_TEST_LIBJVM"));
+    launcher.AddVmParameterOptions(u"-splash:splash.gif", {}, {});
+    launcher.ShowSplashScreen();
+}
+
 struct ChildRow {
     const char* behaviour;
     void (*setUp)(Launcher& launcher);
@@ -296,6 +309,14 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
          },
          testing::ExitedWithCode(0),
          "home=C:\\\\My App\nheap=2[0-9][0-9]M\nerr line\nout line\nrun 0, destroy 0"},
+        // The splash-screen library of the VM's runtime shows it before the VM starts,
+        // and the program's toolkit finds that splash; "-splash:" never reaches the VM.
+        {"a splash screen shown before the VM is the program's",
+         [](Launcher& l) { ShowSplash(l, {kGif, sizeof kGif - 1}); },
+         testing::ExitedWithCode(0), "splash=file:/.*/splash\\.gif\nrun 0, destroy 0"},
+        {"an image the library cannot read starts the program without one",
+         [](Launcher& l) { ShowSplash(l, "not an image"); }, testing::ExitedWithCode(0),
+         "splash=null\nrun 0, destroy 0"},
         {"streams reach their files, truncated or appended as each is set",
          [](Launcher& l) {
              l.outputFile = u"out.log";

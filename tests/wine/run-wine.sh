@@ -8,7 +8,8 @@ if ! command -v wine >/dev/null 2>&1; then
     exit 127
 fi
 export WINEPREFIX="${QZ_WINEPREFIX:-$(dirname "$(dirname "$here")")/build/wineprefix}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# QZ_WINEDEBUG: Wine's own trace channels, for a test that reads the calls a program makes.
+export WINEDEBUG="${QZ_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 # Debian's `wine` starts the 32-bit loader, which hands 64-bit programs on to wine64. A kernel
 # built without 32-bit support cannot start that loader at all: there, 64-bit programs start
 # through wine64 directly, and a 32-bit program is refused with exit code 77 ("not run here").
