@@ -62,17 +62,16 @@ std::string Escape(const std::wstring& text) {
     std::string out;
     for (wchar_t unit : text) {
         char buffer[8];
-        std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(unit));
-        out += unit == L'\\'                  ? "\\\\"
-               : unit >= 0x20 && unit <= 0x7E ? std::string(1, char(unit))
-                                              : buffer;
+        bool plain = unit >= 0x20 && unit <= 0x7E;
+        std::snprintf(buffer, sizeof buffer, plain ? "%c" : "\\u%04X", static_cast<unsigned>(unit));
+        out += unit == L'\\' ? "\\\\" : buffer;
     }
     return out;
 }
 
-std::string Dotted(std::string name) {
-    std::replace(name.begin(), name.end(), '/', '.');
-    return name;
+std::string Replaced(std::string text, char from, char to) {
+    std::replace(text.begin(), text.end(), from, to);
+    return text;
 }
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -114,8 +113,7 @@ struct Vm {
     std::map<DWORD, ThreadEnv*> attached;
     std::set<const char*> utfChars;  // handed out by GetStringUTFChars, not yet released
     int threadCounter = 0;
-    jboolean isStaticMain = JNI_FALSE;  // LauncherHelper's two fields, set by checkAndLoadMain
-    jboolean noArgMain = JNI_FALSE;
+    jboolean isStaticMain = JNI_FALSE;  // LauncherHelper's field, set by checkAndLoadMain
 };
 
 Vm& vm = *new Vm;
@@ -199,7 +197,6 @@ const char* const kClasses[][2] = {
     {"java/io/PrintStream", "java/io/OutputStream"}, {"sun/launcher/LauncherHelper"},
     {"demo/Hello"}, {"com/example/Main"}, {"test/Echo"}, {"test/Throws"}, {"test/Exit"},
     {"test/NoMain"}, {"test/Single"}, {"test/SingleInt"}, {"test/InstanceMain"},
-    {"test/NoArgMain"}, {"test/StaticNoArgMain"},
 };
 // clang-format on
 
@@ -300,7 +297,7 @@ void WriteStream(Object* stream, const std::string& bytes) {
 }
 
 std::string TraceText(const Object* throwable) {
-    return Dotted(throwable->cls->name) + ": " + Utf8(throwable->text) + "\r\n";
+    return Replaced(throwable->cls->name, '/', '.') + ": " + Utf8(throwable->text) + "\r\n";
 }
 
 // What HotSpot's uncaught-exception handling prints: the trace on the current System.err.
@@ -320,17 +317,11 @@ void DescribeAndClear(ThreadEnv* env) {
     ExitProcess(code);
 }
 
-HANDLE StopRequested() {
-    static HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    return event;
-}
+const HANDLE stopRequested = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
 // The Java feature release this runtime plays (QZ_TEST_JAVA_FEATURE, default 21). From 25 on,
-// LauncherHelper accepts the mains of JDK 25 and says which one it found in two static fields.
-long JavaFeature() {
-    static const long feature = EnvNumber(L"QZ_TEST_JAVA_FEATURE", 21);
-    return feature;
-}
+// LauncherHelper has the static fields isStaticMain and noArgMain, and accepts an instance main.
+const long javaFeature = EnvNumber(L"QZ_TEST_JAVA_FEATURE", 21);
 
 // ---------------------------------------------------------------------------------------------
 // The Java it plays: methods and fields by class, name and signature. The JDK's methods are
@@ -393,7 +384,7 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
         case Then::Exit:  // test/Exit
             ExitVm(Number("test.exit.code", 7));
         case Then::AwaitStop:  // test/Single: main waits until stop() or test.wait.ms
-            WaitForSingleObject(StopRequested(), Number("test.wait.ms", INFINITE));
+            WaitForSingleObject(stopRequested, Number("test.wait.ms", INFINITE));
             Record("main-return");
             if (!Property("test.exit.code").empty()) ExitVm(Number("test.exit.code", 0));
             break;
@@ -410,7 +401,7 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
         case Then::Stop:
             Record("stop-called");
             Sleep(Number("test.stop.ms", 0));
-            SetEvent(StopRequested());
+            SetEvent(stopRequested);
             break;
     }
     return result;
@@ -461,31 +452,24 @@ const Method* FindMember(const Object* cls, const char* name, const char* sig, b
 
 // LauncherHelper.checkAndLoadMain(printToStderr, mode, name): HotSpot's messages and exit. The
 // main it accepts is the one the java command of this feature release picks: before 25 only the
-// static main(String[]); from 25 on, main(String[]) before main(), each static or not.
+// static main(String[]); from 25 on, an instance one too. The launcher names a class (mode 1),
+// never a JAR file.
 Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
     std::string name = Utf8(args[2].object->text);
     Record("lookup: LauncherHelper " + name);
-    if (args[1].value.i != 1) {
-        Fatal("LauncherHelper.checkAndLoadMain mode " + std::to_string(args[1].value.i) +
-              " is not played by the test runtime");
-    }
+    if (args[1].value.i != 1) Fatal("checkAndLoadMain mode " + std::to_string(args[1].value.i));
     Object* stream = args[0].value.z ? vm.err : vm.out;
-    std::string dotted = Dotted(name), internal = name;
-    std::replace(internal.begin(), internal.end(), '.', '/');
+    std::string dotted = Replaced(name, '/', '.'), internal = Replaced(name, '.', '/');
     Object* cls = internal.empty() || internal[0] == '[' ? nullptr : Loaded(internal);
     if (!cls) {
         WriteStream(stream, "Error: Could not find or load main class " + dotted + "\r\n" +
                                 "Caused by: java.lang.ClassNotFoundException: " + dotted + "\r\n");
         ExitVm(1);
     }
-    for (const char* sig : {kMainSig, "()V"}) {
-        for (bool isStatic : {true, false}) {
-            if (JavaFeature() < 25 && (!isStatic || sig != kMainSig)) continue;
-            if (FindMember(cls, "main", sig, isStatic)) {
-                vm.isStaticMain = isStatic;
-                vm.noArgMain = sig != kMainSig;
-                return cls;
-            }
+    for (bool isStatic : {true, false}) {
+        if ((isStatic || javaFeature >= 25) && FindMember(cls, "main", kMainSig, isStatic)) {
+            vm.isStaticMain = isStatic;
+            return cls;
         }
     }
     WriteStream(stream, "Error: Main method not found in class " + dotted +
@@ -511,7 +495,7 @@ const Method kMethods[] = {
      true, CheckAndLoadMain},
     // From feature 25 on: which main checkAndLoadMain found.
     {"sun/launcher/LauncherHelper", "isStaticMain", "Z", true},
-    {"sun/launcher/LauncherHelper", "noArgMain", "Z", true},
+    {"sun/launcher/LauncherHelper", "noArgMain", "Z", true},  // false: no main() is played
     {"demo/Hello", "main", kMainSig, true, Play, "Hello from demo.Hello, args: $n\n$a"},
     {"com/example/Main", "main", kMainSig, true, Play, "Hello from com.example.Main, args: $n\n"},
     {"test/Echo", "main", kMainSig, true, Play, "args: $n\n$a|stderr: echo\n"},
@@ -522,12 +506,9 @@ const Method kMethods[] = {
     {"test/Single", "stop", "()V", true, Play, "", Then::Stop},
     {"test/SingleInt", "main", kMainSig, true, Play, "", Then::AwaitStop},
     {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, "", Then::Secondary},
-    // The mains of JDK 25: an instance main(String[]), an instance main() and a static main().
+    // A main of JDK 25: an instance main(String[]).
     {"test/InstanceMain", "<init>", "()V", false, Play},
     {"test/InstanceMain", "main", kMainSig, false, Play, "instance main, args: $n\n$a"},
-    {"test/NoArgMain", "<init>", "()V", false, Play},
-    {"test/NoArgMain", "main", "()V", false, Play, "instance main()\n"},
-    {"test/StaticNoArgMain", "main", "()V", true, Play, "static main()\n"},
 };
 // clang-format on
 
@@ -538,7 +519,7 @@ const Method* FindMember(const Object* cls, const char* name, const char* sig, b
         for (const Method& member : kMethods) {
             if (member.isStatic == isStatic && k->name == member.owner &&
                 std::strcmp(member.name, name) == 0 && std::strcmp(member.sig, sig) == 0 &&
-                (*sig == '(' || JavaFeature() >= 25)) {
+                (*sig == '(' || javaFeature >= 25)) {
                 return &member;
             }
         }
@@ -709,30 +690,18 @@ jclass JNICALL JniGetObjectClass(JNIEnv* env, jobject object) {
 }
 
 // GetMethodID, GetStaticMethodID and GetStaticFieldID.
-void* GetMember(JNIEnv* jni, const char* function, jclass clazz, const char* name, const char* sig,
-                bool isStatic, bool field) {
-    ThreadEnv* env = Enter(jni, function);
+template <class Id, bool IsStatic, bool Field>
+Id JNICALL JniGetMember(JNIEnv* jni, jclass clazz, const char* name, const char* sig) {
+    ThreadEnv* env = Enter(jni, Field      ? "GetStaticFieldID"
+                                : IsStatic ? "GetStaticMethodID"
+                                           : "GetMethodID");
     Object* cls = Need(clazz, "java/lang/Class");
     if (!name || !sig) JniFatal("with a null name or signature");
-    const Method* member = FindMember(cls, name, sig, isStatic);
-    if (!member || (*member->sig != '(') != field) {
-        member = nullptr;
-        Throw(env, field ? "java/lang/NoSuchFieldError" : "java/lang/NoSuchMethodError",
-              Wide(name));
-    }
-    return const_cast<Method*>(member);
-}
-
-jmethodID JNICALL JniGetMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
-    return static_cast<jmethodID>(GetMember(env, "GetMethodID", cls, name, sig, false, false));
-}
-
-jmethodID JNICALL JniGetStaticMethodID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
-    return static_cast<jmethodID>(GetMember(env, "GetStaticMethodID", cls, name, sig, true, false));
-}
-
-jfieldID JNICALL JniGetStaticFieldID(JNIEnv* env, jclass cls, const char* name, const char* sig) {
-    return static_cast<jfieldID>(GetMember(env, "GetStaticFieldID", cls, name, sig, true, true));
+    const Method* member = FindMember(cls, name, sig, IsStatic);
+    if (member && (*member->sig != '(') == Field)
+        return reinterpret_cast<Id>(const_cast<Method*>(member));
+    Throw(env, Field ? "java/lang/NoSuchFieldError" : "java/lang/NoSuchMethodError", Wide(name));
+    return nullptr;
 }
 
 jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id) {
@@ -742,7 +711,7 @@ jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id
     if (!IsAssignable(cls, Loaded(field.owner))) {
         JniFatal(std::string("with the field ID of ") + field.name + " for class " + cls->name);
     }
-    return std::strcmp(field.name, "isStaticMain") == 0 ? vm.isStaticMain : vm.noArgMain;
+    return std::strcmp(field.name, "isStaticMain") == 0 ? vm.isStaticMain : JNI_FALSE;
 }
 
 const char* JNICALL JniGetStringUTFChars(JNIEnv* env, jstring string, jboolean* isCopy) {
@@ -830,7 +799,9 @@ JNINativeInterface_ MakeJniTable() {
 #define QZ_SET(Name) table.Name = &Jni##Name;
     QZ_SET(FindClass) QZ_SET(Throw) QZ_SET(ExceptionOccurred) QZ_SET(ExceptionDescribe)
     QZ_SET(ExceptionClear) QZ_SET(ExceptionCheck) QZ_SET(DeleteLocalRef) QZ_SET(GetObjectClass)
-    QZ_SET(GetMethodID) QZ_SET(GetStaticMethodID) QZ_SET(GetStaticFieldID)
+    table.GetMethodID = &JniGetMember<jmethodID, false, false>;
+    table.GetStaticMethodID = &JniGetMember<jmethodID, true, false>;
+    table.GetStaticFieldID = &JniGetMember<jfieldID, true, true>;
     QZ_SET(GetStaticBooleanField) QZ_SET(GetStringUTFChars) QZ_SET(ReleaseStringUTFChars)
     QZ_SET(NewObjectArray) QZ_SET(SetObjectArrayElement) QZ_SET(NewCharArray)
     QZ_SET(SetCharArrayRegion) QZ_SET(CallStaticObjectMethodV) QZ_SET(CallStaticVoidMethodV)
@@ -844,18 +815,13 @@ JNINativeInterface_ MakeJniTable() {
 // ---------------------------------------------------------------------------------------------
 // The invocation interface
 
-JavaVM_ javaVm;
+[[maybe_unused]] JavaVM_ javaVm;  // the VM: only creation hands it out
 
-void CheckVm(JavaVM* jvm, const char* function) {
-    jniFunction = function;
-    if (jvm != &javaVm) JniFatal("with an unknown JavaVM");
-}
-
-jint JNICALL JniDestroyJavaVM(JavaVM* jvm) {
-    CheckVm(jvm, "DestroyJavaVM");
+// The launcher has one JavaVM, the one creation gave, and attaches its threads without arguments.
+jint JNICALL JniDestroyJavaVM(JavaVM*) {
     // test.linger.ms: a non-daemon thread of the program that outlives main, until stop().
     if (DWORD linger = Number("test.linger.ms", 0)) {
-        WaitForSingleObject(StopRequested(), linger);
+        WaitForSingleObject(stopRequested, linger);
         Record("program-threads-ended");
     }
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
@@ -868,10 +834,7 @@ jint JNICALL JniDestroyJavaVM(JavaVM* jvm) {
     return result;
 }
 
-// The launcher attaches its threads without arguments.
-jint JNICALL JniAttachCurrentThread(JavaVM* jvm, void** penv, void* args) {
-    CheckVm(jvm, "AttachCurrentThread");
-    if (args) JniFatal("with arguments the test runtime does not play");
+jint JNICALL JniAttachCurrentThread(JavaVM*, void** penv, void*) {
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (!vm.created || vm.destroyed) return JNI_ERR;
     ThreadEnv* env = AttachedEnv();
@@ -881,8 +844,7 @@ jint JNICALL JniAttachCurrentThread(JavaVM* jvm, void** penv, void* args) {
 }
 
 // A pending exception is reported as Java's uncaught-exception handler would, then cleared.
-jint JNICALL JniDetachCurrentThread(JavaVM* jvm) {
-    CheckVm(jvm, "DetachCurrentThread");
+jint JNICALL JniDetachCurrentThread(JavaVM*) {
     if (ThreadEnv* env = AttachedEnv()) {
         DescribeAndClear(env);
         std::lock_guard<std::recursive_mutex> guard(vm.lock);
@@ -909,7 +871,7 @@ const JNIInvokeInterface_ invokeTable = MakeInvokeTable();
 // Creating the VM
 
 // What HotSpot takes as a VM option; anything else fails creation unless ignoreUnrecognized.
-bool IsRecognizedOption(const std::string& option) {
+[[maybe_unused]] bool IsRecognizedOption(const std::string& option) {
     for (const char* prefix : {"-D", "-X", "-verbose", "-ea", "-da", "-esa", "-dsa", "-enable",
                                "-disable", "-javaagent:", "-agentlib:", "-agentpath:", "--"}) {
         if (StartsWith(option, prefix)) return true;
@@ -917,7 +879,7 @@ bool IsRecognizedOption(const std::string& option) {
     return option == "exit" || option == "abort" || option == "vfprintf";
 }
 
-void RecordCreation(const JavaVMInitArgs* init) {
+[[maybe_unused]] void RecordCreation(const JavaVMInitArgs* init) {
     // Without a record, the options (a class path may run to megabytes) are not converted at all.
     if (RecordPath().empty()) return;
     char version[16];
@@ -944,7 +906,47 @@ void RecordCreation(const JavaVMInitArgs* init) {
     }
 }
 
-[[maybe_unused]] jint CreateVm(const JavaVMInitArgs* init, JavaVM** pvm, void** penv) {
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Exports
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // Unloaded while the process goes on (FreeLibrary), as opposed to the process ending.
+    if (reason == DLL_PROCESS_DETACH && !reserved) Record("unloaded");
+    if (reason == DLL_PROCESS_ATTACH) {
+        // The launcher loads the runtime on its first thread; creation compares against it.
+        primaryThread = GetCurrentThreadId();
+        std::wstring path(32768, L'\0');
+        path.resize(GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size())));
+        Record("library: " + Utf8(path));
+    }
+    return TRUE;
+}
+
+// The JDK 1.1 block, the only one the launcher hands over, answers with the default Java thread
+// stack size, as HotSpot does; like HotSpot it still reports the version as unsupported.
+extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
+    struct Jdk11InitArgs {
+        jint version;
+        char** properties;
+        jint checkSource;
+        jint nativeStackSize;
+        jint javaStackSize;
+    };
+    auto* block = static_cast<Jdk11InitArgs*>(args);
+    if (!block || block->version != 0x00010001) {
+        Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
+    }
+    block->javaStackSize = static_cast<jint>(EnvNumber(L"QZ_TEST_STACK_SIZE", 1048576));
+    block->version = 0x00010002;
+    return JNI_ERR;
+}
+
+#ifndef QZ_TEST_NO_CREATE
+extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
+    if (!pvm || !penv || !args) Fatal("JNI_CreateJavaVM called without arguments");
+    const auto* init = static_cast<const JavaVMInitArgs*>(args);
     RecordCreation(init);
     // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;
@@ -992,49 +994,6 @@ void RecordCreation(const JavaVMInitArgs* init) {
     *pvm = &javaVm;
     *penv = static_cast<JNIEnv*>(Attach("main"));
     return JNI_OK;
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Exports
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    // Unloaded while the process goes on (FreeLibrary), as opposed to the process ending.
-    if (reason == DLL_PROCESS_DETACH && !reserved) Record("unloaded");
-    if (reason == DLL_PROCESS_ATTACH) {
-        // The launcher loads the runtime on its first thread; creation compares against it.
-        primaryThread = GetCurrentThreadId();
-        std::wstring path(32768, L'\0');
-        path.resize(GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size())));
-        Record("library: " + Utf8(path));
-    }
-    return TRUE;
-}
-
-// The JDK 1.1 block, the only one the launcher hands over, answers with the default Java thread
-// stack size, as HotSpot does; like HotSpot it still reports the version as unsupported.
-extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
-    struct Jdk11InitArgs {
-        jint version;
-        char** properties;
-        jint checkSource;
-        jint nativeStackSize;
-        jint javaStackSize;
-    };
-    auto* block = static_cast<Jdk11InitArgs*>(args);
-    if (!block || block->version != 0x00010001) {
-        Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
-    }
-    block->javaStackSize = static_cast<jint>(EnvNumber(L"QZ_TEST_STACK_SIZE", 1048576));
-    block->version = 0x00010002;
-    return JNI_ERR;
-}
-
-#ifndef QZ_TEST_NO_CREATE
-extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
-    if (!pvm || !penv || !args) Fatal("JNI_CreateJavaVM called without arguments");
-    return CreateVm(static_cast<const JavaVMInitArgs*>(args), pvm, penv);
 }
 #endif
 

@@ -9,11 +9,11 @@ constexpr WORD kLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 // The new images' ids: far above those of the launcher's own icons (its groups 1 and 2).
 constexpr WORD kFirstIcon = 1000;
 
-static void Append(std::vector<BYTE>& out, const void* data, size_t bytes) {
+// Appends the bytes, aligned to four bytes when asked.
+static void Append(std::vector<BYTE>& out, const void* data, size_t bytes, bool align = false) {
+    if (align) out.resize((out.size() + 3) & ~size_t{3});
     out.insert(out.end(), static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + bytes);
 }
-
-static void Align(std::vector<BYTE>& out) { out.resize((out.size() + 3) & ~size_t{3}); }
 
 // One node of a version resource with its children: its length, its value's length (in characters
 // for text), its type (1 for text), its key, its value and each child, aligned to four bytes.
@@ -22,12 +22,8 @@ static std::vector<BYTE> Node(const std::wstring& key, const void* value, size_t
     const std::wstring head = std::wstring{0, wchar_t(text ? bytes / 2 : bytes), wchar_t(text)} + key;
     std::vector<BYTE> out;
     Append(out, head.c_str(), (head.size() + 1) * sizeof(wchar_t));
-    Align(out);
-    Append(out, value, bytes);
-    for (const std::vector<BYTE>& child : children) {
-        Align(out);
-        Append(out, child.data(), child.size());
-    }
+    Append(out, value, bytes, true);
+    for (const std::vector<BYTE>& child : children) Append(out, child.data(), child.size(), true);
     *reinterpret_cast<WORD*>(out.data()) = static_cast<WORD>(out.size());
     return out;
 }
@@ -37,10 +33,9 @@ static std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::
     for (const auto& [name, value] : strings)
         table.push_back(Node(name, value.c_str(), (value.size() + 1) * sizeof(wchar_t), true));
     const WORD translation[2] = {0x0409, 1200};
-    const std::vector<BYTE> translationNode = Node(L"Translation", translation, sizeof translation, false);
     return Node(L"VS_VERSION_INFO", &fixed, sizeof fixed, false,
                 {Node(L"StringFileInfo", nullptr, 0, true, {Node(L"040904B0", nullptr, 0, true, table)}),
-                 Node(L"VarFileInfo", nullptr, 0, true, {translationNode})});
+                 Node(L"VarFileInfo", nullptr, 0, true, {Node(L"Translation", translation, sizeof translation, false)})});
 }
 
 int wmain(int argc, wchar_t** argv) {

@@ -39,10 +39,11 @@ static int Show(HWND dialog) {
     return 0;
 }
 
-// Every static text of a window, each followed by "|" and its line breaks written \n (the folder
-// browser shows its title as one of them, a message box its text), and whether one shows an icon.
-static std::wstring StaticTexts(HWND window, bool& icon) {
+// Prints every static text of a window, each followed by "|" and its line breaks written \n (the
+// folder browser shows its title as one of them, a message box its text); true when one shows an icon.
+static bool PrintStaticTexts(const char* name, HWND window) {
     std::wstring texts;
+    bool icon = false;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
@@ -50,7 +51,8 @@ static std::wstring StaticTexts(HWND window, bool& icon) {
         for (wchar_t c : TextOf(child) + L"|") texts += c == L'\n' ? L"\\n" : c == L'\r' ? L"" : std::wstring(1, c);
         icon |= (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0);
     }
-    return texts;
+    Print(name, texts);
+    return icon;
 }
 
 // The folder browser, opened until the dialog shows the chosen folder (one opened for the first
@@ -61,8 +63,7 @@ static int Browse(HWND dialog, const wchar_t* folder) {
         HWND browser = WaitForWindow(nullptr, dialog);
         if (!browser) return 1;
         Sleep(300);  // let it fill its tree
-        bool icon = false;
-        Print("browser", StaticTexts(browser, icon));
+        PrintStaticTexts("browser", browser);
         // The path goes in the browser's process: the message carries a pointer that must be
         // valid there.
         DWORD processId = 0;
@@ -134,9 +135,7 @@ static int Capture(HWND dialog, const wchar_t* file) {
 
 // A message box: its texts on one line, whether it shows an icon, then OK.
 static int Box(HWND box) {
-    bool icon = false;
-    Print("texts", StaticTexts(box, icon));
-    std::printf("icon: %s\n", icon ? "yes" : "no");
+    std::printf("icon: %s\n", PrintStaticTexts("texts", box) ? "yes" : "no");
     Click(GetDlgItem(box, IDOK));
     return 0;
 }

@@ -8,12 +8,10 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc >= 3 ? argv[1] : L"";
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!manager || command.empty()) return Fail("usage: service_control COMMAND NAME ...; OpenSCManager");
-    if (command == L"create" && argc == 4)
-        return CreateServiceW(manager, argv[2], argv[2], SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                              SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, argv[3], nullptr, nullptr, nullptr, nullptr,
-                              nullptr)
-                   ? 0
-                   : Fail("CreateService");
+    if (command == L"create")
+        return argc == 4 && CreateServiceW(manager, argv[2], argv[2], SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                           SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, argv[3], nullptr, nullptr,
+                                           nullptr, nullptr, nullptr) ? 0 : Fail("CreateService");
     SC_HANDLE service = OpenServiceW(manager, argv[2], SERVICE_ALL_ACCESS);
     if (!service) return Fail("OpenService");
     if (command == L"start")
