@@ -101,7 +101,9 @@ $(BUILD)/bench/native_launch: bench/native_launch.cpp $(BUILD)/bench-native/libq
 	mkdir -p $(@D)
 	g++ $(BENCH_NATIVE_FLAGS) -o $@ $^ -ldl -lpthread
 
+# Rhino, the JavaScript shell from Debian's packages, is the application class data sharing starts.
 bench: deps
+	@scripts/install-deps.sh rhino
 	@$(MAKE) --no-print-directory dist $(BUILD)/bench/bare_start64.exe $(BUILD)/bench/bare_start32.exe \
 		bench-core
 	@$(MAKE) --no-print-directory $(BUILD)/bench/native_launch

@@ -2,7 +2,10 @@
 // Windows executable does once it has chosen a runtime, with the platform-neutral core the
 // deliverables are built from.
 //
-//   native_launch <libjvm.so> <class path> <main class> [argument...]
+//   native_launch [--class-data-sharing <archive>] <libjvm.so> <class path> <main class> [argument...]
+//
+// With --class-data-sharing, the options "Class Data Sharing=auto" gives this runtime (its version
+// from the release file of the JDK that holds libjvm.so), the archive at <archive>.
 //
 // It binds the three exports the launcher resolves (JNI_CreateJavaVM,
 // JNI_GetDefaultJavaVMInitArgs, JVM_FindClassFromBootLoader), passes -Djava.class.path, and runs
@@ -16,9 +19,13 @@
 #include <pthread.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "common/libjvm_binding.h"
 #include "launch/launcher.h"
+#include "runtime/registry_search.h"
 #include "support/utf8.h"
 
 namespace {
@@ -48,11 +55,32 @@ bool StartRunThread(Launcher& launcher, uint32_t& exitCode) {
     exitCode = work.exitCode;
     return true;
 }
+
+// The JDK's release file (<jdk>/release for <jdk>/lib/server/libjvm.so) and the archive's header.
+void ShareClassData(Launcher& launcher, const std::string& library, const char* archive) {
+    const std::string home = library.substr(0, library.rfind("/lib/server/"));
+    std::ifstream release(home + "/release");
+    const std::string content(std::istreambuf_iterator<char>(release), {});
+    ReleaseFileVersion(content, launcher.runtimeVersion);
+    unsigned char header[4] = {};
+    std::ifstream file(archive, std::ios::binary);
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    launcher.AddClassDataSharingOptions(DecodeUtf8(archive),
+                                        ArchiveStateOf(header, static_cast<size_t>(file.gcount())),
+                                        true);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* archive = nullptr;
+    if (argc > 2 && std::string(argv[1]) == "--class-data-sharing") {
+        archive = argv[2];
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 4) {
-        std::fputs("usage: native_launch <libjvm.so> <class path> <main class> [argument...]\n",
+        std::fputs("usage: native_launch [--class-data-sharing <archive>] <libjvm.so> <class path> "
+                   "<main class> [argument...]\n",
                    stderr);
         return 2;
     }
@@ -64,6 +92,7 @@ int main(int argc, char** argv) {
     NarrowString classPath("-Djava.class.path=");
     classPath.Append(argv[2]);
     launcher.vmOptions.Append(std::move(classPath));
+    if (archive) ShareClassData(launcher, argv[1], archive);
     launcher.mainClass = DecodeUtf8(argv[3]);
     launcher.mainClass.ReplaceUnit(u'.', u'/');
     for (int i = 4; i < argc; ++i) launcher.arguments.Append(DecodeUtf8(argv[i]));

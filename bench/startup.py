@@ -2,8 +2,8 @@
 """Start-up benchmark of the two launcher executables under Wine, printed as Markdown.
 
 The driver of the parts, one module each with run() and section(): startup_overhead,
-classpath_scaling, single_instance, registry_scaling (Wine) and hotspot_launch (natively on
-Linux); common.py holds what they share. What each measures and how: bench/README.md.
+classpath_scaling, single_instance, registry_scaling (Wine), hotspot_launch and
+class_data_sharing (natively on Linux); common.py holds what they share. What each measures and how: bench/README.md.
 """
 
 import argparse
@@ -17,6 +17,7 @@ import time
 from datetime import datetime, timezone
 from pathlib import Path
 
+import class_data_sharing
 import classpath_scaling
 import hotspot_launch
 import registry_scaling
@@ -105,6 +106,9 @@ def main() -> int:
         if not options.skip_hotspot:
             sections.append(hotspot_launch.section([
                 hotspot_launch.run(version, jdk, options.runs, options.warmup)
+                for version, jdk in hotspot_launch.JDKS]))
+            sections.append(class_data_sharing.section([
+                class_data_sharing.run(version, jdk, options.runs, options.warmup)
                 for version, jdk in hotspot_launch.JDKS]))
     except (BenchError, subprocess.TimeoutExpired) as error:
         print(f"bench: {error}", file=sys.stderr)

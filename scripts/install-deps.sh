@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12, when it is missing. As root it runs
+# Installs what building and testing need on Debian 12, when it is missing, and the packages named
+# as arguments (the benchmark's application). As root it runs
 # apt-get itself; otherwise it prints the one command to run and fails.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest openjdk-17-jdk-headless openjdk-17-jre
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
           wine wine64 wine32:i386 python3 python3-pytest xvfb xauth
-          clang-14 libclang-rt-14-dev osslsigncode openssl)
+          clang-14 libclang-rt-14-dev osslsigncode openssl "$@")
 
 missing=()
 for package in "${packages[@]}"; do
