@@ -137,65 +137,43 @@ TEST(ModernSources, ReleaseFileVersions) {
     }
 }
 
-namespace {
-const CurrentRegistryKey& CurrentKey(std::u16string_view path) {
-    for (int32_t i = 0; i < kCurrentRegistryKeyCount; ++i) {
-        if (CurrentRegistryKeyAt(i).path == path) return CurrentRegistryKeyAt(i);
-    }
-    ADD_FAILURE() << "no key " << testing::PrintToString(std::u16string(path));
-    return CurrentRegistryKeyAt(0);
-}
-}  // namespace
-
 // The version and kind of an entry under the current vendors' keys, with and without a readable
 // "release" file in its home; the vendors' entries as installers write them are read end to end.
 TEST(ModernSources, EntriesOfCurrentKeys) {
-    const JavaVersion none{-1, -1, -1, -1};
+    const JavaVersion release{17, 0, 2, 0};
     const struct Case {
-        const char16_t* key;
-        const char16_t* name;
-        JavaVersion release;  // `none`: no readable release file
+        std::u16string_view key, name;
+        const JavaVersion* release;  // null: no readable release file
         JavaVersion version;
         bool kit;
     } cases[] = {
-        {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", none, {17, 0, 0, 0}, true},
-        {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", none, {11, 0, 20, 0}, false},
-        {u"Software\\JavaSoft\\JDK\\", u"17.0.9", {17, 0, 2, 0}, {17, 0, 9, 0}, true},
+        {u"Software\\Azul Systems\\Zulu\\", u"zulu-17", nullptr, {17, 0, 0, 0}, true},
+        {u"Software\\SapMachine\\JRE\\", u"11.0.20.256", nullptr, {11, 0, 20, 0}, false},
+        {u"Software\\JavaSoft\\JDK\\", u"17.0.9", &release, {17, 0, 9, 0}, true},
     };
     for (const Case& c : cases) {
-        const CurrentRegistryKey& key = CurrentKey(c.key);
-        const bool read = !(c.release == none);
-        EXPECT_EQ(CurrentEntryVersion(key, c.name, read ? &c.release : nullptr), c.version)
-            << testing::PrintToString(std::u16string(c.name));
-        EXPECT_EQ(CurrentEntryIsKit(key, c.name), c.kit) << testing::PrintToString(std::u16string(c.name));
+        SCOPED_TRACE(testing::PrintToString(std::u16string(c.name)));
+        int32_t index = 0;  // the key of that name
+        while (index + 1 < kCurrentRegistryKeyCount && CurrentRegistryKeyAt(index).path != c.key)
+            ++index;
+        const CurrentRegistryKey& key = CurrentRegistryKeyAt(index);
+        ASSERT_TRUE(key.path == c.key);
+        EXPECT_EQ(CurrentEntryVersion(key, c.name, c.release), c.version);
+        EXPECT_EQ(CurrentEntryIsKit(key, c.name), c.kit);
     }
 }
 
 // Where the install folders lie as a 32-bit process on 64-bit Windows sees its environment (the
-// 64-bit build's are found end to end).
+// 64-bit build's are found end to end); relative values name no folder.
 TEST(ModernSources, InstallFolderBases) {
-    const struct Case {
-        const char* name;
-        bool build64;
-        ProgramFolderEnvironment environment;
-        const char16_t* firstOwn;
-        const char16_t* firstTwin;  // empty: none
-    } cases[] = {
-        {"32-bit build on 64-bit Windows", false,
-         {u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
-         u"C:\\Program Files (x86)\\Java\\", u"C:\\Program Files\\Java\\"},
-        {"relative values name nothing", true, {u"Program Files", u"x86", u"", u""}, u"", u""},
-    };
-    const auto first = [](const StringList& list) {
-        return list.IsEmpty() ? WideString() : list[0];
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        StringList own, twin;
-        InstallFolderBases(c.build64, c.environment, own, twin);
-        EXPECT_EQ(first(own), WideString(c.firstOwn));
-        EXPECT_EQ(first(twin), WideString(c.firstTwin));
-    }
+    StringList own, twin, none;
+    InstallFolderBases(
+        false, {u"C:\\Program Files (x86)", u"C:\\Program Files (x86)", u"C:\\Program Files", u""},
+        own, twin);
+    EXPECT_EQ(own[0], WideString(u"C:\\Program Files (x86)\\Java\\"));
+    EXPECT_EQ(twin[0], WideString(u"C:\\Program Files\\Java\\"));
+    InstallFolderBases(true, {u"Program Files", u"x86", u"", u""}, none, none);
+    EXPECT_EQ(none.Count(), 0);
 }
 
 namespace {
