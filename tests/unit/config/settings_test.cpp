@@ -3,7 +3,6 @@
 #include "common/wide_printer.h"
 #include "config/configuration_paths.h"
 #include "config/settings.h"
-#include "launch/launcher.h"
 
 // "server", "favor_server" and "yes" in any case are read end to end.
 TEST(Settings, JvmTypeAndYesSwitchesAreExact) {
@@ -16,9 +15,7 @@ TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
     struct Case {
         const char16_t* module;
         bool ok;
-        const char16_t* configuration;
-        const char16_t* folder;
-        const char16_t* published;  // QZ_EXE_DIR
+        const char16_t *configuration, *folder, *published;  // published: QZ_EXE_DIR
     } cases[] = {
         {u"C:\\a.b\\tool", true, u"C:\\a.ini", u"C:\\a.b\\", u"C:\\a.b"},
         {u"C:\\Apps\\tool.v2.exe", true, u"C:\\Apps\\tool.v2.ini", u"C:\\Apps\\", u"C:\\Apps"},

@@ -11,9 +11,7 @@
 TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
     const JavaVersion any = JavaVersion::NoUpperBound();
     struct Case {
-        const char16_t* minimum;
-        const char16_t* maximum;
-        const char16_t* phrase;
+        const char16_t *minimum, *maximum, *phrase;
     } cases[] = {
         {u"any", u"ANY", u"latest version"},  // digit-free: no bound
         {u"", u"1.8", u"maximum version 1.8"},
