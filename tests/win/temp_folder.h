@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/handles_win.h"
+#include "support/text.h"
 #include "support/wide_win.h"
 
 // A fresh folder under the temporary folder, removed with everything in it at the end. Paths
@@ -14,11 +15,10 @@ class TempFolder {
 public:
     TempFolder() {
         wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        path = WideString(U(base));
-        path.Append(u"qz-").Append(
-            FromNarrow(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter)));
+        const int32_t length = static_cast<int32_t>(GetTempPathW(MAX_PATH, base));
+        static int32_t counter = 0;
+        path = WideString(U(base), length) +
+               Format(u"qz-%d-%d", {static_cast<int32_t>(GetCurrentProcessId()), ++counter});
         CreateDirectoryW(W(path), nullptr);
     }
     ~TempFolder() { RemoveTree(WideString(u"\\\\?\\") + path); }
