@@ -20,13 +20,6 @@ RuntimeCandidate Candidate(const char16_t* home, const char16_t* version, bool s
     candidate.favoured = favoured;
     return candidate;
 }
-
-CandidateList Sorted(const std::vector<RuntimeCandidate>& found, int32_t jvmType, bool anyKind) {
-    CandidateList list;
-    for (const RuntimeCandidate& candidate : found) list.Append(RuntimeCandidate(candidate));
-    SortCandidates(list, jvmType, anyKind);
-    return list;
-}
 }  // namespace
 
 // Favoured first (when any kind is accepted), then server VMs (favor_server), then newer versions;
@@ -50,24 +43,26 @@ TEST(RegistrySearch, SortOrder) {
          u"acdfbge"},
     };
     for (const Case& c : cases) {
+        CandidateList list;
+        for (const RuntimeCandidate& candidate : c.found) list.Append(RuntimeCandidate(candidate));
+        SortCandidates(list, c.jvmType, c.anyKind);
         std::u16string order;
-        for (const RuntimeCandidate& candidate : Sorted(c.found, c.jvmType, c.anyKind))
-            order += candidate.home.Std();
+        for (const RuntimeCandidate& candidate : list) order += candidate.home.Std();
         EXPECT_EQ(order, c.order) << testing::PrintToString(WideString(c.order));
     }
 }
 
 TEST(RegistrySearch, PreferredVersionsChoose) {
-    const CandidateList list = Sorted(
-        {Candidate(u"8", u"1.8"), Candidate(u"7", u"1.7.0_80"), Candidate(u"6", u"1.6.0_45")}, 0,
-        true);
+    CandidateList list;  // as sorted: newest first
+    for (const char16_t* version : {u"1.8", u"1.7.0_80", u"1.6.0_45"})
+        list.Append(Candidate(version, version));
     struct Case {
         const char16_t *preferred, *chosen;
     } cases[] = {
-        {u"1.5;9", u"8"},       // nothing matches: the first
-        {u"latest;1.6", u"8"},  // a digit-free entry matches all
-        {u"1.7.0_45", u"8"},    // an exact update must be equal
-        {u"12345678901234567890;1.7", u"7"},  // digits that read as no version name nothing
+        {u"1.5;9", u"1.8"},       // nothing matches: the first
+        {u"latest;1.6", u"1.8"},  // a digit-free entry matches all
+        {u"1.7.0_45", u"1.8"},    // an exact update must be equal
+        {u"12345678901234567890;1.7", u"1.7.0_80"},  // digits that read as no version name nothing
     };
     for (const Case& c : cases) {
         StringList preferred;
