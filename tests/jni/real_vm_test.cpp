@@ -151,8 +151,7 @@ void ExpectMainRuns(Launcher& launcher, std::initializer_list<MainRow> rows) {
         SCOPED_TRACE(row.behaviour);
         Prepare(launcher, row.route, row.mainClass, row.arguments);
         launcher.failureCheck = row.failureCheck;
-        bool returned = false;
-        bool detached = false;
+        bool returned = false, detached = false;
         StartCapture();
         std::thread([&] {
             JavaVM* vm = launcher.javaVm;
