@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/string_lists.h"
 #include "launch/command_line.h"
 #include "launch/string_table.h"
 #include "modes/instance_block.h"
@@ -49,12 +50,6 @@ struct FuzzInput {
         return text;
     }
 };
-
-inline Texts Items(const StringList& list) {
-    Texts items;
-    for (const WideString& item : list) items.push_back(item.Std());
-    return items;
-}
 
 // Splits at every unit `at`, keeping empty pieces: a way to get a list of strings from one input.
 inline Texts Pieces(const std::u16string& text, char16_t at) {
