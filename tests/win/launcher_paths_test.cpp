@@ -21,8 +21,8 @@ TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
         Launcher launcher;
         launcher.productName = u"My: App?";
         launcher.productCode = u"{1234}";
-        const WideString path = launcher.GetPerUserConfigurationFilePath(false);
-        EXPECT_EQ(path, length < 260 ? appData + tail : WideString());
+        EXPECT_EQ(launcher.GetPerUserConfigurationFilePath(false),
+                  length < 260 ? appData + tail : WideString());
         EXPECT_FALSE(TempFolder::IsFolder(WideString(u"\\\\?\\") + appData + u"\\My App"));
     }
 }

@@ -7,16 +7,9 @@
 
 namespace {
 // The configuration file beside this test executable, removed again at the end.
-class OwnConfiguration {
-public:
-    explicit OwnConfiguration(const std::string& text) {
-        Launcher launcher;
-        launcher.GetConfigurationFilePath(path);
-        TempFolder::WriteFile(path, text);
-    }
+struct OwnConfiguration {
+    OwnConfiguration() { Launcher().GetConfigurationFilePath(path); }
     ~OwnConfiguration() { DeleteFileW(W(path)); }
-
-private:
     WideString path;
 };
 
@@ -51,10 +44,11 @@ TEST(ReadSettings, PairAndServiceKeys) {
         {"a per-user file without the key still hides the one beside the executable", "",
          "[Java Runtime Environment]\r\n", false, false, u""},
     };
+    OwnConfiguration configuration;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
         TempFolder::WriteFile(perUser, c.perUser);
-        OwnConfiguration configuration(std::string(kSettings) + c.application);
+        TempFolder::WriteFile(configuration.path, std::string(kSettings) + c.application);
         Launcher launcher;
         ASSERT_TRUE(launcher.ReadSettings());
         EXPECT_EQ(launcher.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));
@@ -70,10 +64,10 @@ TEST(ReadSettings, PairAndServiceKeys) {
 // only the hand-over itself needs a 32-bit program there.
 TEST(CheckArchitecture, ALibraryOfTheOtherMachineGoesToTheTwin) {
     TempFolder folder;
-    const WideString file = folder / u"jvm.dll";
-    TempFolder::WriteFile(file, MinimalPeImage(0x80, sizeof(void*) == 8 ? 0x014C : 0x8664, 0x400));
     Launcher launcher;
-    launcher.runtimeLibraryPath = file;
+    launcher.runtimeLibraryPath = folder / u"jvm.dll";
+    TempFolder::WriteFile(launcher.runtimeLibraryPath,
+                          MinimalPeImage(0x80, sizeof(void*) == 8 ? 0x014C : 0x8664, 0x400));
     launcher.pairProduct = u"C:\\twin.exe";
     launcher.CheckArchitecture();
     EXPECT_TRUE(launcher.relaunchInPair);
