@@ -135,11 +135,11 @@ FUZZ_TARGET(instance_block) {
     Check(!written || !plain || ReadInstance(block) == arguments, "arguments read back");
 }
 
-// The Java version rules: the input (UTF-16LE) parsed with both fills, the text form read back,
-// and the ordering rules for the versions read.
+// The Java version rules: the input (UTF-16LE) parsed with both fills, ordered by the fill, and
+// the text form read back.
 FUZZ_TARGET(java_version) {
     const std::u16string text = FuzzInput{data, size}.Utf16();
-    JavaVersion low, high, again, other;
+    JavaVersion low, high, again;
     const bool ok = ParseJavaVersion(text, kVersionFillMinimum, low);
     Check(ok == ParseJavaVersion(text, kVersionFillMaximum, high) && (ok || (low == JavaVersion{} && high == low)),
           "the fill does not decide success; a failure leaves zeros");
@@ -151,12 +151,8 @@ FUZZ_TARGET(java_version) {
         Check(ParseJavaVersion(printed, kVersionFillMinimum, again) && Matches(v, again) && VersionText(again) == printed,
               "the text form names the version and reads back as itself");
     }
-    // Another version, from the text's second half, to order against.
-    ParseJavaVersion(std::u16string_view(text).substr(text.size() / 2), kVersionFillMaximum, other);
-    const int order = CompareVersions(low, other);
-    Check(order >= -1 && order <= 1 && order == -CompareVersions(other, low) && (order == 0) == (low == other) &&
-              Newer(low, other) == Older(other, low),
-          "compare gives -1, 0 or 1, antisymmetric, 0 exactly when equal");
+    // How two versions compare (-1, 0 or 1, the same both ways round) is pinned by unit-table
+    // cases: the comparison rows and the sort's ties.
 }
 
 // ParseLinkColour, which reads the browser's "Anchor Color" values from the registry. The input
