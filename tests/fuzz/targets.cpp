@@ -266,9 +266,8 @@ FUZZ_TARGET(split_list) {
 // its size), served by the LoadStringBlock below for every block id and looked up through
 // LoadStringResource and FindStringModule.
 #ifdef QZ_FUZZ_STRING_TABLE
-static const uint8_t* blockData = nullptr;
-static size_t blockSize = 0;
-static const ResourceModule kModule = &blockSize;
+static FuzzInput current{nullptr, 0};  // the block being read
+static const ResourceModule kModule = &current;
 
 const std::vector<ResourceModule>& ProgramResourceModules() {
     static const std::vector<ResourceModule> modules{kModule};
@@ -276,14 +275,13 @@ const std::vector<ResourceModule>& ProgramResourceModules() {
 }
 
 bool LoadStringBlock(ResourceModule module, int32_t, const void*& block, size_t& sizeBytes) {
-    block = blockData;
-    sizeBytes = blockSize;
+    block = current.data;
+    sizeBytes = current.size;
     return module == kModule;
 }
 
 FUZZ_TARGET(string_table) {
-    blockData = data;
-    blockSize = size;
+    current = {data, size};
     for (int32_t id = 0; id < 2 * kStringsPerBlock; ++id) {
         WideString whole, loaded(u"left over");
         const bool present = FindStringInBlock(data, size, id % kStringsPerBlock, whole);
@@ -341,10 +339,9 @@ FUZZ_TARGET(time_pattern) {
 // The UTF-8 decoders, DecodeUtf8 (release files and the native build's narrow text) and
 // DecodeModifiedUtf8 (strings from the VM), over any bytes, and EncodeUtf8 over the input read as
 // UTF-16LE. Decoding never invents or swallows ASCII, and text survives the round trips.
-inline std::u16string Ascii(const std::u16string& text) {
-    std::u16string ascii;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(ascii), [](char16_t unit) { return unit < 0x80; });
-    return ascii;
+inline std::u16string Ascii(std::u16string text) {
+    text.erase(std::remove_if(text.begin(), text.end(), [](char16_t unit) { return unit >= 0x80; }), text.end());
+    return text;
 }
 
 FUZZ_TARGET(utf8) {
