@@ -21,9 +21,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/common_interface_defs.h>
-#endif
 
 #include "common/libjvm_binding.h"
 #include "launch/launcher.h"
@@ -43,51 +40,10 @@ struct {
     FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;  // the library's own
 } vm;
 
-// While a capture lasts, what the whole process writes to standard output and error, the VM
-// included, goes to a temporary file each. Ending it restores both streams and echoes the text to
-// them, so that a JNI warning printed meanwhile still reaches the test's output check; a sanitizer
-// report or a VM abort ends it too, with plain system calls only.
-struct Capture {
-    int saved;
-    std::FILE* file;
-    std::string text;
-} captures[2];  // a file while capturing
-
-void StartCapture() {
-    std::fflush(nullptr);
-    for (int fd : {1, 2}) {
-        Capture& capture = captures[fd - 1] = {dup(fd), std::tmpfile(), ""};
-        if (capture.saved < 0 || !capture.file || dup2(fileno(capture.file), fd) < 0) {
-            std::perror("capturing output");
-            std::abort();
-        }
-    }
-}
-
-void EndCapture() {
-    std::fflush(nullptr);
-    for (int fd : {1, 2}) {
-        Capture& capture = captures[fd - 1];
-        if (!capture.file) return;
-        dup2(capture.saved, fd);
-        close(capture.saved);
-        lseek(fileno(capture.file), 0, SEEK_SET);
-        char buffer[4096];
-        for (ssize_t n; (n = read(fileno(capture.file), buffer, sizeof buffer)) > 0;) {
-            capture.text.append(buffer, static_cast<size_t>(n));
-            if (write(fd, buffer, static_cast<size_t>(n)) < 0) break;
-        }
-        std::fclose(std::exchange(capture.file, nullptr));
-    }
-}
-
 class StderrExitListener final : public ExitListener {
 public:
     void OnExit(int code) override { std::fprintf(stderr, "exit hook: %d\n", code); }
-    void OnAbort() override {
-        EndCapture();
-        std::fputs("abort hook\n", stderr);
-    }
+    void OnAbort() override { std::fputs("abort hook\n", stderr); }
 } listener;
 
 // The Launcher lives on the test thread's stack, never in a static: a VM that ends the process
@@ -152,9 +108,11 @@ void ExpectMainRuns(Launcher& launcher, std::initializer_list<MainRow> rows) {
         SCOPED_TRACE(row.behaviour);
         Prepare(launcher, row.route, row.mainClass, row.arguments);
         launcher.failureCheck = row.failureCheck;
-        bool returned = false;
-        bool detached = false;
-        StartCapture();
+        bool returned = false, detached = false;
+        // What the whole process writes meanwhile, the VM included. It is echoed afterwards, so that
+        // a JNI warning printed meanwhile still reaches the output check.
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         std::thread([&] {
             JavaVM* vm = launcher.javaVm;
             ASSERT_EQ(vm->AttachCurrentThread(reinterpret_cast<void**>(&launcher.jniEnv), nullptr),
@@ -164,11 +122,12 @@ void ExpectMainRuns(Launcher& launcher, std::initializer_list<MainRow> rows) {
             detached = vm->GetEnv(&env, JNI_VERSION_1_2) == JNI_EDETACHED;
             if (!detached) vm->DetachCurrentThread();
         }).join();
-        EndCapture();
-        const std::string& err = captures[1].text;
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        std::fputs((out + err).c_str(), stderr);
         EXPECT_EQ(returned, row.returned);
         EXPECT_EQ(detached, row.returned);  // a failed run leaves detaching to its caller
-        EXPECT_EQ(captures[0].text, row.out);
+        EXPECT_EQ(out, row.out);
         EXPECT_TRUE(*row.err ? std::regex_search(err, std::regex(row.err)) : err.empty()) << err;
     }
     launcher.jniEnv = testThreadEnv;
@@ -394,9 +353,6 @@ TEST_F(ChildRunDeathTest, RunsEndAsTheirSettingsDecide) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-#if defined(__SANITIZE_ADDRESS__)
-    __sanitizer_set_death_callback(EndCapture);
-#endif
     // A death test's child runs this binary afresh and so makes a VM of its own; forking a process
     // that already hosts a VM would copy one thread of it.
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -4,14 +4,9 @@
 # imports any library an ordinary launch does not need (user interface, registry, services):
 # those are bound on first use, so that an ordinary launch never loads them.
 set -euo pipefail
-objdump=$1
-exe=$2
-allowed='^(kernel32|msvcrt)\.dll$'
-dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
-[ -n "$dlls" ] || { echo "no import table found in $exe"; exit 1; }
-bad=$(printf '%s\n' "$dlls" | grep -Ev "$allowed" || true)
-echo "imports of $(basename "$exe"): $(echo $dlls)"
-if [ -n "$bad" ]; then
-    echo "unexpected DLL imports: $bad"
-    exit 1
-fi
+# Arguments: the objdump to use, the executable.
+dlls=$("$1" -p "$2" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || { echo "no import table found in $2"; exit 1; }
+bad=$(printf '%s\n' "$dlls" | grep -Ev '^(kernel32|msvcrt)\.dll$' || true)
+echo "imports of $(basename "$2"): $(echo $dlls)"
+[ -z "$bad" ] || { echo "unexpected DLL imports: $bad"; exit 1; }

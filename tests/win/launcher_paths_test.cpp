@@ -5,17 +5,6 @@
 #include "launch/launcher.h"
 #include "temp_folder.h"
 
-// The configuration file and folder of the running executable are read end to end; the twin's
-// file only where a 32-bit program runs.
-TEST(LauncherPaths, PairConfigurationFile) {
-    Launcher launcher;
-    WideString configuration;
-    EXPECT_FALSE(launcher.GetPairConfigurationFilePath(configuration));
-    launcher.pairProduct = u"C:\\Apps\\quorvane.exe";
-    ASSERT_TRUE(launcher.GetPairConfigurationFilePath(configuration));
-    EXPECT_EQ(configuration, WideString(u"C:\\Apps\\quorvane.ini"));
-}
-
 // The whole value of "APPDATA" counts, however long; but a per-user file whose path the
 // profile functions cannot open (260 units or more) is no per-user file at all.
 TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
@@ -32,25 +21,30 @@ TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
         Launcher launcher;
         launcher.productName = u"My: App?";
         launcher.productCode = u"{1234}";
-        const WideString path = launcher.GetPerUserConfigurationFilePath(false);
-        EXPECT_EQ(path, length < 260 ? appData + tail : WideString());
+        EXPECT_EQ(launcher.GetPerUserConfigurationFilePath(false),
+                  length < 260 ? appData + tail : WideString());
         EXPECT_FALSE(TempFolder::IsFolder(WideString(u"\\\\?\\") + appData + u"\\My App"));
     }
 }
 
-TEST(LauncherPaths, PerUserFoldersAreCreatedOnlyWhenAskedUnderAFullAppDataPath) {
+// The configuration file and folder of the running executable are read end to end; the twin's
+// only where a 32-bit program runs. Per-user folders are made when asked for, under a full
+// APPDATA path only.
+TEST(LauncherPaths, PairFilesAndPerUserFoldersUnderAFullAppDataPath) {
     TempFolder folder;
     ScopedVariable variable(u"APPDATA", folder.Path());
     Launcher launcher;
     launcher.productName = u"Prod";
     launcher.productCode = u"Code";
-    launcher.GetPerUserConfigurationFilePath(false);
-    EXPECT_FALSE(TempFolder::IsFolder(folder / u"Prod"));
     launcher.GetPerUserConfigurationFilePath(true);
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Code"));
 
+    WideString configuration;
+    EXPECT_FALSE(launcher.GetPairConfigurationFilePath(configuration));
     EXPECT_TRUE(launcher.GetPairPerUserConfigurationFilePath().IsEmpty());
     launcher.pairProduct = u"C:\\Apps\\other.exe";
+    ASSERT_TRUE(launcher.GetPairConfigurationFilePath(configuration));
+    EXPECT_EQ(configuration, WideString(u"C:\\Apps\\other.ini"));
     launcher.productCode = u"Pair";
     EXPECT_EQ(launcher.GetPairPerUserConfigurationFilePath(), folder / u"Prod\\Pair\\other.ini");
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Pair"));

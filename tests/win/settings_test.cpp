@@ -7,16 +7,9 @@
 
 namespace {
 // The configuration file beside this test executable, removed again at the end.
-class OwnConfiguration {
-public:
-    explicit OwnConfiguration(const std::string& text) {
-        Launcher launcher;
-        launcher.GetConfigurationFilePath(path);
-        TempFolder::WriteFile(path, text);
-    }
+struct OwnConfiguration {
+    OwnConfiguration() { Launcher().GetConfigurationFilePath(path); }
     ~OwnConfiguration() { DeleteFileW(W(path)); }
-
-private:
     WideString path;
 };
 
@@ -36,45 +29,45 @@ TEST(ReadSettings, PairAndServiceKeys) {
     probe.productName = u"Test: Product";
     probe.productCode = u"code";
     const WideString perUser = probe.GetPerUserConfigurationFilePath(true);
-    TempFolder::WriteFile(perUser, "[Java Runtime Environment]\r\nJRE Path=C:\\per-user\r\n");
-    {
-        // Only exactly "service" and "yes" turn these on.
-        OwnConfiguration configuration(std::string(kSettings) +
-                                       "Application Type=Service\r\nSingle Instance=Yes\r\n");
-        Launcher console;
-        ASSERT_TRUE(console.ReadSettings());
-        EXPECT_EQ(console.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));
-        EXPECT_TRUE(console.waitForPair);
-        EXPECT_FALSE(console.serviceMode);
-        EXPECT_FALSE(console.singleInstance);
-        EXPECT_FALSE(console.omitServiceName);  // read in service mode only
+    const char* perUserPath = "[Java Runtime Environment]\r\nJRE Path=C:\\per-user\r\n";
+    struct Case {
+        const char* behaviour;
+        const char *application, *perUser;
+        bool service, omit;
+        const char16_t* runtimePath;
+    } cases[] = {
+        {"only exactly service and yes turn these on", "Application Type=Service\r\nSingle Instance=Yes\r\n",
+         perUserPath, false, false, u"C:\\per-user"},
+        // Any value of Omit Service Name counts, in service mode only.
+        {"a service is never a single instance, and reads no per-user file",
+         "Application Type=service\r\nSingle Instance=yes\r\n", perUserPath, true, true, u"C:\\beside"},
+        {"a per-user file without the key still hides the one beside the executable", "",
+         "[Java Runtime Environment]\r\n", false, false, u""},
+    };
+    OwnConfiguration configuration;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        TempFolder::WriteFile(perUser, c.perUser);
+        TempFolder::WriteFile(configuration.path, std::string(kSettings) + c.application);
+        Launcher launcher;
+        ASSERT_TRUE(launcher.ReadSettings());
+        EXPECT_EQ(launcher.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));
+        EXPECT_TRUE(launcher.waitForPair);
+        EXPECT_EQ(launcher.serviceMode, c.service);
+        EXPECT_FALSE(launcher.singleInstance);
+        EXPECT_EQ(launcher.omitServiceName, c.omit);
+        EXPECT_EQ(launcher.configuredRuntimePath, WideString(c.runtimePath));
     }
-    {
-        // A service is never a single instance, and reads no per-user file.
-        OwnConfiguration configuration(std::string(kSettings) +
-                                       "Application Type=service\r\nSingle Instance=yes\r\n");
-        Launcher service;
-        ASSERT_TRUE(service.ReadSettings());
-        EXPECT_TRUE(service.serviceMode);
-        EXPECT_FALSE(service.singleInstance);
-        EXPECT_EQ(service.configuredRuntimePath, WideString(u"C:\\beside"));
-    }
-    // A per-user file without the key still hides the one beside the executable.
-    TempFolder::WriteFile(perUser, "[Java Runtime Environment]\r\n");
-    OwnConfiguration configuration(kSettings);
-    Launcher console;
-    ASSERT_TRUE(console.ReadSettings());
-    EXPECT_TRUE(console.configuredRuntimePath.IsEmpty());
 }
 
 // Damaged, own-machine and unreadable libraries, with and without a twin, are loaded end to end;
 // only the hand-over itself needs a 32-bit program there.
 TEST(CheckArchitecture, ALibraryOfTheOtherMachineGoesToTheTwin) {
     TempFolder folder;
-    const WideString file = folder / u"jvm.dll";
-    TempFolder::WriteFile(file, MinimalPeImage(0x80, sizeof(void*) == 8 ? 0x014C : 0x8664, 0x400));
     Launcher launcher;
-    launcher.runtimeLibraryPath = file;
+    launcher.runtimeLibraryPath = folder / u"jvm.dll";
+    TempFolder::WriteFile(launcher.runtimeLibraryPath,
+                          MinimalPeImage(0x80, sizeof(void*) == 8 ? 0x014C : 0x8664, 0x400));
     launcher.pairProduct = u"C:\\twin.exe";
     launcher.CheckArchitecture();
     EXPECT_TRUE(launcher.relaunchInPair);

@@ -3,14 +3,10 @@
 #include "common/wide_printer.h"
 #include "config/configuration_paths.h"
 #include "config/settings.h"
-#include "launch/launcher.h"
 
 // "server", "favor_server" and "yes" in any case are read end to end.
-TEST(Settings, JvmTypeIsExact) {
+TEST(Settings, JvmTypeAndYesSwitchesAreExact) {
     EXPECT_EQ(JvmTypeSetting(u"Server"), 0);
-}
-
-TEST(Settings, YesSwitchesIgnoreAsciiCase) {
     EXPECT_FALSE(IsYes(u"y"));
     EXPECT_FALSE(IsYes(u" yes"));
 }
@@ -19,9 +15,7 @@ TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
     struct Case {
         const char16_t* module;
         bool ok;
-        const char16_t* configuration;
-        const char16_t* folder;
-        const char16_t* published;  // QZ_EXE_DIR
+        const char16_t *configuration, *folder, *published;  // published: QZ_EXE_DIR
     } cases[] = {
         {u"C:\\a.b\\tool", true, u"C:\\a.ini", u"C:\\a.b\\", u"C:\\a.b"},
         {u"C:\\Apps\\tool.v2.exe", true, u"C:\\Apps\\tool.v2.ini", u"C:\\Apps\\", u"C:\\Apps"},
@@ -38,15 +32,9 @@ TEST(ConfigurationPaths, FileAndFolderBesideTheExecutable) {
     }
 }
 
+// Each character the file system refuses in the product name is left out; the code is kept.
 TEST(ConfigurationPaths, PerUserFile) {
-    struct Case {
-        const char16_t *source, *appData, *name, *code, *file;
-    } cases[] = {
-        {u"tool.exe", u"R", u"\\?\"|><:/*", u"a:b", u"R\\\\a:b\\tool.ini"},
-    };
-    for (const Case& c : cases) {
-        const PerUserPath path = ComposePerUserPath(c.source, c.appData, c.name, c.code);
-        EXPECT_EQ(path.file, WideString(c.file));
-        EXPECT_EQ(path.codeFolder, path.file.Left(path.file.FindLastUnit(u'\\')));
-    }
+    const PerUserPath path = ComposePerUserPath(u"tool.exe", u"R", u"\\?\"|><:/*", u"a:b");
+    EXPECT_EQ(path.file, WideString(u"R\\\\a:b\\tool.ini"));
+    EXPECT_EQ(path.codeFolder, path.file.Left(path.file.FindLastUnit(u'\\')));
 }

@@ -48,32 +48,23 @@ TEST(SplitPath, RootThenComponents) {
     }
 }
 
-TEST(LongPathForm, ThePrefixEachKindOfPathNeeds) {
+// The long-path prefix each kind of path needs, and exactly one final separator.
+TEST(PathForms, LongPathPrefixAndTrailingSeparator) {
     struct Case {
-        const char16_t* path;
-        const char16_t* form;
+        WideString (*form)(const WideString&);
+        std::u16string path, expected;
     } cases[] = {
-        {u"C:\\a\\*.jar", u"\\\\?\\C:\\a\\*.jar"},
-        {u"\\\\srv\\share\\*.jar", u"\\\\?\\UNC\\srv\\share\\*.jar"},
-        {u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},
-        {u"\\\\.\\pipe\\p", u"\\\\.\\pipe\\p"},
+        {LongPathForm, u"C:\\a\\*.jar", u"\\\\?\\C:\\a\\*.jar"},
+        {LongPathForm, u"\\\\srv\\share\\*.jar", u"\\\\?\\UNC\\srv\\share\\*.jar"},
+        {LongPathForm, u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},
+        {LongPathForm, u"\\\\.\\pipe\\p", u"\\\\.\\pipe\\p"},
+        {WithTrailingSeparator, u"C:\\jre", u"C:\\jre\\"},
+        {WithTrailingSeparator, u"jre/", u"jre/\\"},
+        {WithTrailingSeparator, u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
+        {WithTrailingSeparator, u"", u"\\"},
+        {WithTrailingSeparator, u"C:\\jre" + std::u16string(100000, u'\\'), u"C:\\jre\\"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(LongPathForm(c.path), WideString(c.form))
-            << testing::PrintToString(std::u16string(c.path));
-}
-
-TEST(WithTrailingSeparator, ExactlyOneFinalSeparator) {
-    struct Case {
-        std::u16string folder, expected;
-    } cases[] = {
-        {u"C:\\jre", u"C:\\jre\\"},
-        {u"jre/", u"jre/\\"},
-        {u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
-        {u"", u"\\"},
-        {u"C:\\jre" + std::u16string(100000, u'\\'), u"C:\\jre\\"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(WithTrailingSeparator(WideString(c.folder)), WideString(c.expected))
-            << c.folder.size();
+        EXPECT_EQ(c.form(WideString(c.path)), WideString(c.expected))
+            << testing::PrintToString(c.path.substr(0, 20));
 }

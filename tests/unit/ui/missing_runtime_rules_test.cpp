@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/wide_printer.h"
 #include "config/settings.h"
@@ -10,9 +11,7 @@
 TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
     const JavaVersion any = JavaVersion::NoUpperBound();
     struct Case {
-        const char16_t* minimum;
-        const char16_t* maximum;
-        const char16_t* phrase;
+        const char16_t *minimum, *maximum, *phrase;
     } cases[] = {
         {u"any", u"ANY", u"latest version"},  // digit-free: no bound
         {u"", u"1.8", u"maximum version 1.8"},
@@ -35,28 +34,23 @@ TEST(MissingRuntimeDialog, BrowsedFolderAndPlacement) {
     EXPECT_EQ(BrowsedFolder(u"C:\\jre"), WideString(u"C:\\jre\\"));
     EXPECT_EQ(BrowsedFolder(u""), WideString());
 
-    const ScreenRect dialog{0, 0, 300, 200};
-    const ScreenRect work{0, 0, 1000, 800};
+    // The dialog centred on the target, kept whole inside the work area.
+    const ScreenRect small{0, 0, 300, 200}, work{0, 0, 1000, 800};
     struct Case {
-        ScreenRect target;
+        ScreenRect dialog, target;
         int32_t left, top;
     } cases[] = {
-        {work, 350, 300},                   // the work area itself
-        {{900, 700, 1100, 900}, 700, 600},  // pushed back at the right and bottom
-        {{-100, -50, 100, 50}, 0, 0},       // pushed back at the left and top
-        {{101, 0, 200, 100}, 0, 0},         // odd centres are cut to whole pixels
+        {small, work, 350, 300},                   // the work area itself
+        {small, {900, 700, 1100, 900}, 700, 600},  // pushed back at the right and bottom
+        {small, {-100, -50, 100, 50}, 0, 0},       // pushed back at the left and top
+        {small, {101, 0, 200, 100}, 0, 0},         // odd centres are cut to whole pixels
+        {{0, 0, 1200, 900}, work, 0, 0},           // larger than the work area: left and top win
     };
     for (const Case& c : cases) {
-        const ScreenRect placed = CenteredPosition(dialog, c.target, work);
-        EXPECT_EQ(placed.left, c.left);
-        EXPECT_EQ(placed.top, c.top);
-        EXPECT_EQ(placed.right - placed.left, 300);
-        EXPECT_EQ(placed.bottom - placed.top, 200);
+        const ScreenRect placed = CenteredPosition(c.dialog, c.target, work);
+        EXPECT_EQ((std::vector<int32_t>{placed.left, placed.top, placed.right, placed.bottom}),
+                  (std::vector<int32_t>{c.left, c.top, c.left + c.dialog.right, c.top + c.dialog.bottom}));
     }
-    // Larger than the work area: the left and top edges win.
-    const ScreenRect big = CenteredPosition({0, 0, 1200, 900}, work, work);
-    EXPECT_EQ(big.left, 0);
-    EXPECT_EQ(big.top, 0);
 }
 
 // The link colour's form (three numbers, at most 24 bytes, a zero-terminated string) is checked
@@ -64,19 +58,17 @@ TEST(MissingRuntimeDialog, BrowsedFolderAndPlacement) {
 TEST(HyperLink, BrowserColourValues) {
     struct Case {
         std::u16string text;
-        bool parsed;
         uint32_t colour;
     } cases[] = {
-        {u"255,0,0", true, 0x0000FF},
-        {u"256,1,513", true, 0x010100},  // each number cut to its low 8 bits
-        {std::u16string(u"0,0,255\0x", 9), true, 0xFF0000},  // read up to the first zero
+        {u"255,0,0", 0x0000FF},
+        {u"256,1,513", 0x010100},  // each number cut to its low 8 bits
+        {std::u16string(u"0,0,255\0x", 9), 0xFF0000},  // read up to the first zero
     };
     for (const Case& c : cases) {
         uint32_t colour = 0xDEAD;
         const uint32_t bytes = static_cast<uint32_t>((c.text.size() + 1) * 2);
-        const bool parsed = ParseLinkColour(c.text.c_str(), bytes, true, colour);
-        EXPECT_EQ(parsed, c.parsed) << testing::PrintToString(c.text);
-        if (parsed) EXPECT_EQ(colour, c.colour);
+        EXPECT_TRUE(ParseLinkColour(c.text.c_str(), bytes, true, colour)) << testing::PrintToString(c.text);
+        EXPECT_EQ(colour, c.colour);
     }
 }
 
