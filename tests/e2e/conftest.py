@@ -1,6 +1,7 @@
 """Runs the two deliverables under Wine as a user would: each test gets a folder of its own
 holding a copy of the executable and, when the test writes one, its INI file."""
 
+import contextlib
 import os
 import shlex
 import shutil
@@ -166,13 +167,11 @@ def processes_in(folder: Path) -> list[int]:
     needles = [windows_path(folder).lower().encode(), str(folder).lower().encode()]
     found = []
     for entry in Path("/proc").iterdir():
-        try:
+        with contextlib.suppress(OSError):  # ended meanwhile, or no process
             command_line = (entry / "cmdline").read_bytes().lower()
-        except OSError:
-            continue
-        if entry.name.isdigit() and int(entry.name) != os.getpid() and \
-                any(needle in command_line for needle in needles):
-            found.append(int(entry.name))
+            if entry.name.isdigit() and int(entry.name) != os.getpid() and \
+                    any(needle in command_line for needle in needles):
+                found.append(int(entry.name))
     return found
 
 
@@ -181,10 +180,8 @@ def end_processes_in(folder: Path) -> None:
     for _ in range(50):
         running = processes_in(folder)
         for pid in running:
-            try:
+            with contextlib.suppress(ProcessLookupError):
                 os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
         if not running:
             return
         time.sleep(0.1)

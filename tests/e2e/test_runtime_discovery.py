@@ -216,17 +216,13 @@ def string_value(text: str) -> str:
     return '"JavaHome"="' + text.replace("\\", "\\\\") + '"'
 
 
-def binary_value(data: bytes) -> str:
-    return '"JavaHome"=hex:' + ",".join(f"{byte:02x}" for byte in data)
-
-
 # Each case: a subkey of the runtime key and its JavaHome line, made from the Windows path of
 # the server runtime's folder; and the runtime used: that one, or the client runtime registered
 # as 1.8 beside it. Only a string value names a home, whatever the bytes of another type spell.
 @pytest.mark.parametrize("version,java_home,used", [
     ("1.9", lambda home: string_value("Z:\\" + "a" * 32764), "client"),
     ("1.9", lambda home: string_value(home + "\\" * (32767 - len(home))), "server"),
-    ("1.9", lambda home: binary_value(home.encode("utf-16-le")), "client"),
+    ("1.9", lambda home: '"JavaHome"=hex:' + home.encode("utf-16-le").hex(","), "client"),
     # Windows allows key names of 255 characters at most.
     ("1.9" + "x" * 252, string_value, "server"),
 ], ids=["64 KB naming nothing", "64 KB of a runtime and separators",
