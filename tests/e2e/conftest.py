@@ -33,7 +33,8 @@ DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
-APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir"}
+APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir", "Application Type",
+                    "Single Instance"}
 # The 32-bit executables run always on Windows; under Wine only where the kernel runs 32-bit
 # programs (some are built without).
 RUNS_32_BIT = os.name == "nt" or "QZ_RUNNER" in os.environ or \

@@ -138,9 +138,7 @@ def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_cla
 def test_a_service_started_from_a_console(app):
     # ERROR_FAILED_SERVICE_CONTROLLER_CONNECT, and not a word of the launcher's own. That only
     # exactly "service" is a service is a case of the win tier.
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(app.runtime('client'))}\n[Application]\n"
-                  "Application Type=service\nSingle Instance=yes\n" + app.class_path_section)
+    app.configure(runtime="client", Application_Type="service", Single_Instance="yes")
     result = app.run_command_line('"{exe}" x', env={"QZ_SPAWN_PRINT_EXIT_CODE": "1"})
     assert result.stdout == b"exit code: 1063\n"
     assert app.record() == []

@@ -18,9 +18,7 @@ def app(tmp_path, executable):
 
 
 def configure(app: App, main_class: str = "test.Single"):
-    app.write_ini("[Java Runtime Environment]\n"
-                  f"Main Class={main_class}\nJRE Path={windows_path(app.runtime('client'))}\n"
-                  "[Application]\nSingle Instance=yes\n" + app.class_path_section)
+    app.configure(main_class, "client", Single_Instance="yes")
 
 
 def options(**properties) -> dict:
