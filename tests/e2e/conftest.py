@@ -34,7 +34,7 @@ MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
 APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir", "Application Type",
-                    "Single Instance"}
+                    "Single Instance", "Cmd", "Omit Service Name"}
 # The 32-bit executables run always on Windows; under Wine only where the kernel runs 32-bit
 # programs (some are built without).
 RUNS_32_BIT = os.name == "nt" or "QZ_RUNNER" in os.environ or \
@@ -97,9 +97,9 @@ class App:
         self.class_path_section = f"[Class Path]\nClass Path={windows_path(folder / 'app.jar')}\n"
         shutil.copyfile(DIST / executable, self.exe)
 
-    def write_ini(self, text: str, encoding: str = "ascii", path: Path | None = None):
+    def write_ini(self, text: str, encoding: str = "ascii"):
         mark = b"\xff\xfe" if encoding == "utf-16-le" else b""
-        (path or self.ini).write_bytes(mark + text.replace("\n", "\r\n").encode(encoding))
+        self.ini.write_bytes(mark + text.replace("\n", "\r\n").encode(encoding))
 
     def runtime(self, name: str) -> Path:
         """A test runtime folder of this executable's architecture."""

@@ -57,15 +57,12 @@ def service(tmp_path, executable):
     keeper.wait()
 
 
-def install(service: App, main_class: str = "test.Single", application: str = "",
-            runtime: str = "client", **properties):
+def install(service: App, main_class: str = "test.Single", omit: str = "", runtime: str = "client",
+            **properties):
     properties = dict(record=windows_path(service.record_file), **properties)
     parameters = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
-    service.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
-                      f"JRE Path={windows_path(service.runtime(runtime))}\n"
-                      f"Virtual Machine Parameters={parameters}\n[Application]\n"
-                      f"Application Type=service\nCmd=c\n{application}"
-                      + service.class_path_section)
+    service.configure(main_class, runtime, Virtual_Machine_Parameters=parameters,
+                      Application_Type="service", Cmd="c", Omit_Service_Name=omit)
     control("create", service.name, f"{windows_path(service.exe)} img1")
 
 
@@ -73,11 +70,11 @@ def install(service: App, main_class: str = "test.Single", application: str = ""
 @pytest.mark.parametrize("executable,omit,arguments", [
     ("quorvane64.exe", "", ["img1", "{name}", "a", "b", "c"]),
     ("quorvane.exe", "", ["img1", "{name}", "a", "b", "c"]),
-    ("quorvane64w.exe", "Omit Service Name=no\n", ["img1", "a", "b", "c"]),
+    ("quorvane64w.exe", "no", ["img1", "a", "b", "c"]),
     ("quorvanew.exe", "", ["img1", "{name}", "a", "b", "c"]),
 ], ids=["with service name", "32-bit", "windowless, name omitted", "windowless 32-bit"])
 def test_main_arguments_interrogation_and_a_stop_control(service, omit, arguments):
-    install(service, application=omit)
+    install(service, omit=omit)
     control("start", service.name, "a", "b")
     service.wait_for_record("main-args")
     # An interrogation is answered with the state unchanged.
