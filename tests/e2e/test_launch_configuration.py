@@ -19,11 +19,11 @@ def options(app: App) -> list[str]:
     return [option for option in app.recorded("option") if not option.endswith("[hook]")]
 
 
-def write(app: App, class_path: str, jre: str = "", application: str = "", encoding="ascii"):
+def write(app: App, class_path: str, jre: str = "", application: str = ""):
     """An INI with test.Echo on a test runtime; the three sections' extra lines as given."""
     app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
                   f"JRE Path={windows_path(app.runtime('client'))}\n{jre}[Application]\n"
-                  f"{application}[Class Path]\nClass Path={class_path}\n", encoding=encoding)
+                  f"{application}[Class Path]\nClass Path={class_path}\n")
 
 
 def touch(*paths: Path):
