@@ -1,6 +1,7 @@
 """Runs the two deliverables under Wine as a user would: each test gets a folder of its own
 holding a copy of the executable and, when the test writes one, its INI file."""
 
+import contextlib
 import os
 import shlex
 import shutil
@@ -32,7 +33,8 @@ DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
-APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir"}
+APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir", "Application Type",
+                    "Single Instance", "Cmd", "Omit Service Name"}
 # The 32-bit executables run always on Windows; under Wine only where the kernel runs 32-bit
 # programs (some are built without).
 RUNS_32_BIT = os.name == "nt" or "QZ_RUNNER" in os.environ or \
@@ -95,9 +97,9 @@ class App:
         self.class_path_section = f"[Class Path]\nClass Path={windows_path(folder / 'app.jar')}\n"
         shutil.copyfile(DIST / executable, self.exe)
 
-    def write_ini(self, text: str, encoding: str = "ascii", path: Path | None = None):
+    def write_ini(self, text: str, encoding: str = "ascii"):
         mark = b"\xff\xfe" if encoding == "utf-16-le" else b""
-        (path or self.ini).write_bytes(mark + text.replace("\n", "\r\n").encode(encoding))
+        self.ini.write_bytes(mark + text.replace("\n", "\r\n").encode(encoding))
 
     def runtime(self, name: str) -> Path:
         """A test runtime folder of this executable's architecture."""
@@ -123,9 +125,10 @@ class App:
                               env=self._environment(env), stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
 
-    def start(self, *args: str, env: dict | None = None) -> subprocess.Popen:
-        """Starts the executable without waiting for it."""
-        return subprocess.Popen([*RUNNER, str(self.exe), *args], cwd=self.folder,
+    def start(self, *args: str, env: dict | None = None,
+              program: list[str] | None = None) -> subprocess.Popen:
+        """Starts the executable (or program) without waiting for it."""
+        return subprocess.Popen([*RUNNER, *(program or [str(self.exe)]), *args], cwd=self.folder,
                                 env=self._environment(env), stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE)
 
@@ -136,12 +139,17 @@ class App:
             assert time.monotonic() < deadline, f"no '{line}' in the record: {self.record()}"
             time.sleep(0.05)
 
+    def command_file(self, command_line: str) -> str:
+        """A file for spawn.exe holding exactly this command line ({exe} is the executable's
+        Windows path); its Windows path."""
+        path = self.folder.parent / f"{self.folder.name}-command.txt"
+        path.write_bytes(command_line.format(exe=windows_path(self.exe)).encode("utf-16-le"))
+        return windows_path(path)
+
     def run_command_line(self, command_line: str, env: dict | None = None,
                          timeout: float = 60) -> subprocess.CompletedProcess:
-        """Starts the executable with exactly this command line ({exe} is its Windows path)."""
-        command_file = self.folder.parent / f"{self.folder.name}-command.txt"
-        command_file.write_bytes(command_line.format(exe=windows_path(self.exe)).encode("utf-16-le"))
-        return self.run(env=dict(env or {}, QZ_SPAWN_COMMAND_FILE=windows_path(command_file)),
+        """Starts the executable with exactly this command line and waits for it."""
+        return self.run(env=dict(env or {}, QZ_SPAWN_COMMAND_FILE=self.command_file(command_line)),
                         timeout=timeout, program=[str(SPAWN), windows_path(self.exe)])
 
     def record(self) -> list[str]:
@@ -160,13 +168,11 @@ def processes_in(folder: Path) -> list[int]:
     needles = [windows_path(folder).lower().encode(), str(folder).lower().encode()]
     found = []
     for entry in Path("/proc").iterdir():
-        try:
+        with contextlib.suppress(OSError):  # ended meanwhile, or no process
             command_line = (entry / "cmdline").read_bytes().lower()
-        except OSError:
-            continue
-        if entry.name.isdigit() and int(entry.name) != os.getpid() and \
-                any(needle in command_line for needle in needles):
-            found.append(int(entry.name))
+            if entry.name.isdigit() and int(entry.name) != os.getpid() and \
+                    any(needle in command_line for needle in needles):
+                found.append(int(entry.name))
     return found
 
 
@@ -175,57 +181,17 @@ def end_processes_in(folder: Path) -> None:
     for _ in range(50):
         running = processes_in(folder)
         for pid in running:
-            try:
+            with contextlib.suppress(ProcessLookupError):
                 os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
         if not running:
             return
         time.sleep(0.1)
 
 
-def windows_tool(*args: str, check: bool = True) -> subprocess.CompletedProcess:
-    """A Windows tool (reg, cmd) through the runner."""
-    return subprocess.run([*RUNNER, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                          check=check, timeout=60)
-
-
-PREFIX = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix"))
-JRE = "Software\\JavaSoft\\Java Runtime Environment"
-OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
 TWIN = {"quorvane64.exe": "quorvane.exe", "quorvane.exe": "quorvane64.exe"}
+PREFIX = Path(os.environ.get("QZ_WINEPREFIX", BUILD / "wineprefix"))
 NOT_FOUND = (b"Error: The Java Runtime Environment (JRE) was not found. Please  download and "
              b"install a JRE (latest version) from: https://adoptium.net/ \r\n")
-
-
-class Registry:
-    """Runtimes registered per machine or per user in the 64-bit or the 32-bit view. Every test
-    starts and ends without any vendor key."""
-
-    def __init__(self, folder: Path):
-        self.folder = folder
-        self.count = 0
-
-    def import_lines(self, lines: list[str], bits: int):
-        """The lines of a .reg file (keys and values), imported into one view."""
-        self.count += 1
-        reg_file = self.folder / f"import-{self.count}.reg"
-        text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
-        reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
-        windows_tool("reg", "import", windows_path(reg_file), f"/reg:{bits}")
-
-    def clear(self):
-        vendors = ["JavaSoft", "JRockit", "IBM", "Eclipse Adoptium", "Eclipse Foundation",
-                   "AdoptOpenJDK", "Microsoft\\JDK", "Semeru", "SapMachine", "Azul Systems", "BellSoft"]
-        windows_tool(str(REGISTRY_CLEAN), *(f"Software\\{vendor}" for vendor in vendors), check=False)
-
-    def add(self, key: str, name: str, java_home: Path | str, bits: int,
-            hive: str = "HKEY_LOCAL_MACHINE", value: str = "JavaHome", below: str = ""):
-        """A subkey name of the vendor key whose value names java_home; below is a path under
-        the subkey that holds the value (hotspot\\MSI)."""
-        home = java_home if isinstance(java_home, str) else windows_path(java_home)
-        self.import_lines([f"[{hive}\\{key}\\{name}{chr(92) + below if below else ''}]",
-                           f'"{value}"="' + home.replace("\\", "\\\\") + '"'], bits)
 
 
 def runtime_at(home: Path, source: Path, version: str | None = None, copy: bool = False) -> Path:
@@ -238,19 +204,6 @@ def runtime_at(home: Path, source: Path, version: str | None = None, copy: bool 
     if version:
         (home / "release").write_text(f'IMPLEMENTOR="Test"\nJAVA_VERSION="{version}"\n')
     return home
-
-
-def loaded_library(app: App) -> str | None:
-    """The VM library the test runtime recorded last, None when none was loaded."""
-    return (app.recorded("library") or [None])[-1]
-
-
-@pytest.fixture
-def registry(tmp_path):
-    registry = Registry(tmp_path)
-    registry.clear()
-    yield registry
-    registry.clear()
 
 
 @pytest.fixture(params=EXECUTABLES)
@@ -276,17 +229,14 @@ class Gui:
             self.c_drive = Path(os.environ.get("SystemDrive", "C:") + "\\")
             return
         self.prefix = BUILD / "wineprefix-gui"
-        self.display = next(f":{n}" for n in range(90, 200)
-                            if not Path(f"/tmp/.X11-unix/X{n}").exists()
-                            and not Path(f"/tmp/.X{n}-lock").exists())
-        self.server = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24",
-                                        "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if Path(f"/tmp/.X11-unix/X{self.display[1:]}").exists():
-                break
-            time.sleep(0.05)
-        self.env = {"DISPLAY": self.display, "QZ_WINEPREFIX": str(self.prefix)}
+        # The server picks a free display and names it once it takes connections.
+        ready, told = os.pipe()
+        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0",
+                                        "1024x768x24", "-nolisten", "tcp"], pass_fds=[told],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(told)
+        with os.fdopen(ready) as pipe:
+            self.env = {"DISPLAY": ":" + pipe.readline().strip(), "QZ_WINEPREFIX": str(self.prefix)}
         # Without a window manager Wine draws the caption and the close box itself.
         self.run("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
                  "/f")

@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import PREFIX, App, end_processes_in, long_folder, runtime_at, windows_path, windows_tool
+from conftest import PREFIX, App, end_processes_in, long_folder, runtime_at, windows_path
 
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 ECHO = b"stderr: echo\r\n"
@@ -19,11 +19,11 @@ def options(app: App) -> list[str]:
     return [option for option in app.recorded("option") if not option.endswith("[hook]")]
 
 
-def write(app: App, class_path: str, jre: str = "", application: str = "", encoding="ascii"):
+def write(app: App, class_path: str, jre: str = "", application: str = ""):
     """An INI with test.Echo on a test runtime; the three sections' extra lines as given."""
     app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
                   f"JRE Path={windows_path(app.runtime('client'))}\n{jre}[Application]\n"
-                  f"{application}[Class Path]\nClass Path={class_path}\n", encoding=encoding)
+                  f"{application}[Class Path]\nClass Path={class_path}\n")
 
 
 def touch(*paths: Path):
@@ -183,29 +183,15 @@ def test_library_path_and_a_path_that_is_never_cut(app):
             "32766: Path stays as it was"])
 
 
-def test_folders_the_code_page_cannot_spell_reach_the_vm_in_short_form(tmp_path, executable):
-    app = App(tmp_path / "app", executable)
-    touch(app.folder / "lib-Приложение" / "b.jar", app.folder / "plain" / "c.jar")
-    write(app, "\\lib-Приложение\\*.jar;\\plain\\*.jar", jre="Library Path=Приложение-native\n",
-          encoding="utf-16-le")
-    (app.folder / "Приложение-native").mkdir()
-    assert app.run().returncode == 0
-    library_path, class_path = options(app)
-    entries = class_path[len("-Djava.class.path="):].split(";")
-    assert entries[1] == f"{windows_path(app.folder)}\\plain\\c.jar"
-    short = entries[0]
-    assert short.endswith("\\b.jar") and short.isascii() and "?" not in short
-    assert "?" not in library_path
-
-
 # The executable's own folder, path and base name in every key that expands variables, from a
-# folder with blanks and from one the ANSI code page cannot spell; a value the caller set is
-# replaced, and the program sees them.
+# folder with blanks and from one the ANSI code page cannot spell (the VM then gets the 8.3 form,
+# of a plain entry and of a wildcard's matches alike); a value the caller set is replaced, and the
+# program sees them.
 @pytest.mark.parametrize("folder", ["My App", "Приложение"])
 def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
     app = App(tmp_path / folder, executable)
     touch(app.folder / "app.jar", app.folder / "native" / "x.dll")
-    write(app, "%QZ_EXE_DIR%\\app.jar",
+    write(app, "%QZ_EXE_DIR%\\app.jar;%QZ_EXE_DIR%\\*.jar",
           jre="Virtual Machine Parameters=-Dhome=%QZ_EXE_DIR% -Dexe=%qz_exe_path%\n"
               "Library Path=%QZ_EXE_DIR%\\native\nSystem Path=%QZ_EXE_DIR%\\bin\n",
           application='Cmd=%QZ_EXE_NAME% "%QZ_EXE_DIR%"\nOutput File=%QZ_EXE_DIR%\\out.log\n'
@@ -221,13 +207,13 @@ def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
     library, class_path, *parameters = options(app)
     if folder.isascii():
         assert parameters == [f"-Dhome={home}", f"-Dexe={windows_path(app.exe)}"]
-        assert class_path == f"-Djava.class.path={home}\\app.jar;"
+        assert class_path == f"-Djava.class.path={home}\\app.jar;{home}\\app.jar;"
         assert library.startswith(f"-Djava.library.path={home}\\native;")
     else:  # the 8.3 form, the same in every option
         short = parameters[0][len("-Dhome="):]
         assert short.isascii() and "?" not in short
         assert parameters[1].startswith(f"-Dexe={short}\\") and parameters[1].isascii()
-        assert class_path.lower() == f"-Djava.class.path={short}\\app.jar;".lower()
+        assert class_path.lower() == f"-Djava.class.path={short}\\app.jar;{short}\\app.jar;".lower()
         assert library.lower().startswith(f"-Djava.library.path={short}\\native;".lower())
 
 
@@ -238,14 +224,14 @@ STREAMS = {
         "Output File=logs\\out_%yyyyMMdd%.log\nError File=%QZ_TEST_LOGS%\\err_%yyyy-MM-dd%.log\n",
         {}, {"logs/out_%Y%m%d.log": b"args: 0\r\n", "logs/errors/err_%Y-%m-%d.log": ECHO},
         b""),
-    "append for exactly yes": ("Output File=out.log\nOutput Append=yes\n", {"out.log": b"old\r\n"},
-                               {"out.log": b"old\r\nargs: 0\r\n"}, ECHO),
-    "Yes is no append": ("Output File=out.log\nOutput Append=Yes\n", {"out.log": b"old\r\n"},
-                         {"out.log": b"args: 0\r\n"}, ECHO),
-    # The same file under another name ({short}: its 8.3 name) keeps both streams.
-    "one file for both streams": ("Output File=both streams.log\nError File={short}\n",
-                                  {"both streams.log": b""},
-                                  {"both streams.log": b"args: 0\r\n" + ECHO}, b""),
+    # Only exactly "yes" appends.
+    "append": ("Output File=out.log\nOutput Append=Yes\nError File=err.log\nError Append=yes\n",
+               {"out.log": b"old\r\n", "err.log": b"old\r\n"},
+               {"out.log": b"args: 0\r\n", "err.log": b"old\r\n" + ECHO}, b""),
+    # The same file under another name (a hard link to it) keeps both streams.
+    "one file for both streams": ("Output File=both.log\nError File=link.log\n",
+                                  {"both.log": b"", "link.log": "both.log"},
+                                  {"both.log": b"args: 0\r\n" + ECHO}, b""),
     # An output file that cannot be opened leaves the console.
     "unopenable": ("Output File=Q:\\no such drive\\out.log\n", {}, {},
                    b"java.io.FileNotFoundException"),
@@ -256,22 +242,16 @@ STREAMS = {
 def test_redirected_streams(app, case):
     lines, before, after, stderr = STREAMS[case]
     for name, data in before.items():
-        (app.folder / name).write_bytes(data)  # a long name has its 8.3 name once the file exists
-    if "{short}" in lines:
-        lines = lines.replace("{short}", short_name(app.folder / "both streams.log"))
+        if isinstance(data, str):
+            os.link(app.folder / data, app.folder / name)
+        else:
+            (app.folder / name).write_bytes(data)
     write(app, "C:\\app.jar", application=lines)
     result = app.run(env={"QZ_TEST_LOGS": "logs\\errors"})
     assert (result.returncode, result.stdout) == (0, b"" if after else b"args: 0\r\n")
     assert stderr in result.stderr if stderr else result.stderr == b""
     for name, data in after.items():
         assert (app.folder / time.strftime(name)).read_bytes() == data, name
-
-
-def short_name(path: Path) -> str:
-    """The 8.3 name that the file system gave a file, as the command shell lists it."""
-    listing = windows_tool("cmd", "/c", "dir", "/x", windows_path(path.parent)).stdout.decode()
-    [line] = [line for line in listing.splitlines() if line.endswith(" " + path.name)]
-    return line[:-len(path.name) - 1].split()[-1]
 
 
 # Each case: the VM parameters after a -splash: of the image, the runtime, the image's file under

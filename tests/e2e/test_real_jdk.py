@@ -4,7 +4,6 @@ quorvane.exe; QZ_WINDOWS_JDK32 for the latter when both are to run). Without one
 reported as skipped with the reason, so that a run without a JDK says so."""
 
 import os
-import re
 from pathlib import Path
 
 import pytest
@@ -17,16 +16,13 @@ SMOKE = """public class Smoke {
         if (args.length > 0 && args[0].equals("exit")) System.exit(3);
     }
 }"""
-# An instance main, which JDK 25 compiles and runs.
-INSTANCE_SMOKE = 'class InstanceSmoke {\n    void main() { System.out.println("instance main"); }\n}'
 
 
 @pytest.mark.parametrize("main_class,args,code,stdout,stderr", [
     ("Smoke", ["a", "b c"], 0, b"smoke a,b c on ", b""),
     ("Smoke", ["exit"], 3, b"smoke exit on ", b""),
     ("NoSuchClass", [], 1, b"", b"Could not find or load main class NoSuchClass"),
-    ("InstanceSmoke", [], 0, b"instance main\r\n", b""),
-], ids=["main with arguments", "System.exit", "missing class", "instance main of JDK 25"])
+], ids=["main with arguments", "System.exit", "missing class"])
 def test_main_on_a_real_jdk(tmp_path, executable, main_class, args, code, stdout, stderr):
     variable = "QZ_WINDOWS_JDK32" if executable == "quorvane.exe" and "QZ_WINDOWS_JDK32" in \
         os.environ else "QZ_WINDOWS_JDK"
@@ -34,14 +30,10 @@ def test_main_on_a_real_jdk(tmp_path, executable, main_class, args, code, stdout
         pytest.skip(f"no Windows JDK present: set {variable} to the home folder of one "
                     "(docs/testing.md)")
     home = Path(os.environ[variable])
-    feature = re.search(r'JAVA_VERSION="(\d+)', (home / "release").read_text(errors="replace"))
-    if main_class == "InstanceSmoke" and (not feature or int(feature.group(1)) < 25):
-        pytest.skip(f"the JDK at {home} predates JDK 25's instance mains")
     app = App(tmp_path / "app", executable)
-    instance = main_class == "InstanceSmoke"
-    source = app.folder / "classes" / ("InstanceSmoke.java" if instance else "Smoke.java")
+    source = app.folder / "classes" / "Smoke.java"
     source.parent.mkdir()
-    source.write_text(INSTANCE_SMOKE if instance else SMOKE)
+    source.write_text(SMOKE)
     compiled = app.run("-d", windows_path(source.parent), windows_path(source), timeout=300,
                        program=[windows_path(home / "bin" / "javac.exe")])
     assert compiled.returncode == 0, compiled.stdout + compiled.stderr

@@ -57,15 +57,12 @@ def service(tmp_path, executable):
     keeper.wait()
 
 
-def install(service: App, main_class: str = "test.Single", application: str = "",
-            runtime: str = "client", **properties):
+def install(service: App, main_class: str = "test.Single", omit: str = "", runtime: str = "client",
+            **properties):
     properties = dict(record=windows_path(service.record_file), **properties)
     parameters = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
-    service.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
-                      f"JRE Path={windows_path(service.runtime(runtime))}\n"
-                      f"Virtual Machine Parameters={parameters}\n[Application]\n"
-                      f"Application Type=service\nCmd=c\n{application}"
-                      + service.class_path_section)
+    service.configure(main_class, runtime, Virtual_Machine_Parameters=parameters,
+                      Application_Type="service", Cmd="c", Omit_Service_Name=omit)
     control("create", service.name, f"{windows_path(service.exe)} img1")
 
 
@@ -73,11 +70,11 @@ def install(service: App, main_class: str = "test.Single", application: str = ""
 @pytest.mark.parametrize("executable,omit,arguments", [
     ("quorvane64.exe", "", ["img1", "{name}", "a", "b", "c"]),
     ("quorvane.exe", "", ["img1", "{name}", "a", "b", "c"]),
-    ("quorvane64w.exe", "Omit Service Name=no\n", ["img1", "a", "b", "c"]),
+    ("quorvane64w.exe", "no", ["img1", "a", "b", "c"]),
     ("quorvanew.exe", "", ["img1", "{name}", "a", "b", "c"]),
 ], ids=["with service name", "32-bit", "windowless, name omitted", "windowless 32-bit"])
 def test_main_arguments_interrogation_and_a_stop_control(service, omit, arguments):
-    install(service, application=omit)
+    install(service, omit=omit)
     control("start", service.name, "a", "b")
     service.wait_for_record("main-args")
     # An interrogation is answered with the state unchanged.
@@ -138,9 +135,7 @@ def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_cla
 def test_a_service_started_from_a_console(app):
     # ERROR_FAILED_SERVICE_CONTROLLER_CONNECT, and not a word of the launcher's own. That only
     # exactly "service" is a service is a case of the win tier.
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(app.runtime('client'))}\n[Application]\n"
-                  "Application Type=service\nSingle Instance=yes\n" + app.class_path_section)
+    app.configure(runtime="client", Application_Type="service", Single_Instance="yes")
     result = app.run_command_line('"{exe}" x', env={"QZ_SPAWN_PRINT_EXIT_CODE": "1"})
     assert result.stdout == b"exit code: 1063\n"
     assert app.record() == []

@@ -18,9 +18,7 @@ def app(tmp_path, executable):
 
 
 def configure(app: App, main_class: str = "test.Single"):
-    app.write_ini("[Java Runtime Environment]\n"
-                  f"Main Class={main_class}\nJRE Path={windows_path(app.runtime('client'))}\n"
-                  "[Application]\nSingle Instance=yes\n" + app.class_path_section)
+    app.configure(main_class, "client", Single_Instance="yes")
 
 
 def options(**properties) -> dict:
@@ -56,18 +54,6 @@ def test_arguments_reach_secondary_main(app, arguments, exit_code, delivered):
     assert app.recorded("secondary-args") == ([delivered] if delivered else [])
     # The forwarding launch created no VM of its own.
     assert sum(line.startswith("create:") for line in app.record()) == 1
-
-
-# Only a launch of the same path forwards (that only exactly "yes" turns it on is a case of the
-# win tier).
-def test_a_copy_at_another_path_runs_a_main_of_its_own(tmp_path, app):
-    configure(app)
-    first_instance(app)
-    later = App(tmp_path / "copy", app.executable)
-    configure(later)
-    assert later.run("second", env=options(wait_ms=0)).returncode == 0
-    assert len(app.recorded("main-args") + later.recorded("main-args")) == 2
-    assert app.recorded("secondary-args") == [] and later.recorded("secondary-args") == []
 
 
 # Each case: the main class, its properties, and the exit code of the forwarding launch.

@@ -6,8 +6,8 @@ import subprocess
 
 import pytest
 
-from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, RUNNER, SPAWN, WINDOWLESS, App, Gui,
-                      end_processes_in, runtime_at, windows_path)
+from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, SPAWN, WINDOWLESS, App, Gui, end_processes_in,
+                      runtime_at, windows_path)
 
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 
@@ -20,16 +20,11 @@ def windowless(request, tmp_path):
 
 def start(gui: Gui, app: App, standard_handles: bool = True) -> subprocess.Popen:
     """Started from a console, or as Explorer or a shortcut starts it: with no standard error."""
-    command, env = [str(app.exe)], {}
-    if not standard_handles:
-        command_file = app.folder.parent / "command.txt"
-        command_file.write_bytes(f'"{windows_path(app.exe)}"'.encode("utf-16-le"))
-        command = [str(SPAWN), windows_path(app.exe)]
-        env = {"QZ_SPAWN_COMMAND_FILE": windows_path(command_file),
-               "QZ_SPAWN_NO_STANDARD_HANDLES": "1"}
-    return subprocess.Popen([*RUNNER, *command], cwd=app.folder,
-                            env=dict(app._environment(env), **gui.env),
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if standard_handles:
+        return app.start(env=gui.env)
+    return app.start(env=dict(gui.env, QZ_SPAWN_NO_STANDARD_HANDLES="1",
+                              QZ_SPAWN_COMMAND_FILE=app.command_file('"{exe}"')),
+                     program=[str(SPAWN), windows_path(app.exe)])
 
 
 def ini_without_class_path(app: App, main_class: str) -> None:
