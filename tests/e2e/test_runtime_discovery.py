@@ -31,8 +31,13 @@ class Registry:
         reg_file = self.folder / f"import-{self.count}.reg"
         text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
         reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
-        subprocess.run([*RUNNER, "reg", "import", windows_path(reg_file), f"/reg:{bits}"],
-                       capture_output=True, check=True, timeout=60)
+        # Wine's reg now and then fails an import on a busy machine; it is tried again.
+        for _ in range(3):
+            result = subprocess.run([*RUNNER, "reg", "import", windows_path(reg_file), f"/reg:{bits}"],
+                                    capture_output=True, timeout=60)
+            if result.returncode == 0:
+                return
+        raise AssertionError(f"reg import failed: {result.stdout!r} {result.stderr!r}")
 
     def add(self, key: str, name: str, java_home: Path | str, bits: int,
             hive: str = "HKEY_LOCAL_MACHINE", value: str = "JavaHome", below: str = ""):
