@@ -76,7 +76,7 @@ def section(results: list) -> list:
                          "| | | | | |")
             continue
         ratio = r["auto"].median / r["java"].median
-        lines.append(f"| {r['version']} ({r['release']}) "
+        lines.append(f"| {r['version']} ({r['release']}) | "
                      + " | ".join(f"{ms(p.median)} ({spread(p)})"
                                   for p in (r["java"], r["off"], r["auto"]))
                      + f" | {ratio:.3f} | {verdict(ratio <= TARGET)} "
