@@ -1,7 +1,5 @@
 #include "vmhost/splash_screen.h"
 
-#include <vector>
-
 #include "launch/launcher.h"
 #include "support/trace.h"
 
@@ -25,7 +23,7 @@ void Launcher::ShowSplashScreen() {
     const NarrowString image = ToNarrow(splashImage);
     // On a monitor scaled up, the library may name a sharper variant of the image (name@2x.png).
     float scale = 1;
-    std::vector<char> scaled;
+    ByteString scaled;
     if (splash.scaledImageName && splash.scaledNameSuffixLength) {
         const int suffix = splash.scaledNameSuffixLength(image.c_str());
         if (suffix > 0) scaled.resize(static_cast<size_t>(suffix));
