@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "../common/utf8_win.h"
+
 namespace {
 
 constexpr int kFatalExitCode = 134;  // what a crashing Java runtime's abort() gives on POSIX
@@ -30,14 +32,7 @@ constexpr int kFatalExitCode = 134;  // what a crashing Java runtime's abort() g
 // ---------------------------------------------------------------------------------------------
 // Text, environment and the record
 
-// UTF-8 as Java's encoder writes it, and text in a code page to UTF-16.
-std::string Utf8(const std::wstring& text) {
-    std::string out(3 * text.size(), '\0');  // at most three bytes per UTF-16 unit
-    out.resize(static_cast<size_t>(WideCharToMultiByte(
-        CP_UTF8, 0, text.data(), int(text.size()), out.data(), int(out.size()), nullptr, nullptr)));
-    return out;
-}
-
+// Text in a code page to UTF-16.
 std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8) {
     const int size = static_cast<int>(text.size());
     std::wstring out(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0), L'\0');
@@ -343,10 +338,12 @@ struct Method {
     const char* sig;  // a field's is "Z"
     bool isStatic;
     Native native = nullptr;  // none: a field
-    // Played methods: printed on System.out, after a '|' on System.err, with "\n" as a line end,
-    // $n the number of main's arguments and $a each argument on a line of its own.
-    const char* script = "";
+    // Played methods: what they do after printing `out` with the number of main's arguments (and,
+    // with `list`, each argument on a line of its own) on System.out, then `err` on System.err.
     Then then = Then::Return;
+    const char* out = nullptr;
+    bool list = false;
+    const char* err = "";
 };
 
 const char* const kMainSig = "([Ljava/lang/String;)V";
@@ -362,19 +359,12 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
         Record("main-args: " + (hasArgs ? std::to_string(argv.size()) : "none"));
         for (const std::wstring& arg : argv) Record("arg: " + Escape(arg));
     }
-    Object* stream = vm.out;
-    for (const char* s = method.script; *s; ++s) {
-        if (*s == '|') {
-            stream = vm.err;
-            continue;
-        }
-        std::string text = *s == '\n' ? "\r\n" : std::string(1, *s);
-        if (*s == '$') {
-            text = *++s == 'n' ? std::to_string(argv.size()) : std::string();
-            for (size_t i = 0; *s == 'a' && i < argv.size(); ++i) text += Utf8(argv[i]) + "\r\n";
-        }
-        WriteStream(stream, text);
+    if (method.out) {
+        std::string text = method.out + std::to_string(argv.size()) + "\r\n";
+        for (size_t i = 0; method.list && i < argv.size(); ++i) text += Utf8(argv[i]) + "\r\n";
+        WriteStream(vm.out, text);
     }
+    WriteStream(vm.err, method.err);
     Object* result = constructor ? Make(method.owner) : nullptr;
     switch (method.then) {
         case Then::Return:
@@ -496,19 +486,22 @@ const Method kMethods[] = {
     // From feature 25 on: which main checkAndLoadMain found.
     {"sun/launcher/LauncherHelper", "isStaticMain", "Z", true},
     {"sun/launcher/LauncherHelper", "noArgMain", "Z", true},  // false: no main() is played
-    {"demo/Hello", "main", kMainSig, true, Play, "Hello from demo.Hello, args: $n\n$a"},
-    {"com/example/Main", "main", kMainSig, true, Play, "Hello from com.example.Main, args: $n\n"},
-    {"test/Echo", "main", kMainSig, true, Play, "args: $n\n$a|stderr: echo\n"},
-    {"test/Throws", "main", kMainSig, true, Play, "", Then::Throw},
-    {"test/Exit", "main", kMainSig, true, Play, "", Then::Exit},
-    {"test/Single", "main", kMainSig, true, Play, "", Then::AwaitStop},
-    {"test/Single", "secondaryMain", kMainSig, true, Play, "", Then::Secondary},
-    {"test/Single", "stop", "()V", true, Play, "", Then::Stop},
-    {"test/SingleInt", "main", kMainSig, true, Play, "", Then::AwaitStop},
-    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, "", Then::Secondary},
+    {"demo/Hello", "main", kMainSig, true, Play, Then::Return,
+     "Hello from demo.Hello, args: ", true},
+    {"com/example/Main", "main", kMainSig, true, Play, Then::Return,
+     "Hello from com.example.Main, args: "},
+    {"test/Echo", "main", kMainSig, true, Play, Then::Return, "args: ", true, "stderr: echo\r\n"},
+    {"test/Throws", "main", kMainSig, true, Play, Then::Throw},
+    {"test/Exit", "main", kMainSig, true, Play, Then::Exit},
+    {"test/Single", "main", kMainSig, true, Play, Then::AwaitStop},
+    {"test/Single", "secondaryMain", kMainSig, true, Play, Then::Secondary},
+    {"test/Single", "stop", "()V", true, Play, Then::Stop},
+    {"test/SingleInt", "main", kMainSig, true, Play, Then::AwaitStop},
+    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, Then::Secondary},
     // A main of JDK 25: an instance main(String[]).
     {"test/InstanceMain", "<init>", "()V", false, Play},
-    {"test/InstanceMain", "main", kMainSig, false, Play, "instance main, args: $n\n$a"},
+    {"test/InstanceMain", "main", kMainSig, false, Play, Then::Return, "instance main, args: ",
+     true},
 };
 // clang-format on
 
@@ -807,7 +800,6 @@ JNINativeInterface_ MakeJniTable() {
     QZ_SET(SetCharArrayRegion) QZ_SET(CallStaticObjectMethodV) QZ_SET(CallStaticVoidMethodV)
     QZ_SET(CallStaticVoidMethodA) QZ_SET(CallStaticIntMethodV) QZ_SET(CallObjectMethodV)
     QZ_SET(CallVoidMethodV) QZ_SET(NewObjectV)
-#undef QZ_SET
     return table;
 }
 // clang-format on
@@ -859,25 +851,16 @@ jint JNICALL JniDetachCurrentThread(JavaVM*) {
 JNIInvokeInterface_ MakeInvokeTable() {
     JNIInvokeInterface_ table;
     FillWithTraps<true>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
-    table.DestroyJavaVM = JniDestroyJavaVM;
-    table.AttachCurrentThread = JniAttachCurrentThread;
-    table.DetachCurrentThread = JniDetachCurrentThread;
+    QZ_SET(DestroyJavaVM) QZ_SET(AttachCurrentThread) QZ_SET(DetachCurrentThread)
     return table;
 }
+
+#undef QZ_SET
 
 const JNIInvokeInterface_ invokeTable = MakeInvokeTable();
 
 // ---------------------------------------------------------------------------------------------
 // Creating the VM
-
-// What HotSpot takes as a VM option; anything else fails creation unless ignoreUnrecognized.
-[[maybe_unused]] bool IsRecognizedOption(const std::string& option) {
-    for (const char* prefix : {"-D", "-X", "-verbose", "-ea", "-da", "-esa", "-dsa", "-enable",
-                               "-disable", "-javaagent:", "-agentlib:", "-agentpath:", "--"}) {
-        if (StartsWith(option, prefix)) return true;
-    }
-    return option == "exit" || option == "abort" || option == "vfprintf";
-}
 
 [[maybe_unused]] void RecordCreation(const JavaVMInitArgs* init) {
     // Without a record, the options (a class path may run to megabytes) are not converted at all.
@@ -964,10 +947,6 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
     for (jint i = 0; i < init->nOptions; ++i) {
         const JavaVMOption& option = init->options[i];
         std::string text = option.optionString ? option.optionString : "";
-        if (!init->ignoreUnrecognized && !IsRecognizedOption(text)) {
-            WriteHandle(GetStdHandle(STD_ERROR_HANDLE), "Unrecognized option: " + text + "\r\n");
-            return JNI_ERR;
-        }
         if (StartsWith(text, "-D")) define(text);
         if (text == "exit") exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
     }
