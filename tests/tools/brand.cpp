@@ -1,6 +1,6 @@
 // Brands a copy of an executable as a user's resource editor would: replaces icon group 1 with
-// the images of an .ico file and sets strings of the version resource, through the system's
-// resource-update functions. Usage: brand.exe EXE ICO [Name=Value ...].
+// the images of an .ico file (the old images stay, named by no group) and sets strings of the
+// version resource, through the system's resource-update functions. Usage: brand.exe EXE ICO [Name=Value ...].
 #include <map>
 
 #include "tool.h"
@@ -42,10 +42,6 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<BYTE> ico = argc >= 3 ? ReadFileBytes(argv[2]) : std::vector<BYTE>();
     const WORD count = ico.size() >= 6 ? *reinterpret_cast<const WORD*>(&ico[4]) : 0;
     if (count == 0 || ico.size() < 6 + 16 * count) return Fail("usage: brand EXE ICO [Name=Value...]; reading ICO");
-    // The icons group 1 names now, which the new ones replace.
-    HMODULE module = LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    const std::vector<GroupEntry> old = IconGroupOne(module);
-    if (module) FreeLibrary(module);
     // The version resource's fixed part and strings as they are, then the ones given.
     VS_FIXEDFILEINFO fixed{};
     std::vector<BYTE> current;
@@ -60,7 +56,6 @@ int wmain(int argc, wchar_t** argv) {
 
     HANDLE update = BeginUpdateResourceW(argv[1], FALSE);
     if (!update) return Fail("BeginUpdateResource");
-    for (const GroupEntry& entry : old) UpdateResourceW(update, RT_ICON, MAKEINTRESOURCEW(entry.id), kLanguage, nullptr, 0);
     std::vector<BYTE> group(ico.begin(), ico.begin() + 6);
     // An .ico file's directory entry is a group entry with the image's file offset for its id.
     for (WORD i = 0; i < count; ++i) {
