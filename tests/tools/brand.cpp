@@ -43,16 +43,14 @@ int wmain(int argc, wchar_t** argv) {
     const WORD count = ico.size() >= 6 ? *reinterpret_cast<const WORD*>(&ico[4]) : 0;
     if (count == 0 || ico.size() < 6 + 16 * count) return Fail("usage: brand EXE ICO [Name=Value...]; reading ICO");
     // The version resource's fixed part and strings as they are, then the ones given.
-    VS_FIXEDFILEINFO fixed{};
     std::vector<BYTE> current;
-    if (!ReadVersion(argv[1], current, fixed)) return Fail("reading the version resource");
+    const VS_FIXEDFILEINFO* fixed = ReadVersion(argv[1], current);
+    if (!fixed) return Fail("reading the version resource");
     std::map<std::wstring, std::wstring> strings;
     for (const wchar_t* name : kVersionStrings)
         if (const wchar_t* value = VersionString(current, L"040904B0", name)) strings[name] = value;
-    for (int i = 3; i < argc; ++i) {
-        const std::wstring pair = argv[i];
-        strings[pair.substr(0, pair.find(L'='))] = pair.substr(pair.find(L'=') + 1);
-    }
+    for (int i = 3; i < argc; ++i)
+        if (wchar_t* equals = std::wcschr(argv[i], L'=')) strings[std::wstring(argv[i], equals)] = equals + 1;
 
     HANDLE update = BeginUpdateResourceW(argv[1], FALSE);
     if (!update) return Fail("BeginUpdateResource");
@@ -68,7 +66,7 @@ int wmain(int argc, wchar_t** argv) {
             return Fail("an icon image");
         Append(group, &entry, sizeof entry);
     }
-    std::vector<BYTE> version = VersionBlock(fixed, strings);
+    std::vector<BYTE> version = VersionBlock(*fixed, strings);
     if (!UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(1), kLanguage, group.data(), DWORD(group.size())) ||
         !UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), kLanguage, version.data(),
                          DWORD(version.size())) ||

@@ -25,14 +25,14 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     std::vector<BYTE> data;
-    VS_FIXEDFILEINFO fixed{};
     const WORD* translation = nullptr;
     UINT length = 0;
-    if (!ReadVersion(argv[1], data, fixed) ||
+    const VS_FIXEDFILEINFO* fixed = ReadVersion(argv[1], data);
+    if (!fixed ||
         !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length) || length < 4)
         return Fail("reading the version resource");
-    for (const auto& [name, high, low] : {std::tuple{"FixedFileVersion", fixed.dwFileVersionMS, fixed.dwFileVersionLS},
-                                          {"FixedProductVersion", fixed.dwProductVersionMS, fixed.dwProductVersionLS}})
+    for (const auto& [name, high, low] : {std::tuple{"FixedFileVersion", fixed->dwFileVersionMS, fixed->dwFileVersionLS},
+                                          {"FixedProductVersion", fixed->dwProductVersionMS, fixed->dwProductVersionLS}})
         std::printf("%s: %lu.%lu.%lu.%lu\n", name, HIWORD(high), LOWORD(high), HIWORD(low), LOWORD(low));
     std::printf("Translation: %04x %04x\n", translation[0], translation[1]);
     wchar_t table[9];

@@ -44,17 +44,15 @@ struct GroupEntry {
 inline const wchar_t* const kVersionStrings[] = {L"CompanyName",    L"FileDescription",  L"FileVersion", L"InternalName",
                                                  L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"};
 
-// The file's version resource and its fixed part; false when it has none.
-inline bool ReadVersion(const wchar_t* file, std::vector<BYTE>& data, VS_FIXEDFILEINFO& fixed) {
-    DWORD ignored = 0;
-    data.resize(GetFileVersionInfoSizeW(file, &ignored));
+// The file's version resource into `data`, and its fixed part there; null when it has none.
+inline const VS_FIXEDFILEINFO* ReadVersion(const wchar_t* file, std::vector<BYTE>& data) {
+    data.resize(GetFileVersionInfoSizeW(file, nullptr));
     VS_FIXEDFILEINFO* found = nullptr;
     UINT length = 0;
     if (data.empty() || !GetFileVersionInfoW(file, 0, static_cast<DWORD>(data.size()), data.data()) ||
         !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&found), &length))
-        return false;
-    fixed = *found;
-    return true;
+        return nullptr;
+    return found;
 }
 
 // A string of the resource's string table `table` (language and code page, "040904B0"); null
