@@ -40,18 +40,6 @@ std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8) {
     return out;
 }
 
-// Modified UTF-8, as JNI hands strings out: every UTF-16 unit on its own and NUL as two bytes.
-std::string ModifiedUtf8(const std::wstring& text) {
-    std::string out;
-    for (unsigned c : text) {
-        const unsigned lead[] = {0, 0xC0, 0xE0};
-        int extra = c && c < 0x80 ? 0 : c < 0x800 ? 1 : 2;
-        out += static_cast<char>(lead[extra] | c >> (6 * extra));
-        while (extra--) out += static_cast<char>(0x80 | (c >> (6 * extra) & 0x3F));
-    }
-    return out;
-}
-
 // The record's form of a Java string: printable ASCII as is, everything else as \uXXXX.
 std::string Escape(const std::wstring& text) {
     std::string out;
@@ -208,10 +196,8 @@ Object* Loaded(const std::string& name) {
     Object* cls = vm.classes[name] = new Object;
     cls->name = name;
     cls->component = component;
-    if (name != "java/lang/Object") {
-        const char* super = row != std::end(kClasses) ? row[0][1] : nullptr;
-        cls->super = Loaded(super ? super : "java/lang/Object");
-    }
+    const char* super = row != std::end(kClasses) && row[0][1] ? row[0][1] : "java/lang/Object";
+    if (name != "java/lang/Object") cls->super = Loaded(super);
     cls->cls = Loaded("java/lang/Class");
     return cls;
 }
@@ -322,7 +308,7 @@ const long javaFeature = EnvNumber(L"QZ_TEST_JAVA_FEATURE", 21);
 // The Java it plays: methods and fields by class, name and signature. The JDK's methods are
 // natives; the test programs are scripts: what they print, then what they do.
 
-enum class Then { Return, Throw, Exit, AwaitStop, Secondary, Stop };
+enum Then { kReturn, kThrow, kExit, kAwaitStop, kSecondary, kStop };
 
 struct Arg {
     jvalue value;
@@ -340,7 +326,7 @@ struct Method {
     Native native = nullptr;  // none: a field
     // Played methods: what they do after printing `out` with the number of main's arguments (and,
     // with `list`, each argument on a line of its own) on System.out, then `err` on System.err.
-    Then then = Then::Return;
+    Then then = kReturn;
     const char* out = nullptr;
     bool list = false;
     const char* err = "";
@@ -367,18 +353,18 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
     WriteStream(vm.err, method.err);
     Object* result = constructor ? Make(method.owner) : nullptr;
     switch (method.then) {
-        case Then::Return:
+        case kReturn:
             break;
-        case Then::Throw:
+        case kThrow:
             return Throw(env, "java/lang/IllegalStateException", L"thrown by main");
-        case Then::Exit:  // test/Exit
+        case kExit:  // test/Exit
             ExitVm(Number("test.exit.code", 7));
-        case Then::AwaitStop:  // test/Single: main waits until stop() or test.wait.ms
+        case kAwaitStop:  // test/Single: main waits until stop() or test.wait.ms
             WaitForSingleObject(stopRequested, Number("test.wait.ms", INFINITE));
             Record("main-return");
             if (!Property("test.exit.code").empty()) ExitVm(Number("test.exit.code", 0));
             break;
-        case Then::Secondary: {  // what a forwarded launch delivered, then test.secondary.ms
+        case kSecondary: {  // what a forwarded launch delivered, then test.secondary.ms
             std::string line;
             for (const std::wstring& arg : argv) line += " [" + Escape(arg) + "]";
             Record("secondary-args: " + line.substr(line.empty() ? 0 : 1));
@@ -388,7 +374,7 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
             result->value = static_cast<jint>(Number("test.secondary.result", 7));
             break;
         }
-        case Then::Stop:
+        case kStop:
             Record("stop-called");
             Sleep(Number("test.stop.ms", 0));
             SetEvent(stopRequested);
@@ -486,22 +472,20 @@ const Method kMethods[] = {
     // From feature 25 on: which main checkAndLoadMain found.
     {"sun/launcher/LauncherHelper", "isStaticMain", "Z", true},
     {"sun/launcher/LauncherHelper", "noArgMain", "Z", true},  // false: no main() is played
-    {"demo/Hello", "main", kMainSig, true, Play, Then::Return,
-     "Hello from demo.Hello, args: ", true},
-    {"com/example/Main", "main", kMainSig, true, Play, Then::Return,
+    {"demo/Hello", "main", kMainSig, true, Play, kReturn, "Hello from demo.Hello, args: ", true},
+    {"com/example/Main", "main", kMainSig, true, Play, kReturn,
      "Hello from com.example.Main, args: "},
-    {"test/Echo", "main", kMainSig, true, Play, Then::Return, "args: ", true, "stderr: echo\r\n"},
-    {"test/Throws", "main", kMainSig, true, Play, Then::Throw},
-    {"test/Exit", "main", kMainSig, true, Play, Then::Exit},
-    {"test/Single", "main", kMainSig, true, Play, Then::AwaitStop},
-    {"test/Single", "secondaryMain", kMainSig, true, Play, Then::Secondary},
-    {"test/Single", "stop", "()V", true, Play, Then::Stop},
-    {"test/SingleInt", "main", kMainSig, true, Play, Then::AwaitStop},
-    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, Then::Secondary},
+    {"test/Echo", "main", kMainSig, true, Play, kReturn, "args: ", true, "stderr: echo\r\n"},
+    {"test/Throws", "main", kMainSig, true, Play, kThrow},
+    {"test/Exit", "main", kMainSig, true, Play, kExit},
+    {"test/Single", "main", kMainSig, true, Play, kAwaitStop},
+    {"test/Single", "secondaryMain", kMainSig, true, Play, kSecondary},
+    {"test/Single", "stop", "()V", true, Play, kStop},
+    {"test/SingleInt", "main", kMainSig, true, Play, kAwaitStop},
+    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, kSecondary},
     // A main of JDK 25: an instance main(String[]).
     {"test/InstanceMain", "<init>", "()V", false, Play},
-    {"test/InstanceMain", "main", kMainSig, false, Play, Then::Return, "instance main, args: ",
-     true},
+    {"test/InstanceMain", "main", kMainSig, false, Play, kReturn, "instance main, args: ", true},
 };
 // clang-format on
 
@@ -709,7 +693,15 @@ jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id
 
 const char* JNICALL JniGetStringUTFChars(JNIEnv* env, jstring string, jboolean* isCopy) {
     Enter(env, "GetStringUTFChars");
-    char* chars = _strdup(ModifiedUtf8(Need(string, "java/lang/String")->text).c_str());
+    // Modified UTF-8, as JNI hands strings out: every UTF-16 unit on its own, NUL as two bytes.
+    std::string text;
+    for (unsigned c : Need(string, "java/lang/String")->text) {
+        const unsigned lead[] = {0, 0xC0, 0xE0};
+        int extra = c && c < 0x80 ? 0 : c < 0x800 ? 1 : 2;
+        text += static_cast<char>(lead[extra] | c >> (6 * extra));
+        while (extra--) text += static_cast<char>(0x80 | (c >> (6 * extra) & 0x3F));
+    }
+    char* chars = _strdup(text.c_str());
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     vm.utfChars.insert(chars);
     if (isCopy) *isCopy = JNI_TRUE;
@@ -848,46 +840,18 @@ jint JNICALL JniDetachCurrentThread(JavaVM*) {
     return JNI_OK;
 }
 
+// clang-format off
 JNIInvokeInterface_ MakeInvokeTable() {
     JNIInvokeInterface_ table;
     FillWithTraps<true>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
     QZ_SET(DestroyJavaVM) QZ_SET(AttachCurrentThread) QZ_SET(DetachCurrentThread)
     return table;
 }
+// clang-format on
 
 #undef QZ_SET
 
 const JNIInvokeInterface_ invokeTable = MakeInvokeTable();
-
-// ---------------------------------------------------------------------------------------------
-// Creating the VM
-
-[[maybe_unused]] void RecordCreation(const JavaVMInitArgs* init) {
-    // Without a record, the options (a class path may run to megabytes) are not converted at all.
-    if (RecordPath().empty()) return;
-    char version[16];
-    std::snprintf(version, sizeof version, "0x%08x", static_cast<unsigned>(init->version));
-    Record(std::string("create: version=") + version +
-           " ignoreUnrecognized=" + (init->ignoreUnrecognized ? "true" : "false") +
-           " options=" + std::to_string(init->nOptions));
-    for (jint i = 0; i < init->nOptions; ++i) {
-        const JavaVMOption& option = init->options[i];
-        // Option texts arrive in the ANSI code page, as a real VM reads them.
-        Record(std::string("option: ") +
-               (option.optionString ? Utf8(Wide(option.optionString, CP_ACP)) : "(null)") +
-               (option.extraInfo ? " [hook]" : ""));
-    }
-    Record(std::string("create-thread: ") +
-           (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
-    ULONG_PTR low = 0, high = 0;  // the calling thread's stack reservation
-    GetCurrentThreadStackLimits(&low, &high);
-    Record("stack-reserve: " + std::to_string(high - low));
-    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
-                                L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
-        std::wstring value = EnvVar(name);
-        if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
-    }
-}
 
 }  // namespace
 
@@ -930,7 +894,31 @@ extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
     if (!pvm || !penv || !args) Fatal("JNI_CreateJavaVM called without arguments");
     const auto* init = static_cast<const JavaVMInitArgs*>(args);
-    RecordCreation(init);
+    // Without a record, the options (a class path may run to megabytes) are not converted at all.
+    if (!RecordPath().empty()) {
+        char version[16];
+        std::snprintf(version, sizeof version, "0x%08x", static_cast<unsigned>(init->version));
+        Record(std::string("create: version=") + version +
+               " ignoreUnrecognized=" + (init->ignoreUnrecognized ? "true" : "false") +
+               " options=" + std::to_string(init->nOptions));
+        for (jint i = 0; i < init->nOptions; ++i) {
+            const JavaVMOption& option = init->options[i];
+            // Option texts arrive in the ANSI code page, as a real VM reads them.
+            Record(std::string("option: ") +
+                   (option.optionString ? Utf8(Wide(option.optionString, CP_ACP)) : "(null)") +
+                   (option.extraInfo ? " [hook]" : ""));
+        }
+        Record(std::string("create-thread: ") +
+               (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
+        ULONG_PTR low = 0, high = 0;  // the calling thread's stack reservation
+        GetCurrentThreadStackLimits(&low, &high);
+        Record("stack-reserve: " + std::to_string(high - low));
+        for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
+                                    L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
+            std::wstring value = EnvVar(name);
+            if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
+        }
+    }
     // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;
     auto define = [&properties](const std::string& option) {
