@@ -116,18 +116,16 @@ FUZZ_TARGET(instance_block) {
     for (const std::u16string& argument : ReadInstance(block)) units += argument.size() + 1;
     Check(units < sizeof block.argumentArea / 2, "what is read lies inside the area");
 
-    const Texts arguments = Pieces(FuzzInput{data, size}.Utf16(), u'\n');
+    const std::u16string text = FuzzInput{data, size}.Utf16();
+    const Texts arguments = Pieces(text, u'\n');
     StringList list;
-    size_t needed = 2;
-    bool plain = true;  // as a reader tells them apart: no zero unit in one, no empty one after the first
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        list.Append(WideString(arguments[i]));
-        needed += 2 * arguments[i].size() + 2;
-        plain &= arguments[i].find(u'\0') == kNone && (i == 0 || !arguments[i].empty());
-    }
+    for (const std::u16string& argument : arguments) list.Append(WideString(argument));
+    // As a reader tells arguments apart: no zero unit in one, no empty one after the first.
+    const bool plain = text.find(u'\0') == kNone && text.find(u"\n\n") == kNone && (text.empty() || text.back() != u'\n');
     const InstanceBlock before = block;
     const bool written = WriteArguments(list, block);
-    Check(written == (needed <= kArgumentBytes), "written exactly when it fits 1040 bytes");
+    // Each argument and its zero terminator, then a closing zero: the text, its zero and one more.
+    Check(written == (2 * text.size() + 4 <= kArgumentBytes), "written exactly when it fits 1040 bytes");
     Check(std::memcmp(&before, &block, written ? offsetof(InstanceBlock, argumentArea) : sizeof block) == 0 &&
               std::memcmp(&before.argumentArea[kArgumentBytes], &block.argumentArea[kArgumentBytes],
                           sizeof block.argumentArea - kArgumentBytes) == 0,
@@ -214,12 +212,10 @@ FUZZ_TARGET(memory_size) {
 
 // The PE header check that tells a VM library's processor from the first page of the file:
 // LocatePeHeaders and PeMachine over any bytes (the input is the page, exactly that long).
-inline uint32_t Read32(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | uint32_t{at[3]} << 24; }
-
 FUZZ_TARGET(pe_header) {
     size_t offset = 0xBAD;
     const bool found = LocatePeHeaders(data, size, offset);
-    Check(found ? size >= 64 && std::memcmp(data, "MZ", 2) == 0 && offset == Read32(data + 0x3C) && offset + 24 <= size &&
+    Check(found ? size >= 64 && std::memcmp(data, "MZ", 2) == 0 && offset == (data[0x3C] | data[0x3D] << 8 | data[0x3E] << 16 | uint32_t{data[0x3F]} << 24) && offset + 24 <= size &&
                       std::memcmp(data + offset, "PE\0\0", 4) == 0 &&
                       PeMachine(data, offset) == (data[offset + 4] | data[offset + 5] << 8)
                 : offset == 0xBAD,
@@ -297,9 +293,9 @@ FUZZ_TARGET(string_table) {
 // ExpandTimePattern, the date and time in the names of the output and error files. The input
 // holds the time (eight 16-bit fields, of which only the milliseconds reach the launcher's own
 // code: the others go to the formatters alone), a byte whose low bit makes the stand-in
-// formatters fail, and the file name (UTF-16LE). The stand-ins mark what they were given, so the result shows what
-// reached them and in which order.
-static int calls = 0;
+// formatters fail, and the file name (UTF-16LE). The stand-ins mark what they were given, so the
+// result shows what reached them and in which order; the time formatter's picture stays "L" until
+// it is called (a picture it is given never holds an "L").
 static bool formattersFail = false;
 static std::u16string timePicture;
 
@@ -309,7 +305,6 @@ inline WideString FakeTime(std::u16string_view picture, const LocalTime&) {
 }
 
 inline WideString FakeDate(std::u16string_view picture, const LocalTime&) {
-    ++calls;
     return formattersFail ? WideString() : WideString(u"[" + std::u16string(picture) + u"]");
 }
 
@@ -319,7 +314,6 @@ FUZZ_TARGET(time_pattern) {
     time.milliseconds = static_cast<uint16_t>(input.Field(2));
     formattersFail = input.Field(1) & 1;
     const std::u16string name = input.Utf16();
-    calls = 0;
     timePicture = u"L";
     WideString expanded(name);
     ExpandTimePattern(expanded, time, FakeTime, FakeDate);
@@ -328,9 +322,9 @@ FUZZ_TARGET(time_pattern) {
     // units with the zero); what it gives goes to the date formatter, and the result replaces it.
     const size_t first = std::min(name.find(u'%'), name.size()), last = name.rfind(u'%');
     const std::u16string between = last != kNone && first < last ? name.substr(first + 1, last - first - 1) : u"";
-    Check(between.find(u'L') != kNone || (calls == (!between.empty() && between.size() < 260) && (calls == 0 || timePicture == between)),
+    Check(between.find(u'L') != kNone || timePicture == (!between.empty() && between.size() < 260 ? between : u"L"),
           "the text between the outer % is the picture");
-    const std::u16string filled = calls == 1 && !formattersFail ? u"[<" + timePicture + u">]" : u"";
+    const std::u16string filled = timePicture != u"L" && !formattersFail ? u"[<" + timePicture + u">]" : u"";
     Check(first == name.size() ? expanded.Std() == name
                                : expanded.Std() == name.substr(0, first) + filled + name.substr(last + 1),
           "the pattern and its % replaced, the rest kept");
@@ -391,12 +385,11 @@ FUZZ_TARGET(vm_parameters) {
     // Values without quotes written as -Dv="value", blanks and all, come back one token each.
     std::u16string unquoted = text;
     unquoted.erase(std::remove(unquoted.begin(), unquoted.end(), u'"'), unquoted.end());
-    Texts wanted;
-    for (const std::u16string& value : Pieces(unquoted, u'\n')) wanted.push_back(u"-Dv=" + value);
     list.Clear();
     SplitVmParameters(u"-Dv=" + Join(Pieces(unquoted, u'\n'), u" -Dv=", u"\""), list);
     for (int32_t i = 0; i < list.Count(); ++i) RemoveQuotes(list[i]);
-    Check(Items(list) == wanted, "quoted values come back, one token each");
+    // The values hold no line end: one between tokens marks where a token ends.
+    Check(Join(Items(list), u"\n") == u"-Dv=" + Join(Pieces(unquoted, u'\n'), u"\n-Dv="), "quoted values come back, one token each");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

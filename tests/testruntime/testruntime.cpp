@@ -23,6 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "../common/utf8_win.h"
+
 namespace {
 
 constexpr int kFatalExitCode = 134;  // what a crashing Java runtime's abort() gives on POSIX
@@ -30,30 +32,11 @@ constexpr int kFatalExitCode = 134;  // what a crashing Java runtime's abort() g
 // ---------------------------------------------------------------------------------------------
 // Text, environment and the record
 
-// UTF-8 as Java's encoder writes it, and text in a code page to UTF-16.
-std::string Utf8(const std::wstring& text) {
-    std::string out(3 * text.size(), '\0');  // at most three bytes per UTF-16 unit
-    out.resize(static_cast<size_t>(WideCharToMultiByte(
-        CP_UTF8, 0, text.data(), int(text.size()), out.data(), int(out.size()), nullptr, nullptr)));
-    return out;
-}
-
+// Text in a code page to UTF-16.
 std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8) {
     const int size = static_cast<int>(text.size());
     std::wstring out(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0), L'\0');
     MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
-    return out;
-}
-
-// Modified UTF-8, as JNI hands strings out: every UTF-16 unit on its own and NUL as two bytes.
-std::string ModifiedUtf8(const std::wstring& text) {
-    std::string out;
-    for (unsigned c : text) {
-        const unsigned lead[] = {0, 0xC0, 0xE0};
-        int extra = c && c < 0x80 ? 0 : c < 0x800 ? 1 : 2;
-        out += static_cast<char>(lead[extra] | c >> (6 * extra));
-        while (extra--) out += static_cast<char>(0x80 | (c >> (6 * extra) & 0x3F));
-    }
     return out;
 }
 
@@ -213,10 +196,8 @@ Object* Loaded(const std::string& name) {
     Object* cls = vm.classes[name] = new Object;
     cls->name = name;
     cls->component = component;
-    if (name != "java/lang/Object") {
-        const char* super = row != std::end(kClasses) ? row[0][1] : nullptr;
-        cls->super = Loaded(super ? super : "java/lang/Object");
-    }
+    const char* super = row != std::end(kClasses) && row[0][1] ? row[0][1] : "java/lang/Object";
+    if (name != "java/lang/Object") cls->super = Loaded(super);
     cls->cls = Loaded("java/lang/Class");
     return cls;
 }
@@ -327,7 +308,7 @@ const long javaFeature = EnvNumber(L"QZ_TEST_JAVA_FEATURE", 21);
 // The Java it plays: methods and fields by class, name and signature. The JDK's methods are
 // natives; the test programs are scripts: what they print, then what they do.
 
-enum class Then { Return, Throw, Exit, AwaitStop, Secondary, Stop };
+enum Then { kReturn, kThrow, kExit, kAwaitStop, kSecondary, kStop };
 
 struct Arg {
     jvalue value;
@@ -343,10 +324,12 @@ struct Method {
     const char* sig;  // a field's is "Z"
     bool isStatic;
     Native native = nullptr;  // none: a field
-    // Played methods: printed on System.out, after a '|' on System.err, with "\n" as a line end,
-    // $n the number of main's arguments and $a each argument on a line of its own.
-    const char* script = "";
-    Then then = Then::Return;
+    // Played methods: what they do after printing `out` with the number of main's arguments (and,
+    // with `list`, each argument on a line of its own) on System.out, then `err` on System.err.
+    Then then = kReturn;
+    const char* out = nullptr;
+    bool list = false;
+    const char* err = "";
 };
 
 const char* const kMainSig = "([Ljava/lang/String;)V";
@@ -362,33 +345,26 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
         Record("main-args: " + (hasArgs ? std::to_string(argv.size()) : "none"));
         for (const std::wstring& arg : argv) Record("arg: " + Escape(arg));
     }
-    Object* stream = vm.out;
-    for (const char* s = method.script; *s; ++s) {
-        if (*s == '|') {
-            stream = vm.err;
-            continue;
-        }
-        std::string text = *s == '\n' ? "\r\n" : std::string(1, *s);
-        if (*s == '$') {
-            text = *++s == 'n' ? std::to_string(argv.size()) : std::string();
-            for (size_t i = 0; *s == 'a' && i < argv.size(); ++i) text += Utf8(argv[i]) + "\r\n";
-        }
-        WriteStream(stream, text);
+    if (method.out) {
+        std::string text = method.out + std::to_string(argv.size()) + "\r\n";
+        for (size_t i = 0; method.list && i < argv.size(); ++i) text += Utf8(argv[i]) + "\r\n";
+        WriteStream(vm.out, text);
     }
+    WriteStream(vm.err, method.err);
     Object* result = constructor ? Make(method.owner) : nullptr;
     switch (method.then) {
-        case Then::Return:
+        case kReturn:
             break;
-        case Then::Throw:
+        case kThrow:
             return Throw(env, "java/lang/IllegalStateException", L"thrown by main");
-        case Then::Exit:  // test/Exit
+        case kExit:  // test/Exit
             ExitVm(Number("test.exit.code", 7));
-        case Then::AwaitStop:  // test/Single: main waits until stop() or test.wait.ms
+        case kAwaitStop:  // test/Single: main waits until stop() or test.wait.ms
             WaitForSingleObject(stopRequested, Number("test.wait.ms", INFINITE));
             Record("main-return");
             if (!Property("test.exit.code").empty()) ExitVm(Number("test.exit.code", 0));
             break;
-        case Then::Secondary: {  // what a forwarded launch delivered, then test.secondary.ms
+        case kSecondary: {  // what a forwarded launch delivered, then test.secondary.ms
             std::string line;
             for (const std::wstring& arg : argv) line += " [" + Escape(arg) + "]";
             Record("secondary-args: " + line.substr(line.empty() ? 0 : 1));
@@ -398,7 +374,7 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
             result->value = static_cast<jint>(Number("test.secondary.result", 7));
             break;
         }
-        case Then::Stop:
+        case kStop:
             Record("stop-called");
             Sleep(Number("test.stop.ms", 0));
             SetEvent(stopRequested);
@@ -496,19 +472,20 @@ const Method kMethods[] = {
     // From feature 25 on: which main checkAndLoadMain found.
     {"sun/launcher/LauncherHelper", "isStaticMain", "Z", true},
     {"sun/launcher/LauncherHelper", "noArgMain", "Z", true},  // false: no main() is played
-    {"demo/Hello", "main", kMainSig, true, Play, "Hello from demo.Hello, args: $n\n$a"},
-    {"com/example/Main", "main", kMainSig, true, Play, "Hello from com.example.Main, args: $n\n"},
-    {"test/Echo", "main", kMainSig, true, Play, "args: $n\n$a|stderr: echo\n"},
-    {"test/Throws", "main", kMainSig, true, Play, "", Then::Throw},
-    {"test/Exit", "main", kMainSig, true, Play, "", Then::Exit},
-    {"test/Single", "main", kMainSig, true, Play, "", Then::AwaitStop},
-    {"test/Single", "secondaryMain", kMainSig, true, Play, "", Then::Secondary},
-    {"test/Single", "stop", "()V", true, Play, "", Then::Stop},
-    {"test/SingleInt", "main", kMainSig, true, Play, "", Then::AwaitStop},
-    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, "", Then::Secondary},
+    {"demo/Hello", "main", kMainSig, true, Play, kReturn, "Hello from demo.Hello, args: ", true},
+    {"com/example/Main", "main", kMainSig, true, Play, kReturn,
+     "Hello from com.example.Main, args: "},
+    {"test/Echo", "main", kMainSig, true, Play, kReturn, "args: ", true, "stderr: echo\r\n"},
+    {"test/Throws", "main", kMainSig, true, Play, kThrow},
+    {"test/Exit", "main", kMainSig, true, Play, kExit},
+    {"test/Single", "main", kMainSig, true, Play, kAwaitStop},
+    {"test/Single", "secondaryMain", kMainSig, true, Play, kSecondary},
+    {"test/Single", "stop", "()V", true, Play, kStop},
+    {"test/SingleInt", "main", kMainSig, true, Play, kAwaitStop},
+    {"test/SingleInt", "secondaryMain", "([Ljava/lang/String;)I", true, Play, kSecondary},
     // A main of JDK 25: an instance main(String[]).
     {"test/InstanceMain", "<init>", "()V", false, Play},
-    {"test/InstanceMain", "main", kMainSig, false, Play, "instance main, args: $n\n$a"},
+    {"test/InstanceMain", "main", kMainSig, false, Play, kReturn, "instance main, args: ", true},
 };
 // clang-format on
 
@@ -716,7 +693,15 @@ jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id
 
 const char* JNICALL JniGetStringUTFChars(JNIEnv* env, jstring string, jboolean* isCopy) {
     Enter(env, "GetStringUTFChars");
-    char* chars = _strdup(ModifiedUtf8(Need(string, "java/lang/String")->text).c_str());
+    // Modified UTF-8, as JNI hands strings out: every UTF-16 unit on its own, NUL as two bytes.
+    std::string text;
+    for (unsigned c : Need(string, "java/lang/String")->text) {
+        const unsigned lead[] = {0, 0xC0, 0xE0};
+        int extra = c && c < 0x80 ? 0 : c < 0x800 ? 1 : 2;
+        text += static_cast<char>(lead[extra] | c >> (6 * extra));
+        while (extra--) text += static_cast<char>(0x80 | (c >> (6 * extra) & 0x3F));
+    }
+    char* chars = _strdup(text.c_str());
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     vm.utfChars.insert(chars);
     if (isCopy) *isCopy = JNI_TRUE;
@@ -807,7 +792,6 @@ JNINativeInterface_ MakeJniTable() {
     QZ_SET(SetCharArrayRegion) QZ_SET(CallStaticObjectMethodV) QZ_SET(CallStaticVoidMethodV)
     QZ_SET(CallStaticVoidMethodA) QZ_SET(CallStaticIntMethodV) QZ_SET(CallObjectMethodV)
     QZ_SET(CallVoidMethodV) QZ_SET(NewObjectV)
-#undef QZ_SET
     return table;
 }
 // clang-format on
@@ -856,55 +840,18 @@ jint JNICALL JniDetachCurrentThread(JavaVM*) {
     return JNI_OK;
 }
 
+// clang-format off
 JNIInvokeInterface_ MakeInvokeTable() {
     JNIInvokeInterface_ table;
     FillWithTraps<true>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
-    table.DestroyJavaVM = JniDestroyJavaVM;
-    table.AttachCurrentThread = JniAttachCurrentThread;
-    table.DetachCurrentThread = JniDetachCurrentThread;
+    QZ_SET(DestroyJavaVM) QZ_SET(AttachCurrentThread) QZ_SET(DetachCurrentThread)
     return table;
 }
+// clang-format on
+
+#undef QZ_SET
 
 const JNIInvokeInterface_ invokeTable = MakeInvokeTable();
-
-// ---------------------------------------------------------------------------------------------
-// Creating the VM
-
-// What HotSpot takes as a VM option; anything else fails creation unless ignoreUnrecognized.
-[[maybe_unused]] bool IsRecognizedOption(const std::string& option) {
-    for (const char* prefix : {"-D", "-X", "-verbose", "-ea", "-da", "-esa", "-dsa", "-enable",
-                               "-disable", "-javaagent:", "-agentlib:", "-agentpath:", "--"}) {
-        if (StartsWith(option, prefix)) return true;
-    }
-    return option == "exit" || option == "abort" || option == "vfprintf";
-}
-
-[[maybe_unused]] void RecordCreation(const JavaVMInitArgs* init) {
-    // Without a record, the options (a class path may run to megabytes) are not converted at all.
-    if (RecordPath().empty()) return;
-    char version[16];
-    std::snprintf(version, sizeof version, "0x%08x", static_cast<unsigned>(init->version));
-    Record(std::string("create: version=") + version +
-           " ignoreUnrecognized=" + (init->ignoreUnrecognized ? "true" : "false") +
-           " options=" + std::to_string(init->nOptions));
-    for (jint i = 0; i < init->nOptions; ++i) {
-        const JavaVMOption& option = init->options[i];
-        // Option texts arrive in the ANSI code page, as a real VM reads them.
-        Record(std::string("option: ") +
-               (option.optionString ? Utf8(Wide(option.optionString, CP_ACP)) : "(null)") +
-               (option.extraInfo ? " [hook]" : ""));
-    }
-    Record(std::string("create-thread: ") +
-           (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
-    ULONG_PTR low = 0, high = 0;  // the calling thread's stack reservation
-    GetCurrentThreadStackLimits(&low, &high);
-    Record("stack-reserve: " + std::to_string(high - low));
-    for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
-                                L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
-        std::wstring value = EnvVar(name);
-        if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
-    }
-}
 
 }  // namespace
 
@@ -947,7 +894,31 @@ extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
     if (!pvm || !penv || !args) Fatal("JNI_CreateJavaVM called without arguments");
     const auto* init = static_cast<const JavaVMInitArgs*>(args);
-    RecordCreation(init);
+    // Without a record, the options (a class path may run to megabytes) are not converted at all.
+    if (!RecordPath().empty()) {
+        char version[16];
+        std::snprintf(version, sizeof version, "0x%08x", static_cast<unsigned>(init->version));
+        Record(std::string("create: version=") + version +
+               " ignoreUnrecognized=" + (init->ignoreUnrecognized ? "true" : "false") +
+               " options=" + std::to_string(init->nOptions));
+        for (jint i = 0; i < init->nOptions; ++i) {
+            const JavaVMOption& option = init->options[i];
+            // Option texts arrive in the ANSI code page, as a real VM reads them.
+            Record(std::string("option: ") +
+                   (option.optionString ? Utf8(Wide(option.optionString, CP_ACP)) : "(null)") +
+                   (option.extraInfo ? " [hook]" : ""));
+        }
+        Record(std::string("create-thread: ") +
+               (GetCurrentThreadId() == primaryThread ? "primary" : "other"));
+        ULONG_PTR low = 0, high = 0;  // the calling thread's stack reservation
+        GetCurrentThreadStackLimits(&low, &high);
+        Record("stack-reserve: " + std::to_string(high - low));
+        for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
+                                    L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
+            std::wstring value = EnvVar(name);
+            if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
+        }
+    }
     // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;
     auto define = [&properties](const std::string& option) {
@@ -964,10 +935,6 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
     for (jint i = 0; i < init->nOptions; ++i) {
         const JavaVMOption& option = init->options[i];
         std::string text = option.optionString ? option.optionString : "";
-        if (!init->ignoreUnrecognized && !IsRecognizedOption(text)) {
-            WriteHandle(GetStdHandle(STD_ERROR_HANDLE), "Unrecognized option: " + text + "\r\n");
-            return JNI_ERR;
-        }
         if (StartsWith(text, "-D")) define(text);
         if (text == "exit") exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
     }

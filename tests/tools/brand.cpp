@@ -1,6 +1,6 @@
 // Brands a copy of an executable as a user's resource editor would: replaces icon group 1 with
-// the images of an .ico file and sets strings of the version resource, through the system's
-// resource-update functions. Usage: brand.exe EXE ICO [Name=Value ...].
+// the images of an .ico file (the old images stay, named by no group) and sets strings of the
+// version resource, through the system's resource-update functions. Usage: brand.exe EXE ICO [Name=Value ...].
 #include <map>
 
 #include "tool.h"
@@ -42,25 +42,18 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<BYTE> ico = argc >= 3 ? ReadFileBytes(argv[2]) : std::vector<BYTE>();
     const WORD count = ico.size() >= 6 ? *reinterpret_cast<const WORD*>(&ico[4]) : 0;
     if (count == 0 || ico.size() < 6 + 16 * count) return Fail("usage: brand EXE ICO [Name=Value...]; reading ICO");
-    // The icons group 1 names now, which the new ones replace.
-    HMODULE module = LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    const std::vector<GroupEntry> old = IconGroupOne(module);
-    if (module) FreeLibrary(module);
     // The version resource's fixed part and strings as they are, then the ones given.
-    VS_FIXEDFILEINFO fixed{};
     std::vector<BYTE> current;
-    if (!ReadVersion(argv[1], current, fixed)) return Fail("reading the version resource");
+    const VS_FIXEDFILEINFO* fixed = ReadVersion(argv[1], current);
+    if (!fixed) return Fail("reading the version resource");
     std::map<std::wstring, std::wstring> strings;
     for (const wchar_t* name : kVersionStrings)
         if (const wchar_t* value = VersionString(current, L"040904B0", name)) strings[name] = value;
-    for (int i = 3; i < argc; ++i) {
-        const std::wstring pair = argv[i];
-        strings[pair.substr(0, pair.find(L'='))] = pair.substr(pair.find(L'=') + 1);
-    }
+    for (int i = 3; i < argc; ++i)
+        if (wchar_t* equals = std::wcschr(argv[i], L'=')) strings[std::wstring(argv[i], equals)] = equals + 1;
 
     HANDLE update = BeginUpdateResourceW(argv[1], FALSE);
     if (!update) return Fail("BeginUpdateResource");
-    for (const GroupEntry& entry : old) UpdateResourceW(update, RT_ICON, MAKEINTRESOURCEW(entry.id), kLanguage, nullptr, 0);
     std::vector<BYTE> group(ico.begin(), ico.begin() + 6);
     // An .ico file's directory entry is a group entry with the image's file offset for its id.
     for (WORD i = 0; i < count; ++i) {
@@ -73,7 +66,7 @@ int wmain(int argc, wchar_t** argv) {
             return Fail("an icon image");
         Append(group, &entry, sizeof entry);
     }
-    std::vector<BYTE> version = VersionBlock(fixed, strings);
+    std::vector<BYTE> version = VersionBlock(*fixed, strings);
     if (!UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(1), kLanguage, group.data(), DWORD(group.size())) ||
         !UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), kLanguage, version.data(),
                          DWORD(version.size())) ||

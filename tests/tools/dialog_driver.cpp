@@ -108,12 +108,12 @@ static int Colour(HWND control) {
         BITMAPINFOHEADER info;
         const std::vector<BYTE> rows = Pixels(control, info);
         const LONG stride = (info.biWidth * 3 + 3) & ~3;
-        for (LONG y = info.biHeight - 1; y >= 0; --y) {
-            for (const BYTE* pixel = &rows[y * stride]; pixel < &rows[y * stride] + 3 * info.biWidth; pixel += 3) {
-                if (pixel[0] + pixel[1] + pixel[2] >= darkest) continue;
-                darkest = pixel[0] + pixel[1] + pixel[2];
-                colour = RGB(pixel[2], pixel[1], pixel[0]);
-            }
+        // From the top row (the bitmap's last) down, each from the left.
+        for (LONG i = 0; i < info.biWidth * info.biHeight; ++i) {
+            const BYTE* pixel = &rows[(info.biHeight - 1 - i / info.biWidth) * stride + 3 * (i % info.biWidth)];
+            if (pixel[0] + pixel[1] + pixel[2] >= darkest) continue;
+            darkest = pixel[0] + pixel[1] + pixel[2];
+            colour = RGB(pixel[2], pixel[1], pixel[0]);
         }
     }
     std::printf("colour: %d,%d,%d\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));

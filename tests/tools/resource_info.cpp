@@ -5,11 +5,9 @@
 // resource_info.exe --strings FILE FIRST LAST prints "<id>: <text>" for every string of the
 // file's string table from FIRST to LAST, as LoadStringW reads it, "\n" written as the two
 // characters \ and n (UTF-8; "<id>: (none)" for a missing one).
-#include "tool.h"
+#include <tuple>
 
-static void PrintVersion(const char* name, DWORD high, DWORD low) {
-    std::printf("%s: %lu.%lu.%lu.%lu\n", name, HIWORD(high), LOWORD(high), HIWORD(low), LOWORD(low));
-}
+#include "tool.h"
 
 int wmain(int argc, wchar_t** argv) {
     HMODULE module = argc >= 2 ? LoadLibraryExW(argv[argc == 5 ? 2 : 1], nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
@@ -27,22 +25,28 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     std::vector<BYTE> data;
-    VS_FIXEDFILEINFO fixed{};
     const WORD* translation = nullptr;
     UINT length = 0;
-    if (!ReadVersion(argv[1], data, fixed) ||
+    const VS_FIXEDFILEINFO* fixed = ReadVersion(argv[1], data);
+    if (!fixed ||
         !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length) || length < 4)
         return Fail("reading the version resource");
-    PrintVersion("FixedFileVersion", fixed.dwFileVersionMS, fixed.dwFileVersionLS);
-    PrintVersion("FixedProductVersion", fixed.dwProductVersionMS, fixed.dwProductVersionLS);
+    for (const auto& [name, high, low] : {std::tuple{"FixedFileVersion", fixed->dwFileVersionMS, fixed->dwFileVersionLS},
+                                          {"FixedProductVersion", fixed->dwProductVersionMS, fixed->dwProductVersionLS}})
+        std::printf("%s: %lu.%lu.%lu.%lu\n", name, HIWORD(high), LOWORD(high), HIWORD(low), LOWORD(low));
     std::printf("Translation: %04x %04x\n", translation[0], translation[1]);
     wchar_t table[9];
     swprintf(table, 9, L"%04x%04x", translation[0], translation[1]);
     for (const wchar_t* name : kVersionStrings)
         if (const wchar_t* value = VersionString(data, table, name)) Print(Utf8(name).c_str(), value);
+    // The entries of icon group 1, the one Explorer shows, each naming its image.
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+    const auto* group = found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found))) : nullptr;
     std::printf("Icons:");
-    for (const GroupEntry& entry : IconGroupOne(module))
+    for (WORD i = 0; group && i < *reinterpret_cast<const WORD*>(group + 4); ++i) {
+        const GroupEntry& entry = reinterpret_cast<const GroupEntry*>(group + 6)[i];
         std::printf(" %dx%d", entry.width ? entry.width : 256, entry.height ? entry.height : 256);
+    }
     std::printf("\n");
     return 0;
 }

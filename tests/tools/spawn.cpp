@@ -10,8 +10,6 @@
 
 #include <sddl.h>
 
-static bool Set(const wchar_t* name) { return GetEnvironmentVariableW(name, nullptr, 0) > 0; }
-
 int wmain(int argc, wchar_t** argv) {
     wchar_t file[MAX_PATH], instance[MAX_PATH];
     if (argc != 2 || !GetEnvironmentVariableW(L"QZ_SPAWN_COMMAND_FILE", file, MAX_PATH))
@@ -36,7 +34,7 @@ int wmain(int argc, wchar_t** argv) {
         fields[1] = first.dwProcessId;
         fields[2] = 0xC123;
     }
-    if (Set(L"QZ_SPAWN_NO_STANDARD_HANDLES")) startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
+    if (GetEnvironmentVariableW(L"QZ_SPAWN_NO_STANDARD_HANDLES", nullptr, 0)) startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
     if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
         return Fail("CreateProcess");
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -44,7 +42,7 @@ int wmain(int argc, wchar_t** argv) {
     GetExitCodeProcess(process.hProcess, &exitCode);
     // Written as it is: the C runtime would make "\n" "\r\n".
     char line[32];
-    if (Set(L"QZ_SPAWN_PRINT_EXIT_CODE"))
+    if (GetEnvironmentVariableW(L"QZ_SPAWN_PRINT_EXIT_CODE", nullptr, 0))
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, wsprintfA(line, "exit code: %lu\n", exitCode), &written, nullptr);
     if (first.hProcess) TerminateProcess(first.hProcess, 0);
     return static_cast<int>(exitCode);

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the end-to-end tests' tools share: the headers, failure reports, UTF-8 report lines,
-// reading a file, and an executable's icon group and version resource read as Explorer reads them.
+// reading a file, and an executable's icon group entries and version resource as Explorer reads them.
 #define UNICODE  // RT_ICON and friends as wide resource names
 #include <windows.h>
 
@@ -12,18 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "../common/utf8_win.h"
+
 // A step that failed, on standard error with the system's error code; exit code 120, which no
 // program the tools start gives.
 inline int Fail(const char* what) {
     std::fprintf(stderr, "%s failed (error %lu)\n", what, GetLastError());
     return 120;
-}
-
-inline std::string Utf8(const std::wstring& text) {
-    std::string out(3 * text.size(), '\0');
-    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                       out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
-    return out;
 }
 
 // One "name: text" report line, in UTF-8.
@@ -45,31 +40,19 @@ struct GroupEntry {
 };
 #pragma pack(pop)
 
-// The entries of icon group 1, the one Explorer shows; none when the module (loaded as data) has
-// no such group.
-inline std::vector<GroupEntry> IconGroupOne(HMODULE module) {
-    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
-    const auto* group = found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found))) : nullptr;
-    if (!group) return {};
-    const auto* entries = reinterpret_cast<const GroupEntry*>(group + 6);
-    return {entries, entries + *reinterpret_cast<const WORD*>(group + 4)};
-}
-
 // The strings of a version resource that Explorer's Details tab shows.
 inline const wchar_t* const kVersionStrings[] = {L"CompanyName",    L"FileDescription",  L"FileVersion", L"InternalName",
                                                  L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"};
 
-// The file's version resource and its fixed part; false when it has none.
-inline bool ReadVersion(const wchar_t* file, std::vector<BYTE>& data, VS_FIXEDFILEINFO& fixed) {
-    DWORD ignored = 0;
-    data.resize(GetFileVersionInfoSizeW(file, &ignored));
+// The file's version resource into `data`, and its fixed part there; null when it has none.
+inline const VS_FIXEDFILEINFO* ReadVersion(const wchar_t* file, std::vector<BYTE>& data) {
+    data.resize(GetFileVersionInfoSizeW(file, nullptr));
     VS_FIXEDFILEINFO* found = nullptr;
     UINT length = 0;
     if (data.empty() || !GetFileVersionInfoW(file, 0, static_cast<DWORD>(data.size()), data.data()) ||
         !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&found), &length))
-        return false;
-    fixed = *found;
-    return true;
+        return nullptr;
+    return found;
 }
 
 // A string of the resource's string table `table` (language and code page, "040904B0"); null
