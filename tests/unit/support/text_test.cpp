@@ -25,9 +25,8 @@ TEST(SplitList, StartsEmptyAndAFinalSeparatorAddsNoItem) {
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(Format, TextAndNumbers) {
-    EXPECT_EQ(Format(u"Windows exception: %s (errno = %d).\n", {u"failed", 2}),
-              WideString(u"Windows exception: failed (errno = 2).\n"));
+// Plain "%s" and "%d" show in every error message.
+TEST(Format, PercentSignAndExtremeNumbers) {
     EXPECT_EQ(Format(u"100%% %d %d", {INT32_MIN, 0}), WideString(u"100% -2147483648 0"));
 }
 
