@@ -18,13 +18,13 @@ jint JNICALL FakeDefaultArgs(void* block) {
 }
 }  // namespace
 
-// The options and hooks a real VM gets, and the reasons it gives, are checked in the VM tier and
-// end to end; here the result codes outside the table of reasons.
+// The options and hooks a real VM gets are checked in the VM tier and end to end; here both ends
+// of the table of reasons and the result codes outside it.
 TEST(CreateJavaVm, FailureReportsTheReasonOfTheResultCode) {
     struct Case {
         jint result;
         const char* reason;
-    } cases[] = {{-1, "unknown"}, {-7, ""}, {1, ""}};
+    } cases[] = {{-1, "unknown"}, {-6, "invalid arguments"}, {-7, ""}, {1, ""}};
     for (const Case& c : cases) {
         Launcher launcher;
         launcher.createJavaVm = FailingCreateJavaVm;
