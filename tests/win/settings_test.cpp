@@ -6,13 +6,6 @@
 #include "temp_folder.h"
 
 namespace {
-// The configuration file beside this test executable, removed again at the end.
-struct OwnConfiguration {
-    OwnConfiguration() { Launcher().GetConfigurationFilePath(path); }
-    ~OwnConfiguration() { DeleteFileW(W(path)); }
-    WideString path;
-};
-
 const char* kSettings =
     "[Product Information]\r\nProduct Name=Test: Product\r\nProduct Code=code\r\n"
     "[Java Runtime Environment]\r\nMain Class=App\r\nJRE Path=C:\\beside\r\n"
@@ -44,13 +37,14 @@ TEST(ReadSettings, PairAndServiceKeys) {
         {"a per-user file without the key still hides the one beside the executable", "",
          "[Java Runtime Environment]\r\n", false, false, u""},
     };
-    OwnConfiguration configuration;
+    WideString configuration;  // beside this test executable, removed again at the end
+    Launcher().GetConfigurationFilePath(configuration);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
         TempFolder::WriteFile(perUser, c.perUser);
-        TempFolder::WriteFile(configuration.path, std::string(kSettings) + c.application);
+        TempFolder::WriteFile(configuration, std::string(kSettings) + c.application);
         Launcher launcher;
-        ASSERT_TRUE(launcher.ReadSettings());
+        EXPECT_TRUE(launcher.ReadSettings());
         EXPECT_EQ(launcher.pairProduct, WideString(u"C:\\twin\\quorvane.exe"));
         EXPECT_TRUE(launcher.waitForPair);
         EXPECT_EQ(launcher.serviceMode, c.service);
@@ -58,6 +52,7 @@ TEST(ReadSettings, PairAndServiceKeys) {
         EXPECT_EQ(launcher.omitServiceName, c.omit);
         EXPECT_EQ(launcher.configuredRuntimePath, WideString(c.runtimePath));
     }
+    DeleteFileW(W(configuration));
 }
 
 // Damaged, own-machine and unreadable libraries, with and without a twin, are loaded end to end;
