@@ -9,7 +9,6 @@
 
 // The bounds as the settings reader makes them from "Minimum Version" and "Maximum Version".
 TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
-    const JavaVersion any = JavaVersion::NoUpperBound();
     struct Case {
         const char16_t *minimum, *maximum, *phrase;
     } cases[] = {
@@ -25,7 +24,8 @@ TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
         EXPECT_EQ(VersionPhrase(MinimumVersionSetting(c.minimum), MaximumVersionSetting(c.maximum)),
                   WideString(c.phrase));
     }
-    EXPECT_EQ(RuntimeNotFoundMessage(2, JavaVersion::NoLowerBound(), any),  // favor_server
+    // favor_server
+    EXPECT_EQ(RuntimeNotFoundMessage(2, JavaVersion::NoLowerBound(), JavaVersion::NoUpperBound()),
               WideString(u"The Java Runtime Environment (JRE) was not found. Please  download "
                          u"and install a JRE (latest version) from:"));
 }
@@ -73,8 +73,9 @@ TEST(HyperLink, BrowserColourValues) {
 
 // Each row: the label, then its parts as before|link|after.
 TEST(HyperLink, MarkupParts) {
-    for (const auto& [label, parts] : {std::pair{u"Get it <a>here</A> now", u"Get it |here| now"},
-                                       {u"https://adoptium.net/ <A>", u"|https://adoptium.net/ <A>|"}}) {
+    for (const auto& [label, parts] :
+         {std::pair{u"Get it <a>here</A> now", u"Get it |here| now"},
+          {u"https://adoptium.net/ <A>", u"|https://adoptium.net/ <A>|"}}) {  // no closing tag
         const LinkParts split = SplitLinkMarkup(label);
         EXPECT_EQ(split.before + u"|" + split.link + u"|" + split.after, WideString(parts));
     }
