@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/environment.h"
 #include "support/text.h"
 #include "support/wide_win.h"
 
@@ -49,10 +50,8 @@ private:
 // the test ends.
 class ScopedVariable {
 public:
-    ScopedVariable(const char16_t* variableName, const WideString& value) : name(variableName) {
-        wchar_t buffer[32768];
-        const DWORD length = GetEnvironmentVariableW(W(name), buffer, 32768);
-        old = WideString(U(buffer), static_cast<int32_t>(length));
+    ScopedVariable(const char16_t* variableName, const WideString& value)
+        : name(variableName), old(ReadEnvironmentVariable(variableName)) {
         SetEnvironmentVariableW(W(name), value.IsEmpty() ? nullptr : W(value));
     }
     ~ScopedVariable() { SetEnvironmentVariableW(W(name), old.IsEmpty() ? nullptr : W(old)); }
