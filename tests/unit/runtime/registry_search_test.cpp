@@ -107,8 +107,10 @@ TEST(RegistrySearch, HomesAndVmTypes) {
     EXPECT_EQ(CandidateHome(u"\\\\srv\\java\\\\\\", false), WideString(u"\\\\srv\\java\\"));
     // Only a full path: anything else would be taken from the directory the user started in.
     EXPECT_TRUE(CandidateHome(u"C:jre", true).IsEmpty());
-    EXPECT_EQ(KeyVmType(1, 2), 0);  // JavaSoft's runtime key: favor_server counts as any VM
-    EXPECT_EQ(KeyVmType(0, 2), 2);  // "server" on that key is chosen end to end
+    // On JavaSoft's runtime key alone favor_server counts as any VM ("server" there stays a server
+    // VM, as a run shows end to end).
+    EXPECT_EQ(KeyVmType(1, 2), 0);
+    EXPECT_EQ(KeyVmType(0, 2), 2);
 }
 
 TEST(ModernSources, ReleaseFileVersions) {

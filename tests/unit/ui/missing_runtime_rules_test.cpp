@@ -24,7 +24,7 @@ TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
         EXPECT_EQ(VersionPhrase(MinimumVersionSetting(c.minimum), MaximumVersionSetting(c.maximum)),
                   WideString(c.phrase));
     }
-    // favor_server
+    // favor_server: the message asks for no server VM.
     EXPECT_EQ(RuntimeNotFoundMessage(2, JavaVersion::NoLowerBound(), JavaVersion::NoUpperBound()),
               WideString(u"The Java Runtime Environment (JRE) was not found. Please  download "
                          u"and install a JRE (latest version) from:"));
