@@ -28,26 +28,22 @@ TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
 }
 
 // The configuration file and folder of the running executable are read end to end; the twin's
-// only where a 32-bit program runs. Per-user folders are made when asked for, under a full
-// APPDATA path only.
+// only where a 32-bit program runs. Per-user folders are made when asked for (this executable's
+// own where the settings are read), under a full APPDATA path only.
 TEST(LauncherPaths, PairFilesAndPerUserFoldersUnderAFullAppDataPath) {
     TempFolder folder;
     ScopedVariable variable(u"APPDATA", folder.Path());
     Launcher launcher;
     launcher.productName = u"Prod";
     launcher.productCode = u"Code";
-    launcher.GetPerUserConfigurationFilePath(true);
-    EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Code"));
-
     WideString configuration;
     EXPECT_FALSE(launcher.GetPairConfigurationFilePath(configuration));
     EXPECT_TRUE(launcher.GetPairPerUserConfigurationFilePath().IsEmpty());
     launcher.pairProduct = u"C:\\Apps\\other.exe";
     ASSERT_TRUE(launcher.GetPairConfigurationFilePath(configuration));
     EXPECT_EQ(configuration, WideString(u"C:\\Apps\\other.ini"));
-    launcher.productCode = u"Pair";
-    EXPECT_EQ(launcher.GetPairPerUserConfigurationFilePath(), folder / u"Prod\\Pair\\other.ini");
-    EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Pair"));
+    EXPECT_EQ(launcher.GetPairPerUserConfigurationFilePath(), folder / u"Prod\\Code\\other.ini");
+    EXPECT_TRUE(TempFolder::IsFolder(folder / u"Prod\\Code"));
     // Unset or drive-relative: neither names a folder of the user's own.
     for (const char16_t* appData : {u"", u"C:Users"}) {
         ScopedVariable unusable(u"APPDATA", appData);

@@ -2,15 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "support/handles_win.h"
+#include "support/environment.h"
 #include "support/text.h"
 #include "support/wide_win.h"
 
-// A fresh folder under the temporary folder, removed with everything in it at the end. Paths
-// inside may exceed MAX_PATH, so removal goes through the long-path prefix.
+// A fresh folder under the temporary folder, removed with everything in it at the end (paths
+// inside may exceed MAX_PATH: Wine, which runs these tests, removes those without the long-path
+// prefix, which the standard library's removal cannot take).
 class TempFolder {
 public:
     TempFolder() {
@@ -21,7 +23,10 @@ public:
                Format(u"qz-%d-%d", {static_cast<int32_t>(GetCurrentProcessId()), ++counter});
         CreateDirectoryW(W(path), nullptr);
     }
-    ~TempFolder() { RemoveTree(WideString(u"\\\\?\\") + path); }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(W(path), ignored);
+    }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -38,21 +43,6 @@ public:
     }
 
 private:
-    // Everything below the folder, then the folder. Each entry is taken as a folder and then as
-    // a file: whichever it is not fails and leaves it.
-    static void RemoveTree(const WideString& folder) {
-        WIN32_FIND_DATAW data;
-        UniqueFind search(FindFirstFileW(W(folder + u"\\*"), &data));
-        for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &data)) {
-            const WideString name(U(data.cFileName));
-            if (name == WideString(u".") || name == WideString(u"..")) continue;
-            RemoveTree(folder + u"\\" + name);
-            DeleteFileW(W(folder + u"\\" + name));
-        }
-        search.reset();
-        RemoveDirectoryW(W(folder));
-    }
-
     WideString path;
 };
 
@@ -60,10 +50,8 @@ private:
 // the test ends.
 class ScopedVariable {
 public:
-    ScopedVariable(const char16_t* variableName, const WideString& value) : name(variableName) {
-        wchar_t buffer[32768];
-        const DWORD length = GetEnvironmentVariableW(W(name), buffer, 32768);
-        old = WideString(U(buffer), static_cast<int32_t>(length));
+    ScopedVariable(const char16_t* variableName, const WideString& value)
+        : name(variableName), old(ReadEnvironmentVariable(variableName)) {
         SetEnvironmentVariableW(W(name), value.IsEmpty() ? nullptr : W(value));
     }
     ~ScopedVariable() { SetEnvironmentVariableW(W(name), old.IsEmpty() ? nullptr : W(old)); }

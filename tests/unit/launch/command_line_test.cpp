@@ -28,10 +28,3 @@ TEST(ParseCommandLine, WhatReachesMain) {
         EXPECT_EQ(Items(list), c.arguments) << c.name;
     }
 }
-
-// "Cmd" drops the empty tokens itself.
-TEST(SplitArguments, LeadingBlankGivesAnEmptyToken) {
-    StringList list;
-    SplitArguments(u" a", list);
-    EXPECT_EQ(Items(list), (std::vector<std::u16string>{u"", u"a"}));
-}

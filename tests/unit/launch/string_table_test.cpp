@@ -5,14 +5,12 @@
 #include "launch/messages.h"
 #include "launch/string_table.h"
 
-// The string blocks themselves, whole and cut, are read by the fuzz target.
-TEST(Messages, ErrorLinesOnStandardOutput) {
+// The string blocks themselves, whole and cut, are read by the fuzz target; error lines with their
+// texts are written end to end.
+TEST(Messages, AMissingStringPrintsAsNothing) {
     testing::internal::CaptureStdout();
-    ReportWindowsError(kMsgModulePathFailed, 2);
-    PrintError(LoadMessage(231));  // a missing string prints as nothing
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error: Windows exception: failed to get the module path (errno = 2).\r\n \r\n"
-              "Error:  \r\n");
+    PrintError(LoadMessage(231));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error:  \r\n");
 }
 
 TEST(MessagesDeathTest, FormattingAMissingStringIsFatal) {

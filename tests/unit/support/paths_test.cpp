@@ -19,7 +19,6 @@ TEST(PathClassification, AbsoluteFullUncAndLongPrefix) {
         {u"\\\\?", true, true, false, false},
         {u"//srv/share", false, true, false, false},
         {u"\\a", false, false, false, false},
-        {u"a", false, false, false, false},
         {u"", false, false, false, false},
     };
     for (const Case& c : cases) {
@@ -58,7 +57,6 @@ TEST(PathForms, LongPathPrefixAndTrailingSeparator) {
         {LongPathForm, u"\\\\srv\\share\\*.jar", u"\\\\?\\UNC\\srv\\share\\*.jar"},
         {LongPathForm, u"\\\\?\\C:\\a", u"\\\\?\\C:\\a"},
         {LongPathForm, u"\\\\.\\pipe\\p", u"\\\\.\\pipe\\p"},
-        {WithTrailingSeparator, u"C:\\jre", u"C:\\jre\\"},
         {WithTrailingSeparator, u"jre/", u"jre/\\"},
         {WithTrailingSeparator, u"C:\\a\\\\b", u"C:\\a\\\\b\\"},  // only the final run is folded
         {WithTrailingSeparator, u"", u"\\"},

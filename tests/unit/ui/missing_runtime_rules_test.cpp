@@ -9,7 +9,6 @@
 
 // The bounds as the settings reader makes them from "Minimum Version" and "Maximum Version".
 TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
-    const JavaVersion any = JavaVersion::NoUpperBound();
     struct Case {
         const char16_t *minimum, *maximum, *phrase;
     } cases[] = {
@@ -25,14 +24,14 @@ TEST(MissingRuntimeMessage, VersionPhraseForEachBound) {
         EXPECT_EQ(VersionPhrase(MinimumVersionSetting(c.minimum), MaximumVersionSetting(c.maximum)),
                   WideString(c.phrase));
     }
-    EXPECT_EQ(RuntimeNotFoundMessage(2, JavaVersion::NoLowerBound(), any),  // favor_server
+    // favor_server: the message asks for no server VM.
+    EXPECT_EQ(RuntimeNotFoundMessage(2, JavaVersion::NoLowerBound(), JavaVersion::NoUpperBound()),
               WideString(u"The Java Runtime Environment (JRE) was not found. Please  download "
                          u"and install a JRE (latest version) from:"));
 }
 
 TEST(MissingRuntimeDialog, BrowsedFolderAndPlacement) {
-    EXPECT_EQ(BrowsedFolder(u"C:\\jre"), WideString(u"C:\\jre\\"));
-    EXPECT_EQ(BrowsedFolder(u""), WideString());
+    EXPECT_EQ(BrowsedFolder(u""), WideString());  // a folder chosen is saved end to end
 
     // The dialog centred on the target, kept whole inside the work area.
     const ScreenRect small{0, 0, 300, 200}, work{0, 0, 1000, 800};
@@ -72,12 +71,12 @@ TEST(HyperLink, BrowserColourValues) {
     }
 }
 
+// Each row: the label, then its parts as before|link|after.
 TEST(HyperLink, MarkupParts) {
-    const LinkParts parts = SplitLinkMarkup(u"Get it <a>here</A> now");
-    EXPECT_EQ(parts.before, WideString(u"Get it "));
-    EXPECT_EQ(parts.link, WideString(u"here"));
-    EXPECT_EQ(parts.after, WideString(u" now"));
-    const LinkParts plain = SplitLinkMarkup(u"https://adoptium.net/ <A>");
-    EXPECT_EQ(plain.link, WideString(u"https://adoptium.net/ <A>"));
-    EXPECT_TRUE(plain.before.IsEmpty() && plain.after.IsEmpty());
+    for (const auto& [label, parts] :
+         {std::pair{u"Get it <a>here</A> now", u"Get it |here| now"},
+          {u"https://adoptium.net/ <A>", u"|https://adoptium.net/ <A>|"}}) {  // no closing tag
+        const LinkParts split = SplitLinkMarkup(label);
+        EXPECT_EQ(split.before + u"|" + split.link + u"|" + split.after, WideString(parts));
+    }
 }

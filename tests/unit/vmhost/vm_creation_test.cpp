@@ -18,17 +18,21 @@ jint JNICALL FakeDefaultArgs(void* block) {
 }
 }  // namespace
 
-// The options and hooks a real VM gets, and the reasons it gives, are checked in the VM tier and
-// end to end; here the result codes outside the table of reasons.
-TEST(CreateJavaVm, FailureReportsTheReasonOfTheResultCode) {
+// The options and hooks a real VM gets are checked in the VM tier and end to end; here both ends
+// of the table of reasons and the result codes outside it, and the same codes as the default
+// thread stack size, where none but a positive one is a size.
+TEST(CreateJavaVm, FailureReasonAndDefaultStackSizeOfEachResultCode) {
     struct Case {
         jint result;
         const char* reason;
-    } cases[] = {{-1, "unknown"}, {-7, ""}, {1, ""}};
+        size_t stack;
+    } cases[] = {{-1, "unknown", 0}, {-6, "invalid arguments", 0}, {-7, "", 0}, {1, "", 1}};
     for (const Case& c : cases) {
         Launcher launcher;
         launcher.createJavaVm = FailingCreateJavaVm;
+        launcher.getDefaultJavaVmInitArgs = FakeDefaultArgs;
         result = c.result;
+        EXPECT_EQ(launcher.DefaultThreadStackSize(), c.stack);
         testing::internal::CaptureStdout();
         EXPECT_FALSE(launcher.CreateJavaVm());
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -36,13 +40,6 @@ TEST(CreateJavaVm, FailureReportsTheReasonOfTheResultCode) {
                       c.reason + ".\r\n \r\n");
         EXPECT_EQ(launcher.javaVm, nullptr);
     }
-}
-
-TEST(DefaultThreadStackSize, NegativeSizeMeansNone) {
-    Launcher launcher;
-    launcher.getDefaultJavaVmInitArgs = FakeDefaultArgs;
-    result = -5;  // reported as the size; the real VM's answer is checked in the VM tier
-    EXPECT_EQ(launcher.DefaultThreadStackSize(), 0u);
 }
 
 // The VM calls the hooks on its own threads and then ends the process itself: without a listener

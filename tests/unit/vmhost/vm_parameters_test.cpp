@@ -63,21 +63,6 @@ TEST(VmParameters, MemorySizes) {
     }
 }
 
-TEST(VmParameters, StackSizes) {
-    struct Case {
-        const char16_t* text;
-        uint64_t bytes;
-    } cases[] = {
-        {u"1:2m", 0},
-        {u"m", 0},
-        // Found by fuzzing: the last digit's sum wrapped, so 2^64 read as 0 and twenty nines as 8.
-        {u"18446744073709551616", ~uint64_t{0}},
-        {u"18446744073709551614", ~uint64_t{0} - 1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParseSize(c.text), c.bytes) << testing::PrintToString(std::u16string(c.text));
-}
-
 TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
     struct Case {
         const char16_t* text;
@@ -88,6 +73,10 @@ TEST(VmParameters, LastStackSizeOptionSetsTheRunThreadStack) {
         {u"-Xss%STACK%", 0, {u"-Xss%STACK%"}},  // expanded later, when its size is no longer read
         // A share of the memory is expanded before its size is read (64 MB whatever the machine).
         {u"-Xss1:64:64P", 64 << 20, {u"-Xss65536K"}},
+        {u"-Xss1:2m", 0, {u"-Xss1:2m"}},  // no share (no "P" or "T"), so no size
+        // Found by fuzzing: the last digit's sum wrapped, so 2^64 read as 0 and twenty nines as 8.
+        {u"-Xss18446744073709551616", ~size_t{0}, {u"-Xss18446744073709551616"}},
+        {u"-Xss18446744073709551614", ~size_t{0} - 1, {u"-Xss18446744073709551614"}},
     };
     for (const Case& c : cases) {
         Launcher launcher;

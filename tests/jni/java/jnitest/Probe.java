@@ -31,8 +31,3 @@ public final class Probe {
                                  .collect(Collectors.joining(" ", "[", "]\n")));
     }
 }
-
-// Has a static method taking String[], but none named main.
-final class NoMain {
-    public static void start(String[] args) {}
-}
