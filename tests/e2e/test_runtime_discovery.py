@@ -10,7 +10,7 @@ from pathlib import Path
 import pytest
 
 from conftest import MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, PREFIX, REGISTRY_CLEAN, RUNNER, RUNTIMES, \
-    TWIN, App, long_folder, runtime_at, windows_path
+    TWIN, App, long_folder, run_windows, runtime_at, windows_path
 
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
 OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
@@ -33,8 +33,7 @@ class Registry:
         reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
         # Wine's reg now and then fails an import on a busy machine; it is tried again.
         for _ in range(3):
-            result = subprocess.run([*RUNNER, "reg", "import", windows_path(reg_file), f"/reg:{bits}"],
-                                    capture_output=True, timeout=60)
+            result = run_windows("reg", "import", windows_path(reg_file), f"/reg:{bits}", timeout=60)
             if result.returncode == 0:
                 return
         raise AssertionError(f"reg import failed: {result.stdout!r} {result.stderr!r}")

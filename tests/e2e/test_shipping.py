@@ -7,7 +7,7 @@ import struct
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, ROOT, RUNNER, App, windows_path
+from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, ROOT, App, run_windows, windows_path
 
 TOOLS = BUILD / "win64" / "tests"
 VERSION = (ROOT / "VERSION").read_text().strip()
@@ -15,8 +15,7 @@ VERSION = (ROOT / "VERSION").read_text().strip()
 
 def tool(name: str, *args: str) -> dict[str, str]:
     """A tool's report of "Name: value" lines as a dictionary."""
-    result = subprocess.run([*RUNNER, str(TOOLS / name), *args], stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=60)
+    result = run_windows(str(TOOLS / name), *args, timeout=60)
     assert result.returncode == 0, result.stderr
     return dict(line.split(": ", 1) for line in result.stdout.decode("utf-8").splitlines())
 
