@@ -28,14 +28,14 @@ def start(gui: Gui, app: App, standard_handles: bool = True) -> subprocess.Popen
 
 
 # Each case: the executable's name, whether it has a standard error, the main class, the lines
-# the box shows after the class path's ("\n" stands for each line break of the box), and the exit
-# code and standard output. A class the runtime cannot find is reported by the JDK's launcher
+# the box shows after the class path's line ("\n" stands for each line break of the box), and the
+# exit code and standard output. A class the runtime cannot find is reported by the JDK's launcher
 # helper, which ends the VM with 1: with a standard error the launcher's own line comes to the box;
 # without one, the helper's own lines do. main starts only once the box is gone.
 @pytest.mark.parametrize("name,standard_handles,main_class,lines,code,stdout", [
-    ("My App.v2.exe", True, "test.Missing", "Error: Failed to load Main Class: test.Missing.\\n ",
+    ("My App.v2.exe", True, "test.Missing", "\\nError: Failed to load Main Class: test.Missing.\\n ",
      1, b""),
-    (None, False, "test.Missing", "Error: Could not find or load main class test.Missing\\n"
+    (None, False, "test.Missing", "\\nError: Could not find or load main class test.Missing\\n"
                                   "Caused by: java.lang.ClassNotFoundException: test.Missing", 1, b""),
     (None, True, "test.Echo", "", 0, b"args: 0\r\n"),
 ], ids=["renamed", "no standard error", "the run goes on"])
@@ -47,7 +47,7 @@ def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowl
     launch = start(gui, app, standard_handles)
     box = gui.drive("box", app.exe.stem)
     assert box["icon"] == "yes"
-    assert f"{CLASS_PATH_MISSING}\\n" in box["texts"] and lines in box["texts"], box["texts"]
+    assert CLASS_PATH_MISSING + lines in box["texts"], box["texts"]
     assert (launch.wait(timeout=30), launch.stdout.read()) == (code, stdout)
     # A run without error lines shows no box.
     app.configure("test.Exit")
