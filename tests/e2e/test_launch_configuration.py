@@ -119,9 +119,8 @@ def test_vm_parameters_cmd_arguments_and_the_run_thread_stack(app, case):
     # The "Cmd" arguments follow the command line's.
     assert (result.returncode, result.stdout) == (
         0, b"args: 4\r\nfirst\r\n--profile\r\ntwo words\r\nlast\r\n")
-    assert options(app)[1:] == expected
-    assert app.recorded("create-thread") == ["other"]
-    assert app.recorded("stack-reserve") == [str(reserve)]
+    assert (options(app)[1:], app.recorded("create-thread"), app.recorded("stack-reserve")) == \
+        (expected, ["other"], [str(reserve)])
     lines = [line for line in result.stderr.decode().splitlines()
              if line.startswith("trace: run thread")]
     top = (1 << (64 if app.executable.startswith("quorvane64") else 32)) - 1
@@ -162,8 +161,7 @@ def test_library_path_and_a_path_that_is_never_cut(app):
         result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
         assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
         path = recorded_path(app)
-        assert path.startswith(given)
-        assert len(path) == (32767 - len(bin_folder) if beyond else 32766)
+        assert path.startswith(given) and len(path) == (32767 - len(bin_folder) if beyond else 32766)
         lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: Path")]
         assert lines == ([] if not beyond else [
             "trace: Path: 32767 characters with the runtime's bin folder, more than the system's "

@@ -59,8 +59,7 @@ def test_message_link_browsing_cancel_and_close_save_nothing(gui, case, executab
     assert gui.drive("browse", TITLE, client_only)["ok"] == "disabled"
     gui.drive("click", TITLE, OK)
     gui.drive("close", TITLE)
-    assert launch.wait(timeout=30) == MINUS_ONE
-    assert launch.stdout.read() == b""
+    assert (launch.wait(timeout=30), launch.stdout.read()) == (MINUS_ONE, b"")
     assert not (gui.appdata / product).exists()
     launch = app.start(env=gui.env)
     gui.drive("click", TITLE, CANCEL)
@@ -81,13 +80,11 @@ def test_ok_runs_main_with_what_was_edited_meanwhile_and_the_folder_is_remembere
     browsed = gui.drive("browse", TITLE, chosen)
     assert (browsed["path"], browsed["ok"]) == (chosen, "enabled")
     gui.drive("click", TITLE, OK)
-    assert launch.wait(timeout=30) == 0
-    assert launch.stdout.read() == b"args: 1\r\nedited\r\n"
+    assert (launch.wait(timeout=30), launch.stdout.read()) == (0, b"args: 1\r\nedited\r\n")
     # Saved for this user, for this executable and for its pair, whole in any script.
     for name in (app.exe.stem, "twin"):
         saved = (gui.appdata / product / "code" / f"{name}.ini").read_bytes()
-        assert saved.startswith(b"\xff\xfe")
-        assert f"JRE Path={chosen}\\".encode("utf-16-le") in saved
+        assert saved.startswith(b"\xff\xfe") and f"JRE Path={chosen}\\".encode("utf-16-le") in saved
     # The next start needs no dialog.
     again = app.run("x", env=gui.env)
     assert (again.returncode, again.stdout) == (0, b"args: 2\r\nx\r\nedited\r\n")

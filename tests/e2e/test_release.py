@@ -60,8 +60,8 @@ def test_example_runs_as_a_user_would(tmp_path, unpacked, executable):
     assert example.count(b";JRE Path=jre\r\n") == 1
     app.ini.write_bytes(example.replace(b";JRE Path=jre\r\n", f"JRE Path={runtime}\r\n".encode()))
     result = app.run("one", "two")
-    assert (result.returncode, result.stderr) == (0, b"")
-    assert result.stdout == b"Hello from com.example.Main, args: 2\r\n"
+    assert (result.returncode, result.stdout, result.stderr) == \
+        (0, b"Hello from com.example.Main, args: 2\r\n", b"")
     [class_path] = [option for option in app.recorded("option") if "class.path" in option]
     jars = [f"{windows_path(app.folder)}\\{jar}"
             for jar in ["app.jar", "lib\\one.jar", "lib\\two.jar"]]

@@ -22,18 +22,15 @@ class Registry:
     """Runtimes registered per machine or per user in the 64-bit or the 32-bit view."""
 
     def __init__(self, folder: Path):
-        self.folder = folder
-        self.count = 0
+        self.reg_file = folder / "import.reg"  # one import at a time
 
     def import_lines(self, lines: list[str], bits: int):
         """The lines of a .reg file (keys and values), imported into one view."""
-        self.count += 1
-        reg_file = self.folder / f"import-{self.count}.reg"
         text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
-        reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+        self.reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
         # Wine's reg now and then fails an import on a busy machine; it is tried again.
         for _ in range(3):
-            result = run_windows("reg", "import", windows_path(reg_file), f"/reg:{bits}", timeout=60)
+            result = run_windows("reg", "import", windows_path(self.reg_file), f"/reg:{bits}", timeout=60)
             if result.returncode == 0:
                 return
         raise AssertionError(f"reg import failed: {result.stdout!r} {result.stderr!r}")
@@ -315,9 +312,9 @@ def test_jre_path(tmp_path, app, value, settings, home, vm):
     app.configure(runtime=None, JRE_Path=value.format(**places), **settings)
     result = app.run("x", cwd=app.folder)
     if home is None:
-        assert (result.returncode, result.stderr, loaded_library(app)) == (MINUS_ONE, b"", None)
-        assert result.stdout == NOT_FOUND.replace(b"a JRE (", b"a JRE with a server JVM (" if
-                                                  settings else b"a JRE (")
+        server = b"a JRE with a server JVM (" if settings else b"a JRE ("
+        assert (result.returncode, result.stdout, result.stderr, loaded_library(app)) == \
+            (MINUS_ONE, NOT_FOUND.replace(b"a JRE (", server), b"", None)
         return
     library = f"{home.format(**places)}\\bin\\{vm}\\jvm.dll"
     assert (result.returncode, result.stdout, result.stderr) == \
