@@ -139,10 +139,10 @@ class App:
                                 env=self._environment(env), stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE)
 
-    def wait_for_record(self, line: str, timeout: float = 30) -> None:
-        """Waits until the test runtime has recorded a line starting with `line`."""
+    def wait_for_record(self, line: str, timeout: float = 30, count: int = 1) -> None:
+        """Waits until the test runtime has recorded count lines starting with `line`."""
         deadline = time.monotonic() + timeout
-        while not any(entry.startswith(line) for entry in self.record()):
+        while sum(entry.startswith(line) for entry in self.record()) < count:
             assert time.monotonic() < deadline, f"no '{line}' in the record: {self.record()}"
             time.sleep(0.05)
 

@@ -75,8 +75,7 @@ def test_main_arguments_interrogation_and_a_stop_control(service, omit, argument
     assert f"state={RUNNING} checkpoint=0 waithint=0" in control("control", service.name, "4")
     assert service.recorded("arg") == [argument.format(name=service.name)
                                            for argument in arguments]
-    reply = control("control", service.name, "1")
-    assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in reply
+    assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in control("control", service.name, "1")
     service.wait_for_record("main-return")
     assert "stop-called" in service.record()
     wait_for_state(service.name, STOPPED)
