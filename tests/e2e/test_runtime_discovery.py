@@ -186,10 +186,8 @@ def test_runtime_chosen(tmp_path, app, registry, program_files, entries, setting
     homes, env = {}, {"QZ_TRACE": "1"}
     for entry in entries.split(" | "):
         place, name, runtime = entry.split(" ", 2)
-        if runtime.startswith("="):
-            home = homes[runtime[1:]]
-        else:
-            home = homes[name] = lay_out(app, program_files.get(place, tmp_path) / name, runtime)
+        home = homes[name] = homes[runtime[1:]] if runtime.startswith("=") else \
+            lay_out(app, program_files.get(place, tmp_path) / name, runtime)
         if place == "JAVA_HOME":
             env["JAVA_HOME"] = windows_path(home)
         elif place not in program_files:
