@@ -119,8 +119,10 @@ class App:
         sections = {}
         for key, value in values.items():
             if value is not None:
-                sections.setdefault(SECTIONS.get(key, "Java Runtime Environment"), []).append(f"{key}={value}\n")
-        self.write_ini("".join(f"[{name}]\n" + "".join(lines) for name, lines in sections.items()), encoding)
+                section = sections.setdefault(SECTIONS.get(key, "Java Runtime Environment"), [])
+                section.append(f"{key}={value}\n")
+        self.write_ini("".join(f"[{name}]\n" + "".join(lines) for name, lines in sections.items()),
+                       encoding)
 
     def _environment(self, env: dict | None) -> dict:
         return dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file), **(env or {}))

@@ -203,11 +203,10 @@ def test_runtime_chosen(tmp_path, app, registry, program_files, entries, setting
     if isinstance(chosen, dict):
         chosen = chosen.get(app.executable)
     if chosen is None:
-        assert (result.returncode, loaded_library(app)) == (MINUS_ONE, None), result.stderr
-        assert b"was not found" in result.stdout
+        assert (result.returncode, loaded_library(app)) == (MINUS_ONE, None) and \
+            b"was not found" in result.stdout, result.stdout + result.stderr
     else:
-        assert result.returncode == 0, result.stdout + result.stderr
-        assert f"\\{chosen}\\" in loaded_library(app)
+        assert result.returncode == 0 and f"\\{chosen}\\" in loaded_library(app), result.stdout + result.stderr
     assert trace in result.stderr.decode()
 
 
