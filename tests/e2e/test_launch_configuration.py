@@ -60,9 +60,8 @@ def test_class_path_forms(tmp_path, app, case):
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     [option] = options(app)
     entries = option[len("-Djava.class.path="):].split(";")
-    assert entries[-1] == ""
     patterns = [windows_path(app.exe)] + [pattern.format_map(places) for pattern in expected]
-    assert len(entries) - 1 == len(patterns), entries
+    assert entries[-1] == "" and len(entries) - 1 == len(patterns), entries
     assert all(fnmatch.fnmatchcase(entry, pattern)
                for entry, pattern in zip(entries, patterns)), entries
 

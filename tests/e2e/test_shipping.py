@@ -48,14 +48,13 @@ def test_subsystem_version_resource_and_string_table(tmp_path, executable):
     image = app.exe.read_bytes()
     pe_header = int.from_bytes(image[0x3C:0x40], "little")
     assert image[pe_header + 0x5C] == (2 if windowless else 3)  # the GUI or the console subsystem
-    processor = "x64" if "64" in executable else "x86"
     assert tool("resource_info.exe", windows_path(app.exe)) == {
         "FixedFileVersion": f"{VERSION}.0",
         "FixedProductVersion": f"{VERSION}.0",
         "Translation": "0409 04b0",
         "CompanyName": "The Quorvane developers",
         "FileDescription": f"Quorvane Java launcher, {'windowless' if windowless else 'console'} "
-                           f"({processor})",
+                           f"({'x64' if '64' in executable else 'x86'})",
         "FileVersion": VERSION,
         "InternalName": executable.removesuffix("w.exe").removesuffix(".exe"),
         "LegalCopyright": "Copyright (c) 2026 The Quorvane developers. MIT License.",

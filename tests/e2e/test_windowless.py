@@ -72,8 +72,7 @@ def test_dpi_awareness_follows_the_runtime(tmp_path, executable, modular, awaren
     app = App(tmp_path / "app", executable)
     assert b"dpiAware" not in app.exe.read_bytes()
     home = runtime_at(tmp_path / "runtime", app.runtime("full"), copy=True)
-    if modular:
-        touch(home / "lib" / "modules")
+    touch(*[home / "lib" / "modules"] * modular)
     app.configure(JRE_Path=windows_path(home))
     trace = tmp_path / "trace.txt"
     assert app.run(env={"QZ_TRACE": windows_path(trace)}).returncode == 0
