@@ -33,8 +33,13 @@ DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
-APPLICATION_KEYS = {"Pair Product", "Pair Return Code", "Override WorkingDir", "Application Type",
-                    "Single Instance", "Cmd", "Omit Service Name"}
+# The section of each key the tests write that is not in [Java Runtime Environment].
+SECTIONS = {**dict.fromkeys(["Pair Product", "Pair Return Code", "Override WorkingDir", "Cmd",
+                             "Application Type", "Single Instance", "Omit Service Name",
+                             "Embedded Jar", "Failure Check", "Output File", "Output Append",
+                             "Error File", "Error Append"], "Application"),
+            "Class Path": "Class Path", "Product Name": "Product Information",
+            "Product Code": "Product Information"}
 # The 32-bit executables run always on Windows; under Wine only where the kernel runs 32-bit
 # programs (some are built without).
 RUNS_32_BIT = os.name == "nt" or "QZ_RUNNER" in os.environ or \
@@ -93,8 +98,6 @@ class App:
         self.folder.mkdir(parents=True, exist_ok=True)
         self.exe = folder / (name or executable)
         self.ini = self.exe.with_suffix(".ini")
-        # A class path of one jar beside the executable (the test runtime reads no jar).
-        self.class_path_section = f"[Class Path]\nClass Path={windows_path(folder / 'app.jar')}\n"
         shutil.copyfile(DIST / executable, self.exe)
 
     def write_ini(self, text: str, encoding: str = "ascii"):
@@ -105,15 +108,21 @@ class App:
         """A test runtime folder of this executable's architecture."""
         return RUNTIMES[self.executable] / name
 
-    def configure(self, main_class: str = "test.Echo", runtime: str | None = "full", **settings: str):
-        """An INI starting main_class, with a test runtime as "JRE Path" (None: no JRE Path), a
-        class path and settings (underscores for spaces) in their sections."""
-        jre = [f"JRE Path={windows_path(self.runtime(runtime))}"] if runtime else []
-        values = {key.replace("_", " "): value for key, value in settings.items()}
-        lines = ["[Java Runtime Environment]", f"Main Class={main_class}", *jre]
-        lines += [f"{k}={v}" for k, v in values.items() if k not in APPLICATION_KEYS]
-        lines += ["[Application]"] + [f"{k}={v}" for k, v in values.items() if k in APPLICATION_KEYS]
-        self.write_ini("\n".join(lines) + "\n" + self.class_path_section)
+    def configure(self, main_class: str | None = "test.Echo", runtime: str | None = "full",
+                  encoding: str = "ascii", **settings: str | None):
+        """An INI starting main_class, with a test runtime as "JRE Path", a class path of one jar
+        beside the executable and settings (underscores for spaces) in their sections; None
+        leaves a key out."""
+        values = {"Main Class": main_class, "JRE Path": runtime and windows_path(self.runtime(runtime)),
+                  "Class Path": windows_path(self.folder / "app.jar")}
+        values.update({key.replace("_", " "): value for key, value in settings.items()})
+        sections = {}
+        for key, value in values.items():
+            if value is not None:
+                section = sections.setdefault(SECTIONS.get(key, "Java Runtime Environment"), [])
+                section.append(f"{key}={value}\n")
+        self.write_ini("".join(f"[{name}]\n" + "".join(lines) for name, lines in sections.items()),
+                       encoding)
 
     def _environment(self, env: dict | None) -> dict:
         return dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file), **(env or {}))
@@ -132,10 +141,10 @@ class App:
                                 env=self._environment(env), stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE)
 
-    def wait_for_record(self, line: str, timeout: float = 30) -> None:
-        """Waits until the test runtime has recorded a line starting with `line`."""
+    def wait_for_record(self, line: str, timeout: float = 30, count: int = 1) -> None:
+        """Waits until the test runtime has recorded count lines starting with `line`."""
         deadline = time.monotonic() + timeout
-        while not any(entry.startswith(line) for entry in self.record()):
+        while sum(entry.startswith(line) for entry in self.record()) < count:
             assert time.monotonic() < deadline, f"no '{line}' in the record: {self.record()}"
             time.sleep(0.05)
 
@@ -160,6 +169,25 @@ class App:
     def recorded(self, key: str) -> list[str]:
         """The values of the record's "key: value" lines, in order (tests/testruntime/README.md)."""
         return [line[len(key) + 2:] for line in self.record() if line.startswith(key + ": ")]
+
+
+def touch(*paths: Path):
+    for path in paths:
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(b"")
+
+
+def run_windows(*args: str, env: dict | None = None, timeout: float = 120) -> subprocess.CompletedProcess:
+    """A Windows program through the runner, waited for. Wine's loader now and then fails to start
+    a program at all on a busy machine ("ShellExecuteEx failed"); it never ran, so it is started
+    again."""
+    for _ in range(3):
+        result = subprocess.run([*RUNNER, *args], env=dict(os.environ, **(env or {})),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+        if b"ShellExecuteEx failed" not in result.stdout:
+            break
+        time.sleep(0.5)
+    return result
 
 
 def processes_in(folder: Path) -> list[int]:
@@ -244,15 +272,8 @@ class Gui:
         self.appdata = self.c_drive / "users" / os.environ.get("USER", "root") / "AppData" / "Roaming"
 
     def run(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
-        """A Windows program on this desktop. Wine's loader now and then fails to start a program
-        at all on a busy desktop ("ShellExecuteEx failed"); the program never ran, so it is
-        started again."""
-        for attempt in range(3):
-            result = subprocess.run([*RUNNER, *args], env=dict(os.environ, **self.env),
-                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
-            if not (result.returncode != 0 and b"ShellExecuteEx failed" in result.stdout):
-                break
-            time.sleep(0.5)
+        """A Windows program on this desktop."""
+        result = run_windows(*args, env=self.env)
         if check:
             result.check_returncode()
         return result
@@ -267,8 +288,7 @@ class Gui:
     def close(self):
         if self.server is None:
             return
-        subprocess.run([*RUNNER, "wineserver", "-k"], env=dict(os.environ, **self.env),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run_windows("wineserver", "-k", env=self.env)
         self.server.kill()
         self.server.wait()
 

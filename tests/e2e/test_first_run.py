@@ -8,32 +8,17 @@ from conftest import MINUS_ONE, windows_path
 ECHO = b"args: 2\r\na b\r\nc\r\n"
 
 
-# A 2 GiB stack: no 32-bit process can reserve one, and the VM then runs on the primary thread.
-# The VM's arguments and options in detail are a case of the unit tier.
-@pytest.mark.parametrize("stack", [8 << 20, 2**31 - 1], ids=["8 MiB stack", "2 GiB stack"])
-def test_vm_creation_on_the_run_thread(app, stack):
-    app.configure()
-    result = app.run("a", env={"QZ_TEST_STACK_SIZE": str(stack)})
-    assert (result.returncode, result.stdout, result.stderr) == \
-        (0, b"args: 1\r\na\r\n", b"stderr: echo\r\n")
-    assert app.recorded("option") == [f"-Djava.class.path={windows_path(app.folder)}\\app.jar;",
-                                      "abort [hook]", "exit [hook]"]
-    assert app.recorded("lookup") == ["LauncherHelper test.Echo"]
-    assert app.recorded("library")[0].endswith("\\full\\bin\\client\\jvm.dll")
-    if app.executable == "quorvane.exe" and stack > 1 << 30:
-        assert app.recorded("create-thread") == ["primary"]
-    else:
-        assert app.recorded("create-thread") == ["other"]
-        assert int(app.recorded("stack-reserve")[0]) >= stack
-
-
 # Each case: the test runtime ("noboot" lacks the boot loader's export, so the launcher looks the
 # class up itself; "nocreate" lacks JNI_CreateJavaVM), main class, environment of the test
 # runtime, and the exit code, standard output and a part of standard error that follow. The
 # mains of JDK 25 run on a runtime of that feature release; one before it knows only the static
-# main(String[]); the other mains of 25 are cases of the jni tier. A main that returns is the run
-# above; a class the JDK's launcher helper cannot find, the 1 MB main class of the hostile input.
+# main(String[]); the other mains of 25 are cases of the jni tier. A class the JDK's launcher
+# helper cannot find is the 1 MB main class of the hostile input. A main that returns runs on the
+# run thread with the stack asked for; a 2 GiB stack no 32-bit process can reserve, and the VM then
+# runs on the primary thread. The VM's arguments and options in detail are a case of the unit tier.
 @pytest.mark.parametrize("runtime,main_class,env,code,stdout,stderr", [
+    ("full", "test.Echo", {"QZ_TEST_STACK_SIZE": str(8 << 20)}, 0, ECHO, b"stderr: echo\r\n"),
+    ("full", "test.Echo", {"QZ_TEST_STACK_SIZE": str(2**31 - 1)}, 0, ECHO, b"stderr: echo\r\n"),
     ("full", "test.Throws", {}, 0, b"",
      b'Exception in thread "main" java.lang.IllegalStateException: thrown by main'),
     ("full", "test.Exit", {}, 7, b"", b""),
@@ -51,15 +36,24 @@ def test_vm_creation_on_the_run_thread(app, stack):
      b"instance main, args: 2\r\na b\r\nc\r\n", b""),
     ("full", "test.InstanceMain", {"QZ_TEST_JAVA_FEATURE": "21"}, 1, b"",
      b"Error: Main method not found in class test.InstanceMain"),
-], ids=["throws", "System.exit", "creation fails", "own lookup runs main",
-        "own lookup of a missing class", "own lookup without main", "no CreateJavaVM entry",
-        "instance main(String[]) on 25", "instance main before 25"])
+], ids=["8 MiB stack", "2 GiB stack", "throws", "System.exit", "creation fails",
+        "own lookup runs main", "own lookup of a missing class", "own lookup without main",
+        "no CreateJavaVM entry", "instance main(String[]) on 25", "instance main before 25"])
 def test_exit_codes_and_messages(app, runtime, main_class, env, code, stdout, stderr):
     app.configure(main_class, runtime=runtime)
     result = app.run("a b", "c", env=env)
     assert (result.returncode, result.stdout) == (code, stdout), result.stderr
     assert stderr in result.stderr
     assert not app.recorded("fatal")
+    if "QZ_TEST_STACK_SIZE" in env:
+        assert (result.stderr, app.recorded("option"), app.recorded("lookup"), app.recorded("library")) == (
+            b"stderr: echo\r\n",
+            [f"-Djava.class.path={windows_path(app.folder)}\\app.jar;", "abort [hook]", "exit [hook]"],
+            ["LauncherHelper test.Echo"], [f"{windows_path(app.runtime('full'))}\\bin\\client\\jvm.dll"])
+        stack = int(env["QZ_TEST_STACK_SIZE"])
+        primary = app.executable == "quorvane.exe" and stack > 1 << 30
+        assert app.recorded("create-thread") == ["primary" if primary else "other"]
+        assert primary or int(app.recorded("stack-reserve")[0]) >= stack
     if main_class == "test.Exit":
         assert app.recorded("exit-hook") == ["7"]
     if runtime == "noboot":

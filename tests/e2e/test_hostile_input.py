@@ -29,38 +29,28 @@ def sound(result):
     return result
 
 
-def echo_ini(app: App, java: str = "", application: str = "") -> str:
-    """test.Echo on the client runtime, with extra lines for two of the sections."""
-    return ("[Java Runtime Environment]\nMain Class=test.Echo\n"
-            f"JRE Path={windows_path(app.runtime('client'))}\n{java}"
-            f"[Application]\n{application}" + app.class_path_section).replace("\n", "\r\n")
-
-
-# Each case: what lies where the INI belongs, and the exit code, standard output and standard
-# error that follow. Sections longer than the profile functions' first read are a win-tier case.
+# Each case: the bytes in front of the INI, its settings (test.Echo on the client runtime
+# otherwise), and the exit code, standard output and standard error that follow. Sections longer
+# than the profile functions' first read are a win-tier case.
 CONFIGURATION_FILES = {
-    "1 MB VM parameter": (
-        lambda app: echo_ini(app, f"Virtual Machine Parameters={BIG_OPTION}\n").encode(),
-        0, ECHO_X, ECHO_STDERR),
-    "1 MB main class": (
-        lambda app: echo_ini(app).replace("test.Echo", BIG_CLASS).encode(), 1, b"",
-        f"Error: Could not find or load main class {BIG_CLASS}\r\n"
-        f"Caused by: java.lang.ClassNotFoundException: {BIG_CLASS}\r\n".encode()),
-    "binary garbage, then the sections": (
-        lambda app: GARBAGE + b"\r\n" + echo_ini(app).encode(), 0, ECHO_X, ECHO_STDERR),
+    "1 MB VM parameter": (b"", {"Virtual_Machine_Parameters": BIG_OPTION}, 0, ECHO_X, ECHO_STDERR),
+    "1 MB main class": (b"", {"main_class": BIG_CLASS}, 1, b"",
+                        f"Error: Could not find or load main class {BIG_CLASS}\r\n"
+                        f"Caused by: java.lang.ClassNotFoundException: {BIG_CLASS}\r\n".encode()),
+    "binary garbage, then the sections": (GARBAGE + b"\r\n", {}, 0, ECHO_X, ECHO_STDERR),
     # Notepad's "UTF-8 with BOM". Wine's profile functions take the mark for UTF-8 and read the
     # file whole; those of Windows read it as ANSI, where the mark spoils the section name on the
     # first line.
-    "UTF-8 with a byte-order mark": (
-        lambda app: b"\xef\xbb\xbf" + echo_ini(app, application=f"Cmd=caf\u00e9 {WORD}\n").encode(),
-        0, NON_ASCII_ECHO, ECHO_STDERR),
+    "UTF-8 with a byte-order mark": (b"\xef\xbb\xbf", {"Cmd": f"caf\u00e9 {WORD}"}, 0, NON_ASCII_ECHO,
+                                     ECHO_STDERR),
 }
 
 
 @pytest.mark.parametrize("case", list(CONFIGURATION_FILES))
 def test_configuration_file(app, case):
-    prepare, code, stdout, stderr = CONFIGURATION_FILES[case]
-    app.ini.write_bytes(prepare(app))
+    before, settings, code, stdout, stderr = CONFIGURATION_FILES[case]
+    app.configure(**dict({"runtime": "client", "encoding": "utf-8"}, **settings))
+    app.ini.write_bytes(before + app.ini.read_bytes())
     result = sound(app.run("x"))
     assert (result.returncode, result.stdout, result.stderr) == (code, stdout, stderr)
     if case == "1 MB VM parameter":
@@ -141,9 +131,8 @@ def test_odd_names(tmp_path, executable, folder, name, runtime):
     app = App(tmp_path / folder, executable, name=name)
     home = runtime_at(app.folder / runtime, app.runtime("client"))
     # UTF-16, as non-ASCII text needs it, with non-ASCII "Cmd" arguments.
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(home)}\n[Application]\nCmd=caf\u00e9 {WORD}\n"
-                  + app.class_path_section, encoding="utf-16-le")
+    app.configure(runtime=None, encoding="utf-16-le", JRE_Path=windows_path(home),
+                  Cmd=f"caf\u00e9 {WORD}")
     # The INI of the executable's original name is not read.
     (app.folder / executable.replace(".exe", ".ini")).write_text("[Java Runtime Environment]\n"
                                                                   "Main Class=test.Exit\n")

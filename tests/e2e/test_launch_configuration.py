@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import PREFIX, App, end_processes_in, long_folder, runtime_at, windows_path
+from conftest import PREFIX, App, end_processes_in, long_folder, runtime_at, touch, windows_path
 
 CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 ECHO = b"stderr: echo\r\n"
@@ -17,19 +17,6 @@ ECHO = b"stderr: echo\r\n"
 
 def options(app: App) -> list[str]:
     return [option for option in app.recorded("option") if not option.endswith("[hook]")]
-
-
-def write(app: App, class_path: str, jre: str = "", application: str = ""):
-    """An INI with test.Echo on a test runtime; the three sections' extra lines as given."""
-    app.write_ini("[Java Runtime Environment]\nMain Class=test.Echo\n"
-                  f"JRE Path={windows_path(app.runtime('client'))}\n{jre}[Application]\n"
-                  f"{application}[Class Path]\nClass Path={class_path}\n")
-
-
-def touch(*paths: Path):
-    for path in paths:
-        path.parent.mkdir(parents=True, exist_ok=True)
-        path.write_bytes(b"")
 
 
 # Each case: the class path, the files made beside the executable, the environment, and the
@@ -68,14 +55,13 @@ def test_class_path_forms(tmp_path, app, case):
     touch(long / "x.jar", *(app.folder / name for name in files))
     places = {"folder": windows_path(app.folder), "long": windows_path(long)}
     places.update({f"{name}/": place.replace("\\", "/") for name, place in list(places.items())})
-    write(app, class_path.format_map(places), application="Embedded Jar=YES\n")
+    app.configure(runtime="client", Class_Path=class_path.format_map(places), Embedded_Jar="YES")
     result = app.run(env={name: value.format_map(places) for name, value in env.items()})
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     [option] = options(app)
     entries = option[len("-Djava.class.path="):].split(";")
-    assert entries[-1] == ""
     patterns = [windows_path(app.exe)] + [pattern.format_map(places) for pattern in expected]
-    assert len(entries) - 1 == len(patterns), entries
+    assert entries[-1] == "" and len(entries) - 1 == len(patterns), entries
     assert all(fnmatch.fnmatchcase(entry, pattern)
                for entry, pattern in zip(entries, patterns)), entries
 
@@ -95,8 +81,8 @@ def test_plus_sections_supply_values_as_written(app):
 
 def test_empty_class_path_still_runs_main_without_the_rest(app):
     touch(app.folder / "out.log")
-    write(app, "\\missing.jar", jre="Virtual Machine Parameters=-Dx=1\n",
-          application="Cmd=extra\nOutput File=out.log\n")
+    app.configure(Class_Path="\\missing.jar", Virtual_Machine_Parameters="-Dx=1", Cmd="extra",
+                  Output_File="out.log")
     result = app.run("a")
     assert result.returncode == 0
     assert result.stdout == CLASS_PATH_MISSING + b"args: 1\r\na\r\n"
@@ -125,16 +111,15 @@ VM_PARAMETERS = {
 @pytest.mark.parametrize("case", list(VM_PARAMETERS))
 def test_vm_parameters_cmd_arguments_and_the_run_thread_stack(app, case):
     parameters, expected, reserve, trace = VM_PARAMETERS[case]
-    write(app, "C:\\app.jar", jre=f"Virtual Machine Parameters={parameters}\n",
-          application='Cmd=--profile "two words" "" %QZ_TEST_LAST%\n')
+    app.configure(runtime="client", Virtual_Machine_Parameters=parameters,
+                  Cmd='--profile "two words" "" %QZ_TEST_LAST%')
     result = app.run("first", env={"QZ_TRACE": "1", "QZ_TEST_HOME": "Z:\\h",
                                    "QZ_TEST_LAST": "last"})
     # The "Cmd" arguments follow the command line's.
     assert (result.returncode, result.stdout) == (
         0, b"args: 4\r\nfirst\r\n--profile\r\ntwo words\r\nlast\r\n")
-    assert options(app)[1:] == expected
-    assert app.recorded("create-thread") == ["other"]
-    assert app.recorded("stack-reserve") == [str(reserve)]
+    assert (options(app)[1:], app.recorded("create-thread"), app.recorded("stack-reserve")) == \
+        (expected, ["other"], [str(reserve)])
     lines = [line for line in result.stderr.decode().splitlines()
              if line.startswith("trace: run thread")]
     top = (1 << (64 if app.executable.startswith("quorvane64") else 32)) - 1
@@ -156,7 +141,7 @@ def test_library_path_and_a_path_that_is_never_cut(app):
     would be too long for the system, the Path stays as it was."""
     runtime = windows_path(app.runtime("client"))
     bin_folder = f";{runtime}\\bin"
-    write(app, "C:\\app.jar", jre="Library Path=native\nSystem Path=Z:\\tools;\n")
+    app.configure(runtime="client", Library_Path="native", System_Path="Z:\\tools;")
     assert app.run(env={PATH_VARIABLE: "C:\\x"}).returncode == 0
     path = recorded_path(app)
     assert path.startswith("Z:\\tools;C:\\x;") and path.endswith(bin_folder)
@@ -168,15 +153,14 @@ def test_library_path_and_a_path_that_is_never_cut(app):
     # What the program's Path holds beside the one it is given (Wine adds its own), then a Path
     # that fills the limit with the bin folder, and one a unit beyond.
     fill = 32766 - (len(old_path) - len("C:\\x")) - len(bin_folder) - len("C:\\")
-    write(app, "C:\\app.jar")
+    app.configure(runtime="client")
     for beyond in (0, 1):
         app.record_file.unlink()
         given = "C:\\" + "p" * (fill + beyond)
         result = app.run(env={PATH_VARIABLE: given, "QZ_TRACE": "1"})
         assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
         path = recorded_path(app)
-        assert path.startswith(given)
-        assert len(path) == (32767 - len(bin_folder) if beyond else 32766)
+        assert path.startswith(given) and len(path) == (32767 - len(bin_folder) if beyond else 32766)
         lines = [line for line in result.stderr.decode().splitlines() if line.startswith("trace: Path")]
         assert lines == ([] if not beyond else [
             "trace: Path: 32767 characters with the runtime's bin folder, more than the system's "
@@ -191,11 +175,11 @@ def test_library_path_and_a_path_that_is_never_cut(app):
 def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
     app = App(tmp_path / folder, executable)
     touch(app.folder / "app.jar", app.folder / "native" / "x.dll")
-    write(app, "%QZ_EXE_DIR%\\app.jar;%QZ_EXE_DIR%\\*.jar",
-          jre="Virtual Machine Parameters=-Dhome=%QZ_EXE_DIR% -Dexe=%qz_exe_path%\n"
-              "Library Path=%QZ_EXE_DIR%\\native\nSystem Path=%QZ_EXE_DIR%\\bin\n",
-          application='Cmd=%QZ_EXE_NAME% "%QZ_EXE_DIR%"\nOutput File=%QZ_EXE_DIR%\\out.log\n'
-                      "Error File=%QZ_EXE_DIR%\\err.log\n")
+    app.configure(runtime="client", Class_Path="%QZ_EXE_DIR%\\app.jar;%QZ_EXE_DIR%\\*.jar",
+                  Virtual_Machine_Parameters="-Dhome=%QZ_EXE_DIR% -Dexe=%qz_exe_path%",
+                  Library_Path="%QZ_EXE_DIR%\\native", System_Path="%QZ_EXE_DIR%\\bin",
+                  Cmd='%QZ_EXE_NAME% "%QZ_EXE_DIR%"', Output_File="%QZ_EXE_DIR%\\out.log",
+                  Error_File="%QZ_EXE_DIR%\\err.log")
     result = app.run(env={"QZ_EXE_DIR": "C:\\elsewhere"})
     home, name = windows_path(app.folder), executable.removesuffix(".exe")
     assert (result.returncode, result.stdout, result.stderr) == (0, b"", b"")
@@ -204,17 +188,14 @@ def test_the_executables_own_paths_in_every_key(tmp_path, executable, folder):
     assert [entry for entry in app.recorded("env") if entry.startswith("QZ_EXE")] == [
         f"QZ_EXE_DIR={home}", f"QZ_EXE_PATH={windows_path(app.exe)}", f"QZ_EXE_NAME={name}"]
     assert recorded_path(app).startswith(f"{home}\\bin;")
-    library, class_path, *parameters = options(app)
-    if folder.isascii():
-        assert parameters == [f"-Dhome={home}", f"-Dexe={windows_path(app.exe)}"]
-        assert class_path == f"-Djava.class.path={home}\\app.jar;{home}\\app.jar;"
-        assert library.startswith(f"-Djava.library.path={home}\\native;")
-    else:  # the 8.3 form, the same in every option
-        short = parameters[0][len("-Dhome="):]
-        assert short.isascii() and "?" not in short
-        assert parameters[1].startswith(f"-Dexe={short}\\") and parameters[1].isascii()
-        assert class_path.lower() == f"-Djava.class.path={short}\\app.jar;{short}\\app.jar;".lower()
-        assert library.lower().startswith(f"-Djava.library.path={short}\\native;".lower())
+    library, class_path, home_option, exe_option = options(app)
+    # From the folder the ANSI code page cannot spell, its 8.3 form, the same in every option.
+    short = home_option[len("-Dhome="):]
+    assert short == home if folder.isascii() else short.isascii() and "?" not in short
+    assert exe_option.startswith(f"-Dexe={short}\\") and exe_option.isascii()
+    assert exe_option == f"-Dexe={windows_path(app.exe)}" or not folder.isascii()
+    assert class_path.lower() == f"-Djava.class.path={short}\\app.jar;{short}\\app.jar;".lower()
+    assert library.lower().startswith(f"-Djava.library.path={short}\\native;".lower())
 
 
 # Each case: the "Output File" and "Error File" lines, the files there before, the files after
@@ -246,7 +227,7 @@ def test_redirected_streams(app, case):
             os.link(app.folder / data, app.folder / name)
         else:
             (app.folder / name).write_bytes(data)
-    write(app, "C:\\app.jar", application=lines)
+    app.configure(**dict(line.split("=", 1) for line in lines.splitlines()))
     result = app.run(env={"QZ_TEST_LOGS": "logs\\errors"})
     assert (result.returncode, result.stdout) == (0, b"" if after else b"args: 0\r\n")
     assert stderr in result.stderr if stderr else result.stderr == b""
@@ -257,16 +238,13 @@ def test_redirected_streams(app, case):
 # Each case: the VM parameters after a -splash: of the image, the runtime, the image's file under
 # the executable's folder (None: none made), the splash library's calls in order ({image}: the path
 # it was handed) and the trace line that says why.
+SHOWN = ["init", "scaled-name (null) {image}", "load {image}", "names {image} (null)"]
 SPLASHES = {
-    "shown before the VM starts": ("-Dx=1", "full", "splash.png",
-                                   ["init", "scaled-name (null) {image}", "load {image}",
-                                    "names {image} (null)"], "shown"),
+    "shown before the VM starts": ("-Dx=1", "full", "splash.png", SHOWN, "shown"),
     "an image that cannot be read": ("", "full", None,
                                      ["init", "scaled-name (null) {image}",
                                       "load {image} (cannot be opened)"], "the image cannot be read"),
-    "a folder outside the ANSI code page": ("", "full", "образ\\splash.png",
-                                            ["init", "scaled-name (null) {image}", "load {image}",
-                                             "names {image} (null)"], "shown"),
+    "a folder outside the ANSI code page": ("", "full", "образ\\splash.png", SHOWN, "shown"),
     "a headless VM": ("-Djava.awt.headless=true", "full", "splash.png", [],
                       "not shown, the VM runs headless"),
     "a runtime without the library": ("", "server", "splash.png", [], "no library"),
@@ -283,13 +261,11 @@ def test_splash_screen(app, case):
     result = app.run(env={"QZ_TRACE": "1", "QZ_TEST_IMAGE": shown})
     assert (result.returncode, result.stdout) == (0, b"args: 0\r\n")
     assert re.search(b"trace: splash screen.*: " + trace.encode(), result.stderr)
-    record = app.record()
-    splash = [line[len("splash: "):] for line in record if line.startswith("splash: ")]
-    if not image or image.isascii():
-        assert splash == [call.format(image=shown) for call in calls]
-    else:  # the short form of the folder, which the ANSI code page spells
-        assert len(splash) == len(calls) and all(line.isascii() for line in splash)
-        assert "(cannot be opened)" not in splash[2]
+    record, splash = app.record(), app.recorded("splash")
+    # The library gets the short form of a folder the ANSI code page cannot spell.
+    seen = splash[1].split(" ", 2)[2] if splash else shown
+    assert seen == shown or not image.isascii() and seen.isascii() and "?" not in seen
+    assert splash == [call.format(image=seen) for call in calls]
     if splash:  # every call came before the VM's creation
         assert record.index(f"splash: {splash[-1]}") < record.index(next(
             line for line in record if line.startswith("create: ")))
@@ -318,39 +294,32 @@ SHARING = {
 }
 
 
-def sharing(app: App, version: str, base: bool = True, main_class: str = "test.Echo",
-            parameters: str = "", class_path: str = "\\app.jar"):
+def sharing(app: App, version: str, parameters: str = "", class_path: str = "\\app.jar",
+            base: bool = True, main_class: str = "test.Echo"):
     """An INI with "Class Data Sharing=auto" on a copy of the test runtime of this version, with
     HotSpot's base archive beside its VM library or not."""
     home = runtime_at(app.folder.parent / "runtime", app.runtime("client"), version=version)
-    if base:
-        touch(home / "bin" / "client" / "classes.jsa")
-    touch(app.folder / "app.jar", app.folder / "classes" / "A.class")
-    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\nJRE Path={windows_path(home)}\n"
-                  f"Class Data Sharing=AUTO\nVirtual Machine Parameters={parameters}\n"
-                  f"[Class Path]\nClass Path={class_path}\n")
+    touch(app.folder / "app.jar", app.folder / "classes" / "A.class",
+          *[home / "bin" / "client" / "classes.jsa"] * base)
+    app.configure(main_class, None, JRE_Path=windows_path(home), Class_Data_Sharing="AUTO",
+                  Virtual_Machine_Parameters=parameters, Class_Path=class_path)
 
 
 @pytest.mark.parametrize("case", list(SHARING))
 def test_class_data_sharing(app, case):
     version, parameters, class_path, base, before, added = SHARING[case]
-    sharing(app, version, base, parameters=parameters, class_path=class_path)
-
-    def added_options() -> tuple[list[str], str]:
+    sharing(app, version, parameters, class_path, base)
+    for again in range(1 if before is None else 2):
+        if again:  # as the VM would have left it after the first start
+            local_path(archive).write_bytes(before)
         app.record_file.unlink(missing_ok=True)
         result = app.run()
         assert (result.returncode, result.stderr) == (0, ECHO)
         given = options(app)[1:]  # after the class path
-        named = [o.split("=", 1)[1] for o in given if "Archive" in o and "=" in o]
-        return given, (named or [""])[0]
-
-    given, archive = added_options()
+        archive = next((o.split("=", 1)[1] for o in given if "Archive" in o and "=" in o), "")
     if archive:  # in the user's local application data, one file per runtime
         assert re.fullmatch(rf".*\\AppData\\Local\\{app.exe.stem}\\Class Data\\\d+-[0-9a-f]{{16}}\.jsa",
                             archive)
-    if before is not None:  # as the VM would have left it after the first start
-        local_path(archive).write_bytes(before)
-        given, archive = added_options()
     assert given == [option.format(archive=archive) for option in added]
     if before == b"torn":
         assert not local_path(archive).exists()
@@ -364,7 +333,7 @@ def local_path(path: str) -> Path:
 def test_one_instance_at_a_time_may_write_the_archive(tmp_path, app):
     # Another instance of Java 19 and later gets no archive while the first may renew it: mapping
     # it would make that write fail.
-    sharing(app, "25.0.1", main_class="test.Single", parameters="-Dtest.wait.ms=%QZ_TEST_WAIT%")
+    sharing(app, "25.0.1", "-Dtest.wait.ms=%QZ_TEST_WAIT%", main_class="test.Single")
     first = app.start(env={"QZ_TEST_WAIT": "60000"})
     try:
         app.wait_for_record("main-args")

@@ -28,12 +28,6 @@ def case(request, gui, executable, tmp_path):
     shutil.rmtree(gui.appdata / product, ignore_errors=True)
 
 
-def ini(app: App, product: str, extra: str = "", application: str = "") -> None:
-    app.write_ini(f"[Product Information]\nProduct Name={product}\nProduct Code=code\n"
-                  f"[Java Runtime Environment]\nMain Class=test.Echo\n{extra}"
-                  f"[Application]\n{application}" + app.class_path_section)
-
-
 def runtime_on_c(folders, executable: str, name: str) -> str:
     """A copy of the client test runtime in a folder of drive C:; its Windows path."""
     shutil.copytree(RUNTIMES[executable] / "client", folders / name)
@@ -43,7 +37,8 @@ def runtime_on_c(folders, executable: str, name: str) -> str:
 def test_message_link_browsing_cancel_and_close_save_nothing(gui, case, executable):
     app, product, folders = case
     client_only = runtime_on_c(folders, executable, "client-only")
-    ini(app, product, "Minimum Version=1.8\nJVM Type=server\n")
+    app.configure(runtime=None, Product_Name=product, Product_Code="code", Minimum_Version="1.8",
+                  JVM_Type="server")
     key = "HKCU\\Software\\Microsoft\\Internet Explorer\\Settings"
     gui.run("reg", "add", key, "/v", "Anchor Color", "/d", "0,128,0", "/f")
     try:
@@ -64,8 +59,7 @@ def test_message_link_browsing_cancel_and_close_save_nothing(gui, case, executab
     assert gui.drive("browse", TITLE, client_only)["ok"] == "disabled"
     gui.drive("click", TITLE, OK)
     gui.drive("close", TITLE)
-    assert launch.wait(timeout=30) == MINUS_ONE
-    assert launch.stdout.read() == b""
+    assert (launch.wait(timeout=30), launch.stdout.read()) == (MINUS_ONE, b"")
     assert not (gui.appdata / product).exists()
     launch = app.start(env=gui.env)
     gui.drive("click", TITLE, CANCEL)
@@ -76,7 +70,8 @@ def test_ok_runs_main_with_what_was_edited_meanwhile_and_the_folder_is_remembere
                                                                                 executable):
     app, product, folders = case
     chosen = runtime_on_c(folders, executable, "\u041f\u0440\u0438\u043b\u043e\u0436\u0435\u043d\u0438\u0435-rt")
-    ini(app, product, application=f"Pair Product=C:\\{folders.name}\\twin\\twin.exe\n")
+    app.configure(runtime=None, Product_Name=product, Product_Code="code",
+                  Pair_Product=f"C:\\{folders.name}\\twin\\twin.exe")
     launch = app.start(env=gui.env)
     gui.drive("show", TITLE)
     # A section the file did not have when the launcher read its settings.
@@ -85,13 +80,11 @@ def test_ok_runs_main_with_what_was_edited_meanwhile_and_the_folder_is_remembere
     browsed = gui.drive("browse", TITLE, chosen)
     assert (browsed["path"], browsed["ok"]) == (chosen, "enabled")
     gui.drive("click", TITLE, OK)
-    assert launch.wait(timeout=30) == 0
-    assert launch.stdout.read() == b"args: 1\r\nedited\r\n"
+    assert (launch.wait(timeout=30), launch.stdout.read()) == (0, b"args: 1\r\nedited\r\n")
     # Saved for this user, for this executable and for its pair, whole in any script.
     for name in (app.exe.stem, "twin"):
         saved = (gui.appdata / product / "code" / f"{name}.ini").read_bytes()
-        assert saved.startswith(b"\xff\xfe")
-        assert f"JRE Path={chosen}\\".encode("utf-16-le") in saved
+        assert saved.startswith(b"\xff\xfe") and f"JRE Path={chosen}\\".encode("utf-16-le") in saved
     # The next start needs no dialog.
     again = app.run("x", env=gui.env)
     assert (again.returncode, again.stdout) == (0, b"args: 2\r\nx\r\nedited\r\n")
@@ -100,7 +93,7 @@ def test_ok_runs_main_with_what_was_edited_meanwhile_and_the_folder_is_remembere
 def test_service_mode_saves_beside_the_executable(gui, case, executable):
     app, product, folders = case
     chosen = runtime_on_c(folders, executable, "rt")
-    ini(app, product, application="Application Type=service\n")
+    app.configure(runtime=None, Product_Name=product, Product_Code="code", Application_Type="service")
     launch = app.start(env=gui.env)
     gui.drive("browse", TITLE, chosen)
     gui.drive("click", TITLE, OK)

@@ -37,8 +37,7 @@ def test_main_on_a_real_jdk(tmp_path, executable, main_class, args, code, stdout
     compiled = app.run("-d", windows_path(source.parent), windows_path(source), timeout=300,
                        program=[windows_path(home / "bin" / "javac.exe")])
     assert compiled.returncode == 0, compiled.stdout + compiled.stderr
-    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
-                  f"JRE Path={windows_path(home)}\n[Class Path]\nClass Path=\\classes\n")
+    app.configure(main_class, None, JRE_Path=windows_path(home), Class_Path="\\classes")
     result = app.run(*args)
     assert result.returncode == code, result.stdout + result.stderr
     assert result.stdout.startswith(stdout)

@@ -9,7 +9,7 @@ import zipfile
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, DIST, ROOT, RUNTIMES, App, windows_path
+from conftest import ALL_EXECUTABLES, DIST, ROOT, RUNTIMES, App, touch, windows_path
 
 VERSION = (ROOT / "VERSION").read_text().strip()
 FOLDER = f"quorvane-{VERSION}"
@@ -54,16 +54,14 @@ def test_example_names_every_key_of_the_reference(unpacked):
 def test_example_runs_as_a_user_would(tmp_path, unpacked, executable):
     app = App(tmp_path / "My Application", executable)
     shutil.copyfile(unpacked / executable, app.exe)
-    (app.folder / "lib").mkdir()
-    for jar in ["app.jar", "lib/one.jar", "lib/two.jar"]:
-        (app.folder / jar).write_bytes(b"")
+    touch(*(app.folder / jar for jar in ["app.jar", "lib/one.jar", "lib/two.jar"]))
     runtime = windows_path(RUNTIMES[executable] / "full")
     example = (unpacked / "examples" / "quorvane.ini").read_bytes()
     assert example.count(b";JRE Path=jre\r\n") == 1
     app.ini.write_bytes(example.replace(b";JRE Path=jre\r\n", f"JRE Path={runtime}\r\n".encode()))
     result = app.run("one", "two")
-    assert (result.returncode, result.stderr) == (0, b"")
-    assert result.stdout == b"Hello from com.example.Main, args: 2\r\n"
+    assert (result.returncode, result.stdout, result.stderr) == \
+        (0, b"Hello from com.example.Main, args: 2\r\n", b"")
     [class_path] = [option for option in app.recorded("option") if "class.path" in option]
     jars = [f"{windows_path(app.folder)}\\{jar}"
             for jar in ["app.jar", "lib\\one.jar", "lib\\two.jar"]]

@@ -10,7 +10,7 @@ from pathlib import Path
 import pytest
 
 from conftest import MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, PREFIX, REGISTRY_CLEAN, RUNNER, RUNTIMES, \
-    TWIN, App, long_folder, runtime_at, windows_path
+    TWIN, App, long_folder, run_windows, runtime_at, windows_path
 
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
 OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
@@ -22,19 +22,15 @@ class Registry:
     """Runtimes registered per machine or per user in the 64-bit or the 32-bit view."""
 
     def __init__(self, folder: Path):
-        self.folder = folder
-        self.count = 0
+        self.reg_file = folder / "import.reg"  # one import at a time
 
     def import_lines(self, lines: list[str], bits: int):
         """The lines of a .reg file (keys and values), imported into one view."""
-        self.count += 1
-        reg_file = self.folder / f"import-{self.count}.reg"
         text = "\r\n".join(["Windows Registry Editor Version 5.00", "", *lines]) + "\r\n"
-        reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
+        self.reg_file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
         # Wine's reg now and then fails an import on a busy machine; it is tried again.
         for _ in range(3):
-            result = subprocess.run([*RUNNER, "reg", "import", windows_path(reg_file), f"/reg:{bits}"],
-                                    capture_output=True, timeout=60)
+            result = run_windows("reg", "import", windows_path(self.reg_file), f"/reg:{bits}", timeout=60)
             if result.returncode == 0:
                 return
         raise AssertionError(f"reg import failed: {result.stdout!r} {result.stderr!r}")
@@ -190,10 +186,8 @@ def test_runtime_chosen(tmp_path, app, registry, program_files, entries, setting
     homes, env = {}, {"QZ_TRACE": "1"}
     for entry in entries.split(" | "):
         place, name, runtime = entry.split(" ", 2)
-        if runtime.startswith("="):
-            home = homes[runtime[1:]]
-        else:
-            home = homes[name] = lay_out(app, program_files.get(place, tmp_path) / name, runtime)
+        home = homes[name] = homes[runtime[1:]] if runtime.startswith("=") else \
+            lay_out(app, program_files.get(place, tmp_path) / name, runtime)
         if place == "JAVA_HOME":
             env["JAVA_HOME"] = windows_path(home)
         elif place not in program_files:
@@ -209,11 +203,10 @@ def test_runtime_chosen(tmp_path, app, registry, program_files, entries, setting
     if isinstance(chosen, dict):
         chosen = chosen.get(app.executable)
     if chosen is None:
-        assert (result.returncode, loaded_library(app)) == (MINUS_ONE, None), result.stderr
-        assert b"was not found" in result.stdout
+        assert (result.returncode, loaded_library(app)) == (MINUS_ONE, None) and \
+            b"was not found" in result.stdout, result.stdout + result.stderr
     else:
-        assert result.returncode == 0, result.stdout + result.stderr
-        assert f"\\{chosen}\\" in loaded_library(app)
+        assert result.returncode == 0 and f"\\{chosen}\\" in loaded_library(app), result.stdout + result.stderr
     assert trace in result.stderr.decode()
 
 
@@ -316,9 +309,9 @@ def test_jre_path(tmp_path, app, value, settings, home, vm):
     app.configure(runtime=None, JRE_Path=value.format(**places), **settings)
     result = app.run("x", cwd=app.folder)
     if home is None:
-        assert (result.returncode, result.stderr, loaded_library(app)) == (MINUS_ONE, b"", None)
-        assert result.stdout == NOT_FOUND.replace(b"a JRE (", b"a JRE with a server JVM (" if
-                                                  settings else b"a JRE (")
+        server = b"a JRE with a server JVM (" if settings else b"a JRE ("
+        assert (result.returncode, result.stdout, result.stderr, loaded_library(app)) == \
+            (MINUS_ONE, NOT_FOUND.replace(b"a JRE (", server), b"", None)
         return
     library = f"{home.format(**places)}\\bin\\{vm}\\jvm.dll"
     assert (result.returncode, result.stdout, result.stderr) == \

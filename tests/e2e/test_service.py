@@ -9,20 +9,14 @@ import time
 import pytest
 
 from conftest import (App, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, RUNNER, end_processes_in,
-                      windows_path)
+                      run_windows, windows_path)
 
 SERVICE_CONTROL = BUILD / "win64" / "tests" / "service_control.exe"
 STOPPED, STOP_PENDING, RUNNING = 1, 3, 4
 
 
 def control(*args: str, check: bool = True) -> str:
-    for _ in range(3):
-        result = subprocess.run([*RUNNER, str(SERVICE_CONTROL), *args],
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
-        # Wine's loader now and then fails to start a program while a service starts or stops;
-        # that is no answer of the service control manager, so the tool is started again.
-        if b"ShellExecuteEx failed" not in result.stdout:
-            break
+    result = run_windows(str(SERVICE_CONTROL), *args, timeout=60)
     if check:
         assert result.returncode == 0, (args, result.returncode, result.stderr)
     return result.stdout.decode()
@@ -81,8 +75,7 @@ def test_main_arguments_interrogation_and_a_stop_control(service, omit, argument
     assert f"state={RUNNING} checkpoint=0 waithint=0" in control("control", service.name, "4")
     assert service.recorded("arg") == [argument.format(name=service.name)
                                            for argument in arguments]
-    reply = control("control", service.name, "1")
-    assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in reply
+    assert f"state={STOP_PENDING} checkpoint=0 waithint=3000" in control("control", service.name, "1")
     service.wait_for_record("main-return")
     assert "stop-called" in service.record()
     wait_for_state(service.name, STOPPED)
@@ -157,12 +150,12 @@ def event_log_errors(app: App, result: subprocess.CompletedProcess) -> list[tupl
 
 # A service has no console: each error line of a service-mode run also goes to the event log, as
 # an error (event 1, whose message is the line) from the source named after the executable.
-@pytest.mark.parametrize("lines, error", [("", MAIN_CLASS_MISSING),
-                                          ("Main Class=test.Echo\nMinimum Version=99\n", NOT_FOUND.replace(
-                                              b"latest version", b"minimum version 99.0"))],
-                         ids=["main class missing", "no runtime"])
-def test_service_errors_reach_the_event_log(app, lines, error):
-    app.write_ini(f"[Java Runtime Environment]\n{lines}[Application]\nApplication Type=service\n")
+@pytest.mark.parametrize("main_class, error", [
+    (None, MAIN_CLASS_MISSING),
+    ("test.Echo", NOT_FOUND.replace(b"latest version", b"minimum version 99.0"))],
+    ids=["main class missing", "no runtime"])
+def test_service_errors_reach_the_event_log(app, main_class, error):
+    app.configure(main_class, None, Minimum_Version="99", Application_Type="service")
     result = app.run(env={"QZ_WINEDEBUG": "-all,+eventlog,fixme+advapi"})
     assert (result.returncode, result.stdout) == (MINUS_ONE, error)
     assert event_log_errors(app, result) == [(app.exe.stem, error.decode().rstrip(" \r\n"))]

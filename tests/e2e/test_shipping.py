@@ -7,7 +7,7 @@ import struct
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, ROOT, RUNNER, App, windows_path
+from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, ROOT, App, run_windows, windows_path
 
 TOOLS = BUILD / "win64" / "tests"
 VERSION = (ROOT / "VERSION").read_text().strip()
@@ -15,8 +15,7 @@ VERSION = (ROOT / "VERSION").read_text().strip()
 
 def tool(name: str, *args: str) -> dict[str, str]:
     """A tool's report of "Name: value" lines as a dictionary."""
-    result = subprocess.run([*RUNNER, str(TOOLS / name), *args], stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=60)
+    result = run_windows(str(TOOLS / name), *args, timeout=60)
     assert result.returncode == 0, result.stderr
     return dict(line.split(": ", 1) for line in result.stdout.decode("utf-8").splitlines())
 
@@ -49,14 +48,13 @@ def test_subsystem_version_resource_and_string_table(tmp_path, executable):
     image = app.exe.read_bytes()
     pe_header = int.from_bytes(image[0x3C:0x40], "little")
     assert image[pe_header + 0x5C] == (2 if windowless else 3)  # the GUI or the console subsystem
-    processor = "x64" if "64" in executable else "x86"
     assert tool("resource_info.exe", windows_path(app.exe)) == {
         "FixedFileVersion": f"{VERSION}.0",
         "FixedProductVersion": f"{VERSION}.0",
         "Translation": "0409 04b0",
         "CompanyName": "The Quorvane developers",
         "FileDescription": f"Quorvane Java launcher, {'windowless' if windowless else 'console'} "
-                           f"({processor})",
+                           f"({'x64' if '64' in executable else 'x86'})",
         "FileVersion": VERSION,
         "InternalName": executable.removesuffix("w.exe").removesuffix(".exe"),
         "LegalCopyright": "Copyright (c) 2026 The Quorvane developers. MIT License.",

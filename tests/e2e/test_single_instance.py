@@ -7,18 +7,15 @@ from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
-from conftest import MINUS_ONE, RUNNER, App, end_processes_in, windows_path
+from conftest import MINUS_ONE, App, end_processes_in, windows_path
 
 
 @pytest.fixture
 def app(tmp_path, executable):
     app = App(tmp_path / "single", executable)
+    app.configure("test.Single", "client", Single_Instance="yes")
     yield app
     end_processes_in(tmp_path)
-
-
-def configure(app: App, main_class: str = "test.Single"):
-    app.configure(main_class, "client", Single_Instance="yes")
 
 
 def options(**properties) -> dict:
@@ -42,12 +39,8 @@ def first_instance(app: App, create_delay_ms: int = 0, **properties) -> subproce
     (["x" * 519], MINUS_ONE, None),
 ], ids=["several", "too long for the block"])
 def test_arguments_reach_secondary_main(app, arguments, exit_code, delivered):
-    configure(app)
     first_instance(app)
-    program = windows_path(app.exe).upper()
-    result = subprocess.run([*RUNNER, program, *arguments], cwd=app.folder,
-                            env=app._environment(options(wait_ms=0)), stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=60)
+    result = app.run(*arguments, env=options(wait_ms=0), program=[windows_path(app.exe).upper()])
     assert (result.returncode, result.stdout) == (exit_code, b"")
     if delivered:
         app.wait_for_record("secondary-done")
@@ -63,7 +56,7 @@ def test_arguments_reach_secondary_main(app, arguments, exit_code, delivered):
     ("test.SingleInt", {"wait_ms": 2000, "exit_code": 3, "secondary_ms": 60000}, 3),
 ], ids=["void: at once", "int: its result", "int: the first instance's exit code once it ends"])
 def test_the_reply_to_a_forwarding_launch(app, main_class, properties, exit_code):
-    configure(app, main_class)
+    app.configure(main_class, "client", Single_Instance="yes")
     first = first_instance(app, **properties)
     began = time.monotonic()
     assert app.run("v").returncode == exit_code
@@ -74,7 +67,6 @@ def test_the_reply_to_a_forwarding_launch(app, main_class, properties, exit_code
 
 
 def test_two_launches_at_once_one_serves_the_other(app):
-    configure(app)
     launches = {"one": app.start("one"), "two": app.start("two")}
     app.wait_for_record("secondary-done")
     [delivered] = app.recorded("secondary-args")
@@ -83,19 +75,15 @@ def test_two_launches_at_once_one_serves_the_other(app):
 
 
 def test_concurrent_launches_each_deliver_their_own_arguments(app):
-    configure(app)
     first_instance(app)
     with ThreadPoolExecutor(max_workers=20) as pool:
         results = list(pool.map(lambda i: app.run(f"n{i}", timeout=120), range(20)))
     assert [r.returncode for r in results] == [0] * 20
-    deadline = time.monotonic() + 30
-    while app.record().count("secondary-done") < 20 and time.monotonic() < deadline:
-        time.sleep(0.1)
+    app.wait_for_record("secondary-done", count=20)
     assert sorted(app.recorded("secondary-args")) == sorted(f"[n{i}]" for i in range(20))
 
 
 def test_a_first_instance_that_cannot_be_reached_ends_the_launch_with_minus_one(app):
-    configure(app)
     # A first instance that this launch may not open: the arguments cannot be delivered.
     name = windows_path(app.exe).replace("\\", "_")
     result = app.run_command_line('"{exe}" x', env={"QZ_SPAWN_LOCKED_INSTANCE": name})
@@ -104,7 +92,6 @@ def test_a_first_instance_that_cannot_be_reached_ends_the_launch_with_minus_one(
 
 
 def test_a_launch_killed_while_it_waits_takes_no_later_arguments_and_the_next_is_served(app):
-    configure(app)
     first_instance(app, create_delay_ms=6000)  # past its start-up, still creating its VM
     doomed = app.start("b")
     time.sleep(2.5)  # it has posted its request and waits for its arguments to be taken
@@ -117,7 +104,6 @@ def test_a_launch_killed_while_it_waits_takes_no_later_arguments_and_the_next_is
 
 
 def test_teardown_lets_a_running_secondary_main_finish_before_the_vm_goes(app):
-    configure(app)
     first = first_instance(app, wait_ms=6000, secondary_ms=3000)
     assert app.run("t").returncode == 0
     assert first.wait(timeout=30) == 0

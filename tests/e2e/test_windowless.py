@@ -7,7 +7,7 @@ import subprocess
 import pytest
 
 from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, SPAWN, WINDOWLESS, App, Gui, end_processes_in,
-                      runtime_at, windows_path)
+                      runtime_at, touch, windows_path)
 
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 
@@ -27,41 +27,29 @@ def start(gui: Gui, app: App, standard_handles: bool = True) -> subprocess.Popen
                      program=[str(SPAWN), windows_path(app.exe)])
 
 
-def ini_without_class_path(app: App, main_class: str) -> None:
-    """No class path: a line, and the run goes on."""
-    app.write_ini(f"[Java Runtime Environment]\nMain Class={main_class}\n"
-                  f"JRE Path={windows_path(app.runtime('client'))}\n")
-
-
-# A class the runtime cannot find, reported by the JDK's launcher helper, which ends the VM with
-# 1: with a standard error the launcher's own line comes to the box; without one, the helper's
-# own lines do. "\n" stands for each line break of the box.
-@pytest.mark.parametrize("name,standard_handles,lines", [
-    ("My App.v2.exe", True, "Error: Failed to load Main Class: test.Missing.\\n "),
-    (None, False, "Error: Could not find or load main class test.Missing\\nCaused by: "
-                  "java.lang.ClassNotFoundException: test.Missing"),
-], ids=["renamed", "no standard error"])
+# Each case: the executable's name, whether it has a standard error, the main class, the lines
+# the box shows after the class path's line ("\n" stands for each line break of the box), and the
+# exit code and standard output. A class the runtime cannot find is reported by the JDK's launcher
+# helper, which ends the VM with 1: with a standard error the launcher's own line comes to the box;
+# without one, the helper's own lines do. main starts only once the box is gone.
+@pytest.mark.parametrize("name,standard_handles,main_class,lines,code,stdout", [
+    ("My App.v2.exe", True, "test.Missing", "\\nError: Failed to load Main Class: test.Missing.\\n ",
+     1, b""),
+    (None, False, "test.Missing", "\\nError: Could not find or load main class test.Missing\\n"
+                                  "Caused by: java.lang.ClassNotFoundException: test.Missing", 1, b""),
+    (None, True, "test.Echo", "", 0, b"args: 0\r\n"),
+], ids=["renamed", "no standard error", "the run goes on"])
 def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowless, name,
-                                                            standard_handles, lines):
+                                                            standard_handles, main_class, lines,
+                                                            code, stdout):
     app = App(tmp_path / "app", windowless, name=name)
-    ini_without_class_path(app, "test.Missing")
+    app.configure(main_class, "client", Class_Path=None)  # no class path: a line, and the run goes on
     launch = start(gui, app, standard_handles)
     box = gui.drive("box", app.exe.stem)
     assert box["icon"] == "yes"
-    # The lines as the console executables print them, "\n" standing for each line break.
-    assert f"{CLASS_PATH_MISSING}\\n" in box["texts"], box["texts"]
-    assert lines in box["texts"], box["texts"]
-    assert launch.wait(timeout=30) == 1
-    assert launch.stdout.read() == b""
-
-
-def test_box_comes_before_main_and_the_run_goes_on(gui, tmp_path, windowless):
-    app = App(tmp_path / "app", windowless)
-    ini_without_class_path(app, "test.Echo")
-    launch = start(gui, app)
-    assert CLASS_PATH_MISSING in gui.drive("box", app.exe.stem)["texts"]
-    # main starts only once the box is gone; a run without error lines shows none.
-    assert (launch.wait(timeout=30), launch.stdout.read()) == (0, b"args: 0\r\n")
+    assert CLASS_PATH_MISSING + lines in box["texts"], box["texts"]
+    assert (launch.wait(timeout=30), launch.stdout.read()) == (code, stdout)
+    # A run without error lines shows no box.
     app.configure("test.Exit")
     assert start(gui, app).wait(timeout=30) == 7
 
@@ -84,10 +72,8 @@ def test_dpi_awareness_follows_the_runtime(tmp_path, executable, modular, awaren
     app = App(tmp_path / "app", executable)
     assert b"dpiAware" not in app.exe.read_bytes()
     home = runtime_at(tmp_path / "runtime", app.runtime("full"), copy=True)
-    if modular:
-        (home / "lib").mkdir()
-        (home / "lib" / "modules").write_bytes(b"")
-    app.configure(runtime=None, JRE_Path=windows_path(home))
+    touch(*[home / "lib" / "modules"] * modular)
+    app.configure(JRE_Path=windows_path(home))
     trace = tmp_path / "trace.txt"
     assert app.run(env={"QZ_TRACE": windows_path(trace)}).returncode == 0
     assert f"trace: DPI awareness: {awareness}" in trace.read_text(encoding="utf-8")
