@@ -45,19 +45,13 @@ bool SetPerMonitorAwareness(HMODULE user32) {
 }
 }  // namespace
 
-using SetThreadAwarenessFunction = HANDLE(WINAPI*)(HANDLE);
-
-ThreadSystemDpiAwareness::ThreadSystemDpiAwareness() {
-    if (auto set = Find<SetThreadAwarenessFunction>(GetModuleHandleW(L"user32.dll"),
-                                                    "SetThreadDpiAwarenessContext"))
-        previous = set(kSystemAwareContext);
+ThreadSystemDpiAwareness::ThreadSystemDpiAwareness()
+    : set(Find<SetThread>(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")) {
+    if (set) previous = set(kSystemAwareContext);
 }
 
 ThreadSystemDpiAwareness::~ThreadSystemDpiAwareness() {
-    if (!previous) return;
-    if (auto set = Find<SetThreadAwarenessFunction>(GetModuleHandleW(L"user32.dll"),
-                                                    "SetThreadDpiAwarenessContext"))
-        set(previous);
+    if (previous) set(previous);
 }
 
 void Launcher::ApplyDpiAwareness() {

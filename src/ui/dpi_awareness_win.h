@@ -6,12 +6,14 @@
 // before): the launcher's own dialog and message box stay sharp, and the process's awareness
 // stays unset for the runtime's.
 class ThreadSystemDpiAwareness {
-  public:
+public:
     ThreadSystemDpiAwareness();
     ~ThreadSystemDpiAwareness();
     ThreadSystemDpiAwareness(const ThreadSystemDpiAwareness&) = delete;
     ThreadSystemDpiAwareness& operator=(const ThreadSystemDpiAwareness&) = delete;
 
-  private:
+private:
+    using SetThread = HANDLE(WINAPI*)(HANDLE);
+    const SetThread set;  // SetThreadDpiAwarenessContext, null where the system lacks it
     HANDLE previous = nullptr;
 };

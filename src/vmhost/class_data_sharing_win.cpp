@@ -39,15 +39,21 @@ bool JarsOnly(const WideString& classPath, uint64_t& newest, WideString& folder)
 
 // Older than a jar of the class path, the VM would refuse the archive: it counts as missing.
 ArchiveState InspectArchive(const WideString& path, uint64_t newestJar) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data) || WriteTime(data) < newestJar)
-        return ArchiveState::Missing;
     UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? ArchiveState::Missing
+                   : ArchiveState::Broken;
+    }
+    FILETIME written;
+    if (GetFileTime(file.get(), nullptr, nullptr, &written) &&
+        ((uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime) < newestJar)
+        return ArchiveState::Missing;
     unsigned char header[4] = {};
     DWORD read = 0;
-    if (!file || !ReadFile(file.get(), header, sizeof header, &read, nullptr))
-        return ArchiveState::Broken;
+    if (!ReadFile(file.get(), header, sizeof header, &read, nullptr)) return ArchiveState::Broken;
     return read == 0 ? ArchiveState::Broken : ArchiveStateOf(header, read);
 }
 }  // namespace

@@ -151,8 +151,10 @@ bool Launcher::AssembleLaunchConfiguration() {
         pathForVm = NarrowSafePath(pathForVm);
     }
     AddVmParameterOptions(value, folderForVm, pathForVm);
-    // The splash-screen library opens its image in the ANSI code page, as the VM reads options.
-    if (!splashImage.IsEmpty()) splashImage = NarrowSafePath(splashImage);
+    // The splash-screen library opens its image in the ANSI code page, as the VM reads options;
+    // no file-system query for an image that is not shown.
+    if (!splashImage.IsEmpty() && !headless && !serviceMode)
+        splashImage = NarrowSafePath(splashImage);
     ini.GetString(kJavaRuntimeEnvironment, u"Class Data Sharing", value);
     if (EqualsNoCase(value, u"auto")) PlanClassDataSharing(classPath);
 

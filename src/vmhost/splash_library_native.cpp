@@ -1,7 +1,5 @@
 #include <dlfcn.h>
 
-#include <type_traits>
-
 #include "support/trace.h"
 #include "support/utf8.h"
 #include "vmhost/splash_screen.h"
@@ -17,14 +15,5 @@ bool BindSplashLibrary(const WideString& vmLibraryPath, SplashLibrary& library) 
         Trace(u"splash screen: no library %s: the runtime shows none", {DecodeUtf8(path)});
         return false;
     }
-    const auto bind = [handle](auto& entry, const char* name) {
-        entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(handle, name));
-    };
-    bind(library.init, "SplashInit");
-    bind(library.loadFile, "SplashLoadFile");
-    bind(library.setFileJarName, "SplashSetFileJarName");
-    bind(library.setScaleFactor, "SplashSetScaleFactor");
-    bind(library.scaledImageName, "SplashGetScaledImageName");
-    bind(library.scaledNameSuffixLength, "SplashGetScaledImgNameMaxPstfixLen");
-    return library.init && library.loadFile && library.setFileJarName;
+    return BindSplashEntries(library, [handle](const char* name) { return dlsym(handle, name); });
 }

@@ -11,15 +11,7 @@ bool BindSplashLibrary(const WideString& vmLibraryPath, SplashLibrary& library) 
               {path, static_cast<int32_t>(GetLastError())});
         return false;
     }
-    library.init = dll.Export<decltype(library.init)>("SplashInit");
-    library.loadFile = dll.Export<decltype(library.loadFile)>("SplashLoadFile");
-    library.setFileJarName = dll.Export<decltype(library.setFileJarName)>("SplashSetFileJarName");
-    library.setScaleFactor = dll.Export<decltype(library.setScaleFactor)>("SplashSetScaleFactor");
-    library.scaledImageName =
-        dll.Export<decltype(library.scaledImageName)>("SplashGetScaledImageName");
-    library.scaledNameSuffixLength =
-        dll.Export<decltype(library.scaledNameSuffixLength)>("SplashGetScaledImgNameMaxPstfixLen");
-    if (!library.init || !library.loadFile || !library.setFileJarName) {
+    if (!BindSplashEntries(library, [&dll](const char* name) { return dll.Export<void*>(name); })) {
         Trace(u"splash screen: %s lacks the splash entry points", {path});
         return false;
     }

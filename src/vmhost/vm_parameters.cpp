@@ -183,7 +183,8 @@ void Launcher::AddVmParameterOptions(const WideString& text, const WideString& f
             continue;
         }
         // As the toolkit reads it: "true" is headless, any other value is not.
-        if (given.substr(0, 20) == u"-Djava.awt.headless=") headless = given.substr(20) == u"true";
+        if (given.substr(0, 20) == u"-Djava.awt.headless=")
+            headless = given.substr(20) == u"true";
         if (!vmOptions.Append(ToNarrow(option))) FatalOutOfMemory();
     }
 }
