@@ -4,6 +4,13 @@
 #include "support/paths.h"
 #include "support/wide_win.h"
 
+// An export of a loaded module (or of none: null), typed; null when missing (GetLastError tells why).
+template <typename Function>
+Function ProcedureOf(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                  : nullptr;
+}
+
 // A library loaded by its full path, with typed access to its exports. Unloaded at the end of
 // the owner's life unless kept with Keep().
 class Dll {
@@ -21,8 +28,7 @@ public:
     // null when the export is missing (GetLastError tells why).
     template <typename Function>
     Function Export(const char* name) const {
-        return reinterpret_cast<Function>(
-            reinterpret_cast<void*>(GetProcAddress(Handle(), name)));
+        return ProcedureOf<Function>(Handle(), name);
     }
 
     // Leaves the library loaded for the rest of the process; its exports stay reachable.

@@ -9,6 +9,7 @@
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "runtime/runtime_paths.h"
+#include "support/dll_win.h"
 #include "support/paths.h"
 #include "support/trace.h"
 
@@ -26,27 +27,21 @@ bool ScalesPerMonitor(const JavaVersion& version, const WideString& vmLibraryPat
     return FileExists(RuntimeHome(vmLibraryPath) + u"lib\\modules");
 }
 
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-    return module
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-               : nullptr;
-}
-
 // The newest per-monitor awareness the system knows, as java.exe's manifest asks for it
 // (PerMonitorV2, PerMonitor); false on systems before Windows 8.1.
 bool SetPerMonitorAwareness(HMODULE user32) {
     using SetContext = BOOL(WINAPI*)(HANDLE);
-    if (auto set = Find<SetContext>(user32, "SetProcessDpiAwarenessContext"))
+    if (auto set = ProcedureOf<SetContext>(user32, "SetProcessDpiAwarenessContext"))
         return set(kPerMonitorV2Context) || set(kPerMonitorContext);
     using SetAwareness = HRESULT(WINAPI*)(int);
-    auto set = Find<SetAwareness>(LoadLibraryW(L"shcore.dll"), "SetProcessDpiAwareness");
+    auto set = ProcedureOf<SetAwareness>(LoadLibraryW(L"shcore.dll"), "SetProcessDpiAwareness");
     return set && SUCCEEDED(set(kPerMonitorAware));
 }
 }  // namespace
 
 ThreadSystemDpiAwareness::ThreadSystemDpiAwareness()
-    : set(Find<SetThread>(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")) {
+    : set(ProcedureOf<SetThread>(GetModuleHandleW(L"user32.dll"),
+                                 "SetThreadDpiAwarenessContext")) {
     if (set) previous = set(kSystemAwareContext);
 }
 
@@ -75,6 +70,6 @@ void Launcher::ApplyDpiAwareness() {
               {static_cast<int32_t>(GetLastError())});
     }
     using SetAware = BOOL(WINAPI*)();
-    const auto set = Find<SetAware>(user32, "SetProcessDPIAware");
+    const auto set = ProcedureOf<SetAware>(user32, "SetProcessDPIAware");
     Trace(set && set() ? u"DPI awareness: system" : u"DPI awareness: cannot be set");
 }

@@ -13,9 +13,8 @@
 #include "vmhost/class_data_sharing.h"
 
 namespace {
-uint64_t WriteTime(const WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
+uint64_t Ticks(const FILETIME& time) {
+    return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
 // Every entry of the class path a jar (or missing), and the latest write time among them; false,
@@ -32,7 +31,7 @@ bool JarsOnly(const WideString& classPath, uint64_t& newest, WideString& folder)
             folder = entry;
             return false;
         }
-        if (WriteTime(data) > newest) newest = WriteTime(data);
+        if (Ticks(data.ftLastWriteTime) > newest) newest = Ticks(data.ftLastWriteTime);
     }
     return true;
 }
@@ -48,8 +47,7 @@ ArchiveState InspectArchive(const WideString& path, uint64_t newestJar) {
                    : ArchiveState::Broken;
     }
     FILETIME written;
-    if (GetFileTime(file.get(), nullptr, nullptr, &written) &&
-        ((uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime) < newestJar)
+    if (GetFileTime(file.get(), nullptr, nullptr, &written) && Ticks(written) < newestJar)
         return ArchiveState::Missing;
     unsigned char header[4] = {};
     DWORD read = 0;
