@@ -124,22 +124,16 @@ class App:
         self.write_ini("".join(f"[{name}]\n" + "".join(lines) for name, lines in sections.items()),
                        encoding)
 
-    def _environment(self, env: dict | None) -> dict:
-        return dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file), **(env or {}))
+    def start(self, *args: str, env: dict | None = None, cwd: Path | None = None,
+              program: list[str] | None = None, how=subprocess.Popen, **options):
+        """Starts the executable (or program, a command naming it) without waiting for it."""
+        return how([*RUNNER, *(program or [str(self.exe)]), *args], cwd=cwd or self.folder,
+                   env=dict(os.environ, QZ_TEST_RECORD=windows_path(self.record_file), **(env or {})),
+                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, **options)
 
-    def run(self, *args: str, env: dict | None = None, cwd: Path | None = None,
-            timeout: float = 60, program: list[str] | None = None) -> subprocess.CompletedProcess:
-        """Runs the executable (or program, a command naming it) and waits for it."""
-        return subprocess.run([*RUNNER, *(program or [str(self.exe)]), *args], cwd=cwd or self.folder,
-                              env=self._environment(env), stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE, timeout=timeout)
-
-    def start(self, *args: str, env: dict | None = None,
-              program: list[str] | None = None) -> subprocess.Popen:
-        """Starts the executable (or program) without waiting for it."""
-        return subprocess.Popen([*RUNNER, *(program or [str(self.exe)]), *args], cwd=self.folder,
-                                env=self._environment(env), stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
+    def run(self, *args: str, timeout: float = 60, **options) -> subprocess.CompletedProcess:
+        """Runs the executable (or program) and waits for it."""
+        return self.start(*args, how=subprocess.run, timeout=timeout, **options)
 
     def wait_for_record(self, line: str, timeout: float = 30, count: int = 1) -> None:
         """Waits until the test runtime has recorded count lines starting with `line`."""

@@ -72,10 +72,8 @@ def test_plus_sections_supply_values_as_written(app):
                   "[Java Runtime Environment+]\nMain Class=test.Throws\n"
                   f"JRE Path={windows_path(app.runtime('client'))}\n"
                   "[Application+]\nFailure Check=Yes\n")
-    result = app.run()
-    assert result.returncode == 0, result.stdout
-    assert app.recorded("library")[0].endswith("\\client\\bin\\client\\jvm.dll")
-    assert "LauncherHelper test.Throws" in app.recorded("lookup")
+    assert (app.run().returncode, app.recorded("library"), app.recorded("lookup")) == (
+        0, [f"{windows_path(app.runtime('client'))}\\bin\\client\\jvm.dll"], ["LauncherHelper test.Throws"])
     assert app.recorded("exception-text")
 
 
@@ -84,10 +82,8 @@ def test_empty_class_path_still_runs_main_without_the_rest(app):
     app.configure(Class_Path="\\missing.jar", Virtual_Machine_Parameters="-Dx=1", Cmd="extra",
                   Output_File="out.log")
     result = app.run("a")
-    assert result.returncode == 0
-    assert result.stdout == CLASS_PATH_MISSING + b"args: 1\r\na\r\n"
-    assert options(app) == []
-    assert (app.folder / "out.log").read_bytes() == b""
+    assert (result.returncode, result.stdout, options(app), (app.folder / "out.log").read_bytes()) == \
+        (0, CLASS_PATH_MISSING + b"args: 1\r\na\r\n", [], b"")
 
 
 # Each case: "Virtual Machine Parameters", the options the VM gets after the class path, the stack

@@ -39,6 +39,5 @@ def test_main_on_a_real_jdk(tmp_path, executable, main_class, args, code, stdout
     assert compiled.returncode == 0, compiled.stdout + compiled.stderr
     app.configure(main_class, None, JRE_Path=windows_path(home), Class_Path="\\classes")
     result = app.run(*args)
-    assert result.returncode == code, result.stdout + result.stderr
-    assert result.stdout.startswith(stdout)
-    assert stderr in result.stderr
+    assert (result.returncode, result.stdout.startswith(stdout), stderr in result.stderr) == \
+        (code, True, True), result.stdout + result.stderr

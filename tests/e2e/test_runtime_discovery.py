@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import MAIN_CLASS_MISSING, MINUS_ONE, NOT_FOUND, PREFIX, REGISTRY_CLEAN, RUNNER, RUNTIMES, \
+from conftest import MAIN_CLASS_MISSING, MINUS_ONE, PREFIX, REGISTRY_CLEAN, RUNNER, RUNTIMES, \
     TWIN, App, long_folder, run_windows, runtime_at, windows_path
 
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
@@ -154,14 +154,14 @@ PAIR = {"Pair Product": "{twin}", "Pair Return Code": "yes"}
     row(OLD_AND_NEW, {}, "1.8", "not searched (the keys of old gave a runtime)", id="old first"),
     row(OLD_AND_NEW, {"Minimum Version": "9"}, "17.0.9.9", "now the current vendors' keys",
         id="old keys out of bounds"),
-    row(OLD_AND_NEW, {"Runtime Search": "classic"}, "1.8", "the keys of old only", id="classic"),
     row(OLD_AND_NEW, {"Runtime Search": "Together"}, "17.0.9.9", "duplicate of ", id="together"),
     row(OLD_AND_NEW, {"Runtime Search": "together", "Maximum Version": "11"}, "1.8",
         "ranked together with the keys of old", id="together, bounded"),
     # JAVA_HOME and the install folders, when the registry has nothing.
     row("JAVA_HOME home client 17.0.2", {}, "home", id="JAVA_HOME"),
     row("JAVA_HOME home client 17.0.2", {"Minimum Version": "18"}, None, id="JAVA_HOME too old"),
-    row("JAVA_HOME home client 17.0.2", {"Runtime Search": "Classic"}, None, id="JAVA_HOME, classic"),
+    row("JAVA_HOME home client 17.0.2", {"Runtime Search": "Classic"}, None, "the keys of old only",
+        id="classic"),
     row("JAVA_HOME home kit8 1.8.0_392", {"JVM Source": "only_JDK"}, "jre", id="Java 8 kit, only_JDK"),
     row("JAVA_HOME home kit8 1.8.0_392", {"JVM Source": "only_JRE"}, None, id="Java 8 kit, only_JRE"),
     row("folders Adoptium/jdk-17 client 17.0.9 | JRE 1.8 client", {}, "1.8", id="install folders after the registry"),
@@ -231,8 +231,7 @@ def test_registry_values(tmp_path, app, registry, version, java_home, used):
                            f"[{HKLM}\\{JRE}\\{version}]", java_home(windows_path(homes["server"]))],
                           OWN_BITS[app.executable])
     app.configure(runtime=None)
-    assert app.run().returncode == 0
-    assert loaded_library(app) == f"{windows_path(homes[used])}\\bin\\{used}\\jvm.dll"
+    assert (app.run().returncode, loaded_library(app)) == (0, f"{windows_path(homes[used])}\\bin\\{used}\\jvm.dll")
 
 
 def test_ten_thousand_registered_runtimes(tmp_path, app, registry):
@@ -245,24 +244,33 @@ def test_ten_thousand_registered_runtimes(tmp_path, app, registry):
             lines.append(string_value(windows_path(runtime_at(tmp_path / f"h{major}", app.runtime("client")))))
     registry.import_lines(lines, OWN_BITS[app.executable])
     app.configure(runtime=None)
-    assert app.run().returncode == 0
-    assert loaded_library(app) == windows_path(tmp_path / "h10000") + "\\bin\\client\\jvm.dll"
+    assert (app.run().returncode, loaded_library(app)) == \
+        (0, windows_path(tmp_path / "h10000") + "\\bin\\client\\jvm.dll")
 
 
-# Each case: "JRE Path" ({empty}: a folder with bin\ but no VM library), "Override WorkingDir",
-# the runtime laid out beside the executable ("." : its own folder is one; {shipped}: jre64\ of
-# the 64-bit executable, jre\ of the 32-bit one) and the folder whose VM library is loaded. The
-# registry names a runtime too, and the user starts from a folder that is a runtime itself:
-# neither a relative "JRE Path" nor the shipped runtime's lookup may pick that one up.
-@pytest.mark.parametrize("jre_path,override,beside,used", [
-    ("{empty}", "no", None, "registered"),
-    ("rt", "no", "rt", "registered"),
-    ("rt", "yes", "rt", "app\\rt"),
-    ("", "no", "{shipped}", "app\\{shipped}"),
-    ("", "no", ".", "app"),
+# Each case: "JRE Path", made from {tmp} (the test's folder: its empty\ has bin\ but no VM
+# library, its rt\ and its 300-character {long} folder a client runtime), {full} (a runtime of both
+# VMs) and {shipped} (jre64\ of the 64-bit executable, jre\ of the 32-bit one); the INI's settings;
+# the runtime laid out beside the executable ("." : its own folder is one); and the runtime folder
+# whose VM library is loaded, full and normalised, and its VM. The registry names a runtime too, and
+# the user starts from a folder that is a runtime itself: neither a relative "JRE Path" nor the
+# shipped runtime's lookup may pick that one up.
+@pytest.mark.parametrize("jre_path,settings,beside,home,vm", [
+    ("{tmp}\\empty", {}, None, "{tmp}\\registered", "client"),
+    ("rt", {}, "rt", "{tmp}\\registered", "client"),
+    ("rt", {"Override WorkingDir": "yes"}, "rt", "{tmp}\\app\\rt", "client"),
+    ("", {}, "{shipped}", "{tmp}\\app\\{shipped}", "client"),
+    ("", {}, ".", "{tmp}\\app", "client"),
+    ("../rt//", {"Override WorkingDir": "yes"}, None, "{tmp}\\rt", "client"),
+    ("{long}", {}, None, "{long}", "client"),
+    ("{full}", {"JVM Type": "favor_server"}, None, "{full}", "server"),
+    ("{tmp}\\rt", {"JVM Type": "server"}, None, "{tmp}\\registered", "server"),
 ], ids=["JRE Path without a VM library", "relative JRE Path from elsewhere",
-        "relative JRE Path, Override WorkingDir", "shipped runtime", "executable inside a runtime"])
-def test_runtimes_before_the_registry(tmp_path, executable, registry, jre_path, override, beside, used):
+        "relative JRE Path, Override WorkingDir", "shipped runtime", "executable inside a runtime",
+        "relative with forward slashes", "a 300-character folder", "favor_server",
+        "server VM wanted, client VM only"])
+def test_runtime_folder_before_the_registry(tmp_path, executable, registry, jre_path, settings,
+                                            beside, home, vm):
     shipped = "jre64" if executable == "quorvane64.exe" else "jre"
     if beside:  # a copy where the executable goes too, a link elsewhere
         runtime_at(tmp_path / "app" / beside.format(shipped=shipped),
@@ -271,12 +279,18 @@ def test_runtimes_before_the_registry(tmp_path, executable, registry, jre_path, 
     registry.add(JRE, "1.8", runtime_at(tmp_path / "registered", app.runtime("full")),
                  OWN_BITS[executable])
     (tmp_path / "empty" / "bin").mkdir(parents=True)
-    elsewhere = runtime_at(tmp_path / "elsewhere", app.runtime("client"))
-    app.configure(runtime=None, JRE_Path=jre_path.format(empty=windows_path(tmp_path / "empty")),
-                  Override_WorkingDir=override)
-    assert app.run(cwd=elsewhere).returncode == 0
-    assert loaded_library(app) == \
-        f"{windows_path(tmp_path)}\\{used.format(shipped=shipped)}\\bin\\client\\jvm.dll"
+    runtime_at(tmp_path / "rt", app.runtime("client"))
+    long = runtime_at(long_folder(tmp_path / "long", 300), app.runtime("client"))
+    places = {"tmp": windows_path(tmp_path), "long": windows_path(long), "shipped": shipped,
+              "full": windows_path(app.runtime("full"))}
+    app.configure(runtime=None, JRE_Path=jre_path.format(**places), **settings)
+    result = app.run("x", cwd=runtime_at(tmp_path / "elsewhere", app.runtime("client")))
+    home = home.format(**places)
+    library = f"{home}\\bin\\{vm}\\jvm.dll"
+    assert (result.returncode, result.stdout, result.stderr, app.recorded("library")) == \
+        (0, b"args: 1\r\nx\r\n", b"stderr: echo\r\n", [library])
+    published = [e for e in app.recorded("env") if e.startswith(("QZ_JVM_PATH=", "QZ_JVM_HOME="))]
+    assert sorted(published) == [f"QZ_JVM_HOME={home}", f"QZ_JVM_PATH={library}"]
 
 
 @pytest.mark.needs_32_bit
@@ -288,37 +302,6 @@ def test_pair_return_code(tmp_path, executable, pair_return_code, expected):
     twin.configure("test.Exit")
     result = app.run(env={"QZ_TEST_JAVA_OPTIONS": "-Dtest.exit.code=9 -Dtest.wait.ms=0"})
     assert result.returncode == expected
-
-
-# Each case: the value, made from {up} (a client runtime folder beside the executable's folder,
-# which is the current directory), {long} (one whose path has 300 characters) and {full} (a
-# runtime of both VMs); the INI's settings; and the runtime folder that is used, full and
-# normalised, and its VM (None: no runtime is found).
-@pytest.mark.parametrize("value,settings,home,vm", [
-    ("{up}\\bin\\client\\jvm.dll", {}, None, None),
-    ("../rt//", {}, "{up}", "client"),
-    ("{long}", {}, "{long}", "client"),
-    ("{full}", {"JVM Type": "favor_server"}, "{full}", "server"),
-    ("{up}", {"JVM Type": "server"}, None, None),
-], ids=["the VM library file", "relative with forward slashes", "a 300-character folder",
-        "favor_server", "server VM wanted, client VM only"])
-def test_jre_path(tmp_path, app, value, settings, home, vm):
-    up = runtime_at(tmp_path / "rt", app.runtime("client"))
-    long = runtime_at(long_folder(tmp_path / "long", 300), app.runtime("client"))
-    places = {"up": windows_path(up), "long": windows_path(long), "full": windows_path(app.runtime("full"))}
-    app.configure(runtime=None, JRE_Path=value.format(**places), **settings)
-    result = app.run("x", cwd=app.folder)
-    if home is None:
-        server = b"a JRE with a server JVM (" if settings else b"a JRE ("
-        assert (result.returncode, result.stdout, result.stderr, loaded_library(app)) == \
-            (MINUS_ONE, NOT_FOUND.replace(b"a JRE (", server), b"", None)
-        return
-    library = f"{home.format(**places)}\\bin\\{vm}\\jvm.dll"
-    assert (result.returncode, result.stdout, result.stderr) == \
-        (0, b"args: 1\r\nx\r\n", b"stderr: echo\r\n")
-    assert app.recorded("library") == [library]
-    published = [e for e in app.recorded("env") if e.startswith(("QZ_JVM_PATH=", "QZ_JVM_HOME="))]
-    assert sorted(published) == [f"QZ_JVM_HOME={home.format(**places)}", f"QZ_JVM_PATH={library}"]
 
 
 def test_trace_tells_why_each_candidate_was_taken_or_passed_over(tmp_path, app, registry):

@@ -18,15 +18,11 @@ def app(tmp_path, executable):
     end_processes_in(tmp_path)
 
 
-def options(**properties) -> dict:
-    return {"QZ_TEST_JAVA_OPTIONS": " ".join(f"-Dtest.{k.replace('_', '.')}={v}"
-                                             for k, v in properties.items())}
-
-
 def first_instance(app: App, create_delay_ms: int = 0, **properties) -> subprocess.Popen:
     """The first launch, waited for until main runs; with a delay, until it creates its VM."""
-    env = dict(options(**properties), QZ_TEST_CREATE_DELAY_MS=str(create_delay_ms))
-    first = app.start("first", env=env)
+    options = " ".join(f"-Dtest.{k.replace('_', '.')}={v}" for k, v in properties.items())
+    first = app.start("first", env={"QZ_TEST_CREATE_DELAY_MS": str(create_delay_ms),
+                                    "QZ_TEST_JAVA_OPTIONS": options})
     app.wait_for_record("library:" if create_delay_ms else "main-args")
     return first
 
@@ -40,7 +36,8 @@ def first_instance(app: App, create_delay_ms: int = 0, **properties) -> subproce
 ], ids=["several", "too long for the block"])
 def test_arguments_reach_secondary_main(app, arguments, exit_code, delivered):
     first_instance(app)
-    result = app.run(*arguments, env=options(wait_ms=0), program=[windows_path(app.exe).upper()])
+    result = app.run(*arguments, env={"QZ_TEST_JAVA_OPTIONS": "-Dtest.wait.ms=0"},
+                     program=[windows_path(app.exe).upper()])
     assert (result.returncode, result.stdout) == (exit_code, b"")
     if delivered:
         app.wait_for_record("secondary-done")

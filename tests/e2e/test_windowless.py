@@ -2,11 +2,9 @@
 titled with the executable's base name and showing the error icon; a driver reads the box and
 presses OK, as a user would. Without a box to show, the lines reach standard output."""
 
-import subprocess
-
 import pytest
 
-from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, SPAWN, WINDOWLESS, App, Gui, end_processes_in,
+from conftest import (MAIN_CLASS_MISSING, MINUS_ONE, SPAWN, WINDOWLESS, App, end_processes_in,
                       runtime_at, touch, windows_path)
 
 CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
@@ -16,15 +14,6 @@ CLASS_PATH_MISSING = "Error: Java Class Path was not specified in INI file. "
 def windowless(request, tmp_path):
     yield request.param
     end_processes_in(tmp_path)
-
-
-def start(gui: Gui, app: App, standard_handles: bool = True) -> subprocess.Popen:
-    """Started from a console, or as Explorer or a shortcut starts it: with no standard error."""
-    if standard_handles:
-        return app.start(env=gui.env)
-    return app.start(env=dict(gui.env, QZ_SPAWN_NO_STANDARD_HANDLES="1",
-                              QZ_SPAWN_COMMAND_FILE=app.command_file('"{exe}"')),
-                     program=[str(SPAWN), windows_path(app.exe)])
 
 
 # Each case: the executable's name, whether it has a standard error, the main class, the lines
@@ -44,14 +33,18 @@ def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowl
                                                             code, stdout):
     app = App(tmp_path / "app", windowless, name=name)
     app.configure(main_class, "client", Class_Path=None)  # no class path: a line, and the run goes on
-    launch = start(gui, app, standard_handles)
+    # Started from a console, or as Explorer or a shortcut starts it: with no standard error.
+    launch = app.start(env=gui.env) if standard_handles else app.start(
+        env=dict(gui.env, QZ_SPAWN_NO_STANDARD_HANDLES="1",
+                 QZ_SPAWN_COMMAND_FILE=app.command_file('"{exe}"')),
+        program=[str(SPAWN), windows_path(app.exe)])
     box = gui.drive("box", app.exe.stem)
     assert box["icon"] == "yes"
     assert CLASS_PATH_MISSING + lines in box["texts"], box["texts"]
     assert (launch.wait(timeout=30), launch.stdout.read()) == (code, stdout)
     # A run without error lines shows no box.
     app.configure("test.Exit")
-    assert start(gui, app).wait(timeout=30) == 7
+    assert app.start(env=gui.env).wait(timeout=30) == 7
 
 
 def test_without_a_display_the_lines_reach_standard_output(tmp_path, windowless):
