@@ -15,6 +15,7 @@ import pytest
 ROOT = Path(__file__).resolve().parents[2]
 DIST = Path(os.environ.get("QZ_DIST", ROOT / "dist"))
 BUILD = Path(os.environ.get("QZ_BUILD", ROOT / "build"))
+VERSION = (ROOT / "VERSION").read_text().strip()
 # The test runtimes are built for each architecture; a launcher can only load its own.
 RUNTIMES = {"quorvane64.exe": BUILD / "win64" / "runtimes", "quorvane.exe": BUILD / "win32" / "runtimes"}
 # The windowless twins: same rules, error lines in a message box instead of on standard output.

@@ -11,6 +11,7 @@ from conftest import MINUS_ONE, RUNTIMES, TWIN, App, runtime_at, windows_path
 # What Wine writes when a program dies of an exception.
 CRASH_SIGNS = (b"wine: Unhandled", b"Unhandled exception", b"page fault")
 ECHO_X = b"args: 1\r\nx\r\n"
+CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 ECHO_STDERR = b"stderr: echo\r\n"
 MEGABYTE = 1 << 20
 BIG_OPTION = "-Dbig=" + "v" * (MEGABYTE - len("-Dbig="))
@@ -38,6 +39,11 @@ CONFIGURATION_FILES = {
                         f"Error: Could not find or load main class {BIG_CLASS}\r\n"
                         f"Caused by: java.lang.ClassNotFoundException: {BIG_CLASS}\r\n".encode()),
     "binary garbage, then the sections": (GARBAGE + b"\r\n", {}, 0, ECHO_X, ECHO_STDERR),
+    # Without a class path main still runs, but without the VM parameters, "Cmd" and the files.
+    "a class path that names no file": (b"", {"Class_Path": "\\missing.jar", "Cmd": "extra",
+                                               "Virtual_Machine_Parameters": BIG_OPTION,
+                                               "Output_File": "out.log"}, 0, CLASS_PATH_MISSING + ECHO_X,
+                                        ECHO_STDERR),
     # Notepad's "UTF-8 with BOM". Wine's profile functions take the mark for UTF-8 and read the
     # file whole; those of Windows read it as ANSI, where the mark spoils the section name on the
     # first line.
@@ -53,7 +59,7 @@ def test_configuration_file(app, case):
     app.ini.write_bytes(before + app.ini.read_bytes())
     result = sound(app.run("x"))
     assert (result.returncode, result.stdout, result.stderr) == (code, stdout, stderr)
-    assert BIG_OPTION in app.recorded("option") or case != "1 MB VM parameter"
+    assert (BIG_OPTION in app.recorded("option")) == (case == "1 MB VM parameter")
 
 
 def own_library(executable: str) -> bytes:

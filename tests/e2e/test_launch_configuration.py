@@ -11,7 +11,6 @@ import pytest
 
 from conftest import PREFIX, App, end_processes_in, long_folder, runtime_at, touch, windows_path
 
-CLASS_PATH_MISSING = b"Error: Java Class Path was not specified in INI file. \r\n"
 ECHO = b"stderr: echo\r\n"
 
 
@@ -75,15 +74,6 @@ def test_plus_sections_supply_values_as_written(app):
     assert (app.run().returncode, app.recorded("library"), app.recorded("lookup")) == (
         0, [f"{windows_path(app.runtime('client'))}\\bin\\client\\jvm.dll"], ["LauncherHelper test.Throws"])
     assert app.recorded("exception-text")
-
-
-def test_empty_class_path_still_runs_main_without_the_rest(app):
-    touch(app.folder / "out.log")
-    app.configure(Class_Path="\\missing.jar", Virtual_Machine_Parameters="-Dx=1", Cmd="extra",
-                  Output_File="out.log")
-    result = app.run("a")
-    assert (result.returncode, result.stdout, options(app), (app.folder / "out.log").read_bytes()) == \
-        (0, CLASS_PATH_MISSING + b"args: 1\r\na\r\n", [], b"")
 
 
 # Each case: "Virtual Machine Parameters", the options the VM gets after the class path, the stack

@@ -9,9 +9,8 @@ import zipfile
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, DIST, ROOT, RUNTIMES, App, touch, windows_path
+from conftest import ALL_EXECUTABLES, DIST, RUNTIMES, VERSION, App, touch, windows_path
 
-VERSION = (ROOT / "VERSION").read_text().strip()
 FOLDER = f"quorvane-{VERSION}"
 
 

@@ -10,7 +10,7 @@ from pathlib import Path
 import pytest
 
 from conftest import MAIN_CLASS_MISSING, MINUS_ONE, PREFIX, REGISTRY_CLEAN, RUNNER, RUNTIMES, \
-    TWIN, App, long_folder, run_windows, runtime_at, windows_path
+    TWIN, App, long_folder, run_windows, runtime_at, touch, windows_path
 
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
 OWN_BITS = {"quorvane64.exe": 64, "quorvane.exe": 32}
@@ -90,8 +90,7 @@ def lay_out(app: App, home: Path, runtime: str) -> Path:
                copy=kind not in ("client", "full", "server", "twin"))
     library = home / "bin" / "client" / "jvm.dll"
     if kind in ("kit", "kit8"):
-        (home / "bin").mkdir(exist_ok=True)
-        (home / "bin" / "javac.exe").write_bytes(b"")
+        touch(home / "bin" / "javac.exe")
     elif kind == "text":
         library.write_text("This is not a library.\n")
     elif kind == "arm64":

@@ -7,10 +7,9 @@ import struct
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, ROOT, App, run_windows, windows_path
+from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, VERSION, App, run_windows, windows_path
 
 TOOLS = BUILD / "win64" / "tests"
-VERSION = (ROOT / "VERSION").read_text().strip()
 
 
 def tool(name: str, *args: str) -> dict[str, str]:
@@ -68,21 +67,14 @@ def test_subsystem_version_resource_and_string_table(tmp_path, executable):
     assert {key: texts[str(key)] for key in MESSAGES} == MESSAGES
 
 
-def icon_file(path, sizes) -> None:
-    """An .ico of PNG images, one per size (only the directory is read back: the images hold
-    just the PNG signature)."""
-    images = [b"\x89PNG\r\n\x1a\n" + bytes(size) for size in sizes]
-    offset = 6 + 16 * len(images)
-    entries = b""
-    for size, image in zip(sizes, images):
-        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
-        offset += len(image)
-    path.write_bytes(struct.pack("<HHH", 0, 1, len(images)) + entries + b"".join(images))
-
-
 def test_branded_and_signed_copy_still_works(tmp_path, executable):
     app = App(tmp_path / "app", executable, name="Acme Tool.exe")
-    icon_file(tmp_path / "acme.ico", [16, 32, 256])
+    # An icon of three PNG images; only its directory is read back, so each image is just the
+    # PNG signature.
+    entries = [struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, 8, 54 + 8 * index)
+               for index, size in enumerate([16, 32, 256])]
+    (tmp_path / "acme.ico").write_bytes(struct.pack("<HHH", 0, 1, 3) + b"".join(entries) +
+                                        b"\x89PNG\r\n\x1a\n" * 3)
     tool("brand.exe", windows_path(app.exe), windows_path(tmp_path / "acme.ico"),
          "ProductName=Acme Tool", "FileDescription=Acme Tool", "CompanyName=Acme Ltd",
          "OriginalFilename=Acme Tool.exe", "FileVersion=4.2.0")
