@@ -3,7 +3,7 @@ thread and calls main. The test runtime records what reached it."""
 
 import pytest
 
-from conftest import MINUS_ONE, windows_path
+from conftest import MINUS_ONE
 
 ECHO = b"args: 2\r\na b\r\nc\r\n"
 
@@ -13,11 +13,9 @@ ECHO = b"args: 2\r\na b\r\nc\r\n"
 # runtime, and the exit code, standard output and a part of standard error that follow. The
 # mains of JDK 25 run on a runtime of that feature release; one before it knows only the static
 # main(String[]); the other mains of 25 are cases of the jni tier. A class the JDK's launcher
-# helper cannot find is the 1 MB main class of the hostile input. A main that returns runs on a
-# run thread with the stack the VM asks for (a stack that cannot be had is a case of the launch
-# configuration). The VM's arguments and options in detail are a case of the unit tier.
+# helper cannot find is the 1 MB main class of the hostile input. The run thread's stack is a case
+# of the launch configuration, the VM's arguments and options in detail one of the unit tier.
 @pytest.mark.parametrize("runtime,main_class,env,code,stdout,stderr", [
-    ("full", "test.Echo", {"QZ_TEST_STACK_SIZE": str(8 << 20)}, 0, ECHO, b"stderr: echo\r\n"),
     ("full", "test.Throws", {}, 0, b"",
      b'Exception in thread "main" java.lang.IllegalStateException: thrown by main'),
     ("full", "test.Exit", {}, 7, b"", b""),
@@ -35,7 +33,7 @@ ECHO = b"args: 2\r\na b\r\nc\r\n"
      b"instance main, args: 2\r\na b\r\nc\r\n", b""),
     ("full", "test.InstanceMain", {"QZ_TEST_JAVA_FEATURE": "21"}, 1, b"",
      b"Error: Main method not found in class test.InstanceMain"),
-], ids=["8 MiB stack", "throws", "System.exit", "creation fails",
+], ids=["throws", "System.exit", "creation fails",
         "own lookup runs main", "own lookup of a missing class", "own lookup without main",
         "no CreateJavaVM entry", "instance main(String[]) on 25", "instance main before 25"])
 def test_exit_codes_and_messages(app, runtime, main_class, env, code, stdout, stderr):
@@ -44,13 +42,6 @@ def test_exit_codes_and_messages(app, runtime, main_class, env, code, stdout, st
     assert (result.returncode, result.stdout) == (code, stdout), result.stderr
     assert stderr in result.stderr
     assert not app.recorded("fatal")
-    if "QZ_TEST_STACK_SIZE" in env:
-        assert (result.stderr, app.recorded("option"), app.recorded("lookup"), app.recorded("library"),
-                app.recorded("create-thread"), app.recorded("stack-reserve")) == (
-            b"stderr: echo\r\n",
-            [f"-Djava.class.path={windows_path(app.folder)}\\app.jar;", "abort [hook]", "exit [hook]"],
-            ["LauncherHelper test.Echo"], [f"{windows_path(app.runtime('full'))}\\bin\\client\\jvm.dll"],
-            ["other"], [str(8 << 20)])
     if main_class == "test.Exit":
         assert app.recorded("exit-hook") == ["7"]
     if runtime == "noboot":

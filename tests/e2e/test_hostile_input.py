@@ -62,32 +62,29 @@ def test_configuration_file(app, case):
     assert (BIG_OPTION in app.recorded("option")) == (case == "1 MB VM parameter")
 
 
-def own_library(executable: str) -> bytes:
-    return (RUNTIMES[executable] / "client" / "bin" / "client" / "jvm.dll").read_bytes()
-
-
-# Each case: what stands as bin\client\jvm.dll of "JRE Path", the error code of the failed load,
-# and whether the INI names the twin as "Pair Product" (then the launcher also reads the
-# library's headers). Damaged or missing headers are rules of the unit and win tiers.
-@pytest.mark.parametrize("content,error,pair", [
-    (lambda executable: own_library(executable)[:4096], 193, True),
+# Each case: what stands as bin\client\jvm.dll of "JRE Path" (the VM library of this executable's
+# architecture or of the other one, its first bytes or whole; None: a folder), the error code of
+# the failed load, and whether the INI names the twin as "Pair Product" (then the launcher also
+# reads the library's headers). Damaged or missing headers are rules of the unit and win tiers.
+@pytest.mark.parametrize("architecture,cut,error,pair", [
+    ("own", 4096, 193, True),
     # Handed over to the twin, which fails to load it in turn.
-    pytest.param(lambda executable: own_library(TWIN[executable])[:4096], 193, True,
-                 marks=pytest.mark.needs_32_bit),
+    pytest.param("other", 4096, 193, True, marks=pytest.mark.needs_32_bit),
     # Without a twin to hand it to, the launcher tries it itself.
-    (lambda executable: own_library(TWIN[executable]), 193, False),
-    (None, 5, True),
+    ("other", None, 193, False),
+    (None, None, 5, True),
 ], ids=["cut at 4 KB", "other architecture, cut at 4 KB",
         "other architecture without Pair Product", "a folder"])
-def test_broken_vm_library_in_jre_path(tmp_path, app, content, error, pair):
+def test_broken_vm_library_in_jre_path(tmp_path, app, architecture, cut, error, pair):
     runtime = tmp_path / "broken"
     library = runtime / "bin" / "client" / "jvm.dll"
     library.parent.mkdir(parents=True)
     (runtime / "bin" / "java.dll").write_text("marker\n")
-    if content is None:
+    if architecture is None:
         library.mkdir()
     else:
-        library.write_bytes(content(app.executable))
+        source = RUNTIMES[app.executable if architecture == "own" else TWIN[app.executable]]
+        library.write_bytes((source / "client" / "bin" / "client" / "jvm.dll").read_bytes()[:cut])
     twin = App(app.folder, TWIN[app.executable])
     for launcher in (app, twin):
         launcher.configure(runtime=None, JRE_Path=windows_path(runtime), **(

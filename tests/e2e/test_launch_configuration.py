@@ -77,9 +77,11 @@ def test_plus_sections_supply_values_as_written(app):
 
 
 # Each case: "Virtual Machine Parameters", the options the VM gets after the class path, the stack
-# that the thread running main reserves (2 MB is the executables' own default) and the trace line
-# on it ({top}: the largest size of the executable's word). Every case has the same "Cmd".
+# that the thread running main reserves (without -Xss the one the VM's default arguments name, 1 MB
+# in the test runtime; 2 MB is the executables' own default) and the trace line on it ({top}: the
+# largest size of the executable's word). Every case has the same "Cmd".
 VM_PARAMETERS = {
+    "none: the VM's default stack": ("", [], 1 << 20, None),
     # No empty option (the leading blank, the empty quotes): a VM refuses one. Half of what even
     # a 32-bit process sees of a machine of more than 2 GB is capped at 1000 MB.
     "forms and variables": (' -Xmx50:256:1000P -Dapp.home="C:\\My App" -Dhome=%QZ_TEST_HOME% "" '
@@ -258,43 +260,42 @@ def test_splash_screen(app, case):
     assert not [option for option in options(app) if option.startswith("-splash")]
 
 
-# Each case: the runtime's version, the VM parameters, the class path ({folder}: the executable's),
-# whether the runtime has HotSpot's base archive, the archive there before (None: none), and the
-# options the launcher adds after the VM parameters ({archive}: the archive's path).
+# Each case: the runtime's version, what differs from the usual setup (sharing's arguments: the
+# VM parameters, the class path, whether the runtime has HotSpot's base archive), the archive there
+# before (None: none), and the options the launcher adds after the VM parameters ({archive}: the
+# archive's path).
+AT_EXIT = ["-XX:ArchiveClassesAtExit={archive}", "-Xlog:cds*=off"]
 SHARING = {
-    "Java 25 makes and renews its own": ("25.0.1", "", "\\app.jar", True, None,
-                                         ["-XX:+AutoCreateSharedArchive",
-                                          "-XX:SharedArchiveFile={archive}", "-Xlog:cds*=off"]),
-    "Java 17 makes it at exit": ("17.0.9", "", "\\app.jar", True, None,
-                                 ["-XX:ArchiveClassesAtExit={archive}", "-Xlog:cds*=off"]),
-    "Java 17 maps the one there": ("17.0.9", "", "\\app.jar", True, b"\xa8\xab\x0b\xf0archive",
+    "Java 25 makes and renews its own": ("25.0.1", {}, None, ["-XX:+AutoCreateSharedArchive",
+                                         "-XX:SharedArchiveFile={archive}", "-Xlog:cds*=off"]),
+    "Java 17 makes it at exit": ("17.0.9", {}, None, AT_EXIT),
+    "Java 17 maps the one there": ("17.0.9", {}, b"\xa8\xab\x0b\xf0archive",
                                    ["-XX:SharedArchiveFile={archive}", "-Xlog:cds*=off"]),
-    "a broken one is made anew": ("17.0.9", "", "\\app.jar", True, b"torn",
-                                  ["-XX:ArchiveClassesAtExit={archive}", "-Xlog:cds*=off"]),
-    "an -Xlog of cds keeps its output": ("17.0.9", "-Xlog:cds", "\\app.jar", True, None,
+    "a broken one is made anew": ("17.0.9", {}, b"torn", AT_EXIT),
+    "an -Xlog of cds keeps its output": ("17.0.9", {"Virtual_Machine_Parameters": "-Xlog:cds"}, None,
                                          ["-Xlog:cds", "-XX:ArchiveClassesAtExit={archive}"]),
-    "Java 11 has none": ("11.0.2", "", "\\app.jar", True, None, []),
-    "the user's own -Xshare:off": ("25.0.1", "-Xshare:off", "\\app.jar", True, None, ["-Xshare:off"]),
-    "a folder on the class path": ("25.0.1", "", "\\app.jar;\\classes", True, None, []),
-    "no base archive (another VM)": ("25.0.1", "", "\\app.jar", False, None, []),
+    "Java 11 has none": ("11.0.2", {}, None, []),
+    "the user's own -Xshare:off": ("25.0.1", {"Virtual_Machine_Parameters": "-Xshare:off"}, None,
+                                   ["-Xshare:off"]),
+    "a folder on the class path": ("25.0.1", {"Class_Path": "\\app.jar;\\classes"}, None, []),
+    "no base archive (another VM)": ("25.0.1", {"base": False}, None, []),
 }
 
 
-def sharing(app: App, version: str, parameters: str = "", class_path: str = "\\app.jar",
-            base: bool = True, main_class: str = "test.Echo"):
+def sharing(app: App, version: str, base: bool = True, main_class: str = "test.Echo", **settings):
     """An INI with "Class Data Sharing=auto" on a copy of the test runtime of this version, with
-    HotSpot's base archive beside its VM library or not."""
+    HotSpot's base archive beside its VM library or not, and settings (class path \app.jar)."""
     home = runtime_at(app.folder.parent / "runtime", app.runtime("client"), version=version)
     touch(app.folder / "app.jar", app.folder / "classes" / "A.class",
           *[home / "bin" / "client" / "classes.jsa"] * base)
     app.configure(main_class, None, JRE_Path=windows_path(home), Class_Data_Sharing="AUTO",
-                  Virtual_Machine_Parameters=parameters, Class_Path=class_path)
+                  **dict({"Class_Path": "\\app.jar"}, **settings))
 
 
 @pytest.mark.parametrize("case", list(SHARING))
 def test_class_data_sharing(app, case):
-    version, parameters, class_path, base, before, added = SHARING[case]
-    sharing(app, version, parameters, class_path, base)
+    version, settings, before, added = SHARING[case]
+    sharing(app, version, **settings)
     for again in range(1 if before is None else 2):
         if again:  # as the VM would have left it after the first start
             local_path(archive).write_bytes(before)
@@ -319,7 +320,7 @@ def local_path(path: str) -> Path:
 def test_one_instance_at_a_time_may_write_the_archive(tmp_path, app):
     # Another instance of Java 19 and later gets no archive while the first may renew it: mapping
     # it would make that write fail.
-    sharing(app, "25.0.1", "-Dtest.wait.ms=%QZ_TEST_WAIT%", main_class="test.Single")
+    sharing(app, "25.0.1", main_class="test.Single", Virtual_Machine_Parameters="-Dtest.wait.ms=%QZ_TEST_WAIT%")
     first = app.start(env={"QZ_TEST_WAIT": "60000"})
     try:
         app.wait_for_record("main-args")

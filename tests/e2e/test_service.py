@@ -22,10 +22,9 @@ def control(*args: str, check: bool = True) -> str:
     return result.stdout.decode()
 
 
-def state(name: str) -> tuple[int, int, int]:
-    """(state, check point, wait hint) as the service control manager reports them."""
-    found = re.search(r"state=(\d+) checkpoint=(\d+) waithint=(\d+)", control("query", name))
-    return tuple(int(group) for group in found.groups())
+def state(name: str, fields: str = r"state=(\d+) checkpoint=(\d+) waithint=(\d+)") -> tuple[int, ...]:
+    """Figures the service control manager reports: (state, check point, wait hint) unless asked."""
+    return tuple(int(group) for group in re.search(fields, control("query", name)).groups())
 
 
 def wait_for_state(name: str, wanted: int, timeout: float = 30) -> None:
@@ -119,8 +118,7 @@ def test_the_end_of_the_program_is_reported_with_its_exit_code(service, main_cla
     if "create_delay_ms" in properties:  # main is then never called
         control("control", service.name, "1")
     wait_for_state(service.name, STOPPED)
-    found = re.search(r"exit=(\d+) specific=(\d+)", control("query", service.name))
-    assert tuple(int(group) for group in found.groups()) == exit_codes
+    assert state(service.name, r"exit=(\d+) specific=(\d+)") == exit_codes
     if "create_delay_ms" in properties:
         assert "main-args" not in "".join(service.record())
 

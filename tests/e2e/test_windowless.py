@@ -39,8 +39,7 @@ def test_error_lines_in_one_box_titled_with_the_base_name(gui, tmp_path, windowl
                  QZ_SPAWN_COMMAND_FILE=app.command_file('"{exe}"')),
         program=[str(SPAWN), windows_path(app.exe)])
     box = gui.drive("box", app.exe.stem)
-    assert box["icon"] == "yes"
-    assert CLASS_PATH_MISSING + lines in box["texts"], box["texts"]
+    assert (box["icon"], CLASS_PATH_MISSING + lines in box["texts"]) == ("yes", True), box["texts"]
     assert (launch.wait(timeout=30), launch.stdout.read()) == (code, stdout)
     # A run without error lines shows no box.
     app.configure("test.Exit")
