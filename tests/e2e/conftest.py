@@ -21,8 +21,10 @@ RUNTIMES = {"quorvane64.exe": BUILD / "win64" / "runtimes", "quorvane.exe": BUIL
 # The windowless twins: same rules, error lines in a message box instead of on standard output.
 WINDOWLESS = {"quorvane64.exe": "quorvane64w.exe", "quorvane.exe": "quorvanew.exe"}
 RUNTIMES.update({windowless: RUNTIMES[console] for console, windowless in WINDOWLESS.items()})
-SPAWN = BUILD / "win64" / "tests" / "spawn.exe"
-REGISTRY_CLEAN = BUILD / "win64" / "tests" / "registry_clean.exe"
+# The Windows programs the tests drive the executables with (tests/tools/).
+TOOLS = BUILD / "win64" / "tests"
+SPAWN = TOOLS / "spawn.exe"
+REGISTRY_CLEAN = TOOLS / "registry_clean.exe"
 # The one way the suite starts a Windows program: the command put in front of it. Here that is
 # Wine in the project's prefix (tests/wine/run-wine.sh); on Windows nothing. QZ_RUNNER overrides
 # it (split like a shell line; empty: start programs directly).
@@ -30,7 +32,7 @@ RUNNER = shlex.split(os.environ["QZ_RUNNER"]) if "QZ_RUNNER" in os.environ else 
     [] if os.name == "nt" else [str(ROOT / "tests" / "wine" / "run-wine.sh")]
 EXECUTABLES = ["quorvane64.exe", "quorvane.exe"]
 ALL_EXECUTABLES = EXECUTABLES + list(WINDOWLESS.values())
-DRIVER = BUILD / "win64" / "tests" / "dialog_driver.exe"
+DRIVER = TOOLS / "dialog_driver.exe"
 MAIN_CLASS_MISSING = b"Error: Main class was not specified in INI file. \r\n"
 # The exit code -1 as the runner reports it: Wine passes on its low byte, Windows all 32 bits.
 MINUS_ONE = 0xFFFFFFFF if os.name == "nt" else 255
@@ -158,8 +160,7 @@ class App:
 
     def record(self) -> list[str]:
         """What the test runtime recorded, one entry per line."""
-        exists = self.record_file.exists()
-        return self.record_file.read_text(encoding="utf-8").splitlines() if exists else []
+        return self.record_file.read_text(encoding="utf-8").splitlines() if self.record_file.exists() else []
 
     def recorded(self, key: str) -> list[str]:
         """The values of the record's "key: value" lines, in order (tests/testruntime/README.md)."""
@@ -269,15 +270,12 @@ class Gui:
     def run(self, *args: str, check: bool = True) -> subprocess.CompletedProcess:
         """A Windows program on this desktop."""
         result = run_windows(*args, env=self.env)
-        if check:
-            result.check_returncode()
+        assert result.returncode == 0 or not check, result.stdout + result.stderr
         return result
 
     def drive(self, *args: str) -> dict[str, str]:
         """The driver's report as a dictionary: title, message, link, path, ok, ..."""
-        result = self.run(str(DRIVER), *args, check=False)
-        assert result.returncode == 0, result.stdout + result.stderr
-        lines = result.stdout.decode("utf-8").splitlines()
+        lines = self.run(str(DRIVER), *args).stdout.decode("utf-8").splitlines()
         return dict(line.split(": ", 1) for line in lines if ": " in line)
 
     def close(self):

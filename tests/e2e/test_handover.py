@@ -23,10 +23,6 @@ def pair_ini(app: App, runtime_of: str, pair_product: str, wait: str) -> None:
                   Pair_Product=pair_product, Pair_Return_Code=wait)
 
 
-def error_line(text: str) -> bytes:
-    return f"Error: {text} \r\n".encode()
-
-
 # The system's own error codes: a folder is refused as access denied (5) by Windows, as an
 # invalid handle (6) by Wine.
 ERRNOS = {"missing": [2], "folder": [5, 6], "text": [193]}
@@ -51,7 +47,7 @@ def test_a_pair_product_that_cannot_take_the_launch(folder, executable, kind, wa
     result = app.run("a", timeout=30)
     time.sleep(0.5)
     assert (result.returncode, processes_in(folder), app.record()) == (MINUS_ONE, [], [])
-    assert result.stdout in [error_line(line) for line in lines]
+    assert result.stdout in [f"Error: {line} \r\n".encode() for line in lines]
 
 
 def test_twin_started_by_a_handover_never_hands_it_back(folder, executable):
@@ -63,9 +59,9 @@ def test_twin_started_by_a_handover_never_hands_it_back(folder, executable):
     pair_ini(twin, executable, windows_path(app.exe), "Yes")
     result = app.run("a", timeout=30)
     time.sleep(0.5)
-    assert (result.returncode, result.stdout, processes_in(folder)) == (MINUS_ONE, error_line(
-        f"The Pair Product {windows_path(app.exe)} is not started: this executable was itself "
-        "started by a hand-over, and a launch is handed over only once."), [])
+    assert (result.returncode, result.stdout, processes_in(folder)) == (MINUS_ONE, (
+        f"Error: The Pair Product {windows_path(app.exe)} is not started: this executable was itself "
+        "started by a hand-over, and a launch is handed over only once. \r\n").encode(), [])
     # Once the twin has a runtime of its own it runs the program, which never sees the mark
     # that told the twin it was started by a hand-over.
     pair_ini(twin, TWIN[executable], windows_path(app.exe), "Yes")

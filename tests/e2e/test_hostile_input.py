@@ -139,5 +139,5 @@ def test_odd_names(tmp_path, executable, folder, name, runtime):
     (app.folder / executable.replace(".exe", ".ini")).write_text("[Java Runtime Environment]\n"
                                                                   "Main Class=test.Exit\n")
     result = sound(app.run("x"))
-    assert (result.returncode, result.stdout, result.stderr) == (0, NON_ASCII_ECHO, ECHO_STDERR)
-    assert app.recorded("library") == [windows_path(home) + "\\bin\\client\\jvm.dll"]
+    assert (result.returncode, result.stdout, result.stderr, app.recorded("library")) == \
+        (0, NON_ASCII_ECHO, ECHO_STDERR, [windows_path(home) + "\\bin\\client\\jvm.dll"])

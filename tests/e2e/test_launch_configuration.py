@@ -61,8 +61,7 @@ def test_class_path_forms(tmp_path, app, case):
     entries = option[len("-Djava.class.path="):].split(";")
     patterns = [windows_path(app.exe)] + [pattern.format_map(places) for pattern in expected]
     assert entries[-1] == "" and len(entries) - 1 == len(patterns), entries
-    assert all(fnmatch.fnmatchcase(entry, pattern)
-               for entry, pattern in zip(entries, patterns)), entries
+    assert all(fnmatch.fnmatchcase(entry, pattern) for entry, pattern in zip(entries, patterns)), entries
 
 
 def test_plus_sections_supply_values_as_written(app):
@@ -101,8 +100,7 @@ def test_vm_parameters_cmd_arguments_and_the_run_thread_stack(app, case):
     parameters, expected, reserve, trace = VM_PARAMETERS[case]
     app.configure(runtime="client", Virtual_Machine_Parameters=parameters,
                   Cmd='--profile "two words" "" %QZ_TEST_LAST%')
-    result = app.run("first", env={"QZ_TRACE": "1", "QZ_TEST_HOME": "Z:\\h",
-                                   "QZ_TEST_LAST": "last"})
+    result = app.run("first", env={"QZ_TRACE": "1", "QZ_TEST_HOME": "Z:\\h", "QZ_TEST_LAST": "last"})
     # The "Cmd" arguments follow the command line's.
     assert (result.returncode, result.stdout) == (
         0, b"args: 4\r\nfirst\r\n--profile\r\ntwo words\r\nlast\r\n")
@@ -298,23 +296,20 @@ def test_class_data_sharing(app, case):
     sharing(app, version, **settings)
     for again in range(1 if before is None else 2):
         if again:  # as the VM would have left it after the first start
-            local_path(archive).write_bytes(before)
+            local.write_bytes(before)
         app.record_file.unlink(missing_ok=True)
         result = app.run()
         assert (result.returncode, result.stderr) == (0, ECHO)
         given = options(app)[1:]  # after the class path
         archive = next((o.split("=", 1)[1] for o in given if "Archive" in o and "=" in o), "")
+        # As this test reads it: itself on Windows; here in the prefix's drive C:.
+        local = Path(archive) if os.name == "nt" else PREFIX / "drive_c" / archive[3:].replace("\\", "/")
     if archive:  # in the user's local application data, one file per runtime
         assert re.fullmatch(rf".*\\AppData\\Local\\{app.exe.stem}\\Class Data\\\d+-[0-9a-f]{{16}}\.jsa",
                             archive)
     assert given == [option.format(archive=archive) for option in added]
     if before == b"torn":
-        assert not local_path(archive).exists()
-
-
-def local_path(path: str) -> Path:
-    """A Windows path as this test reads it: itself on Windows; here in the prefix's drive C:."""
-    return Path(path) if os.name == "nt" else PREFIX / "drive_c" / path[3:].replace("\\", "/")
+        assert not local.exists()
 
 
 def test_one_instance_at_a_time_may_write_the_archive(tmp_path, app):

@@ -199,8 +199,7 @@ def test_runtime_chosen(tmp_path, app, registry, program_files, entries, setting
         launcher.configure(runtime=None, **{k: v.format(twin=windows_path(twin.exe))
                                             for k, v in settings.items()})
     result = app.run(env=env)
-    if isinstance(chosen, dict):
-        chosen = chosen.get(app.executable)
+    chosen = chosen.get(app.executable) if isinstance(chosen, dict) else chosen
     if chosen is None:
         assert (result.returncode, loaded_library(app)) == (MINUS_ONE, None) and \
             b"was not found" in result.stdout, result.stdout + result.stderr

@@ -7,9 +7,9 @@ import struct
 
 import pytest
 
-from conftest import ALL_EXECUTABLES, BUILD, MAIN_CLASS_MISSING, MINUS_ONE, VERSION, App, run_windows, windows_path
+from conftest import (ALL_EXECUTABLES, DIST, MAIN_CLASS_MISSING, MINUS_ONE, TOOLS, VERSION, App, run_windows,
+                      windows_path)
 
-TOOLS = BUILD / "win64" / "tests"
 
 
 def tool(name: str, *args: str) -> dict[str, str]:
@@ -41,13 +41,12 @@ MESSAGES = {
 
 
 @pytest.mark.parametrize("executable", ALL_EXECUTABLES)
-def test_subsystem_version_resource_and_string_table(tmp_path, executable):
-    app = App(tmp_path / "app", executable)
-    windowless = executable.endswith("w.exe")
-    image = app.exe.read_bytes()
+def test_subsystem_version_resource_and_string_table(executable):
+    windowless, shipped = executable.endswith("w.exe"), DIST / executable
+    image = shipped.read_bytes()
     pe_header = int.from_bytes(image[0x3C:0x40], "little")
     assert image[pe_header + 0x5C] == (2 if windowless else 3)  # the GUI or the console subsystem
-    assert tool("resource_info.exe", windows_path(app.exe)) == {
+    assert tool("resource_info.exe", windows_path(shipped)) == {
         "FixedFileVersion": f"{VERSION}.0",
         "FixedProductVersion": f"{VERSION}.0",
         "Translation": "0409 04b0",
@@ -62,7 +61,7 @@ def test_subsystem_version_resource_and_string_table(tmp_path, executable):
         "ProductVersion": VERSION,
         "Icons": "16x16 32x32 48x48 256x256",
     }
-    texts = tool("resource_info.exe", "--strings", windows_path(app.exe), "202", "234")
+    texts = tool("resource_info.exe", "--strings", windows_path(shipped), "202", "234")
     assert len(texts) == 33
     assert {key: texts[str(key)] for key in MESSAGES} == MESSAGES
 
