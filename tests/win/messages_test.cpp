@@ -48,11 +48,8 @@ TEST(Handles, OwnersCloseTheirKernelObjectsOnce) {
     EXPECT_FALSE(GetHandleInformation(raw, &flags));
 
     TempFolder folder;
-    UniqueFile file(CreateFileW(W(folder / u"f"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                nullptr));
-    ASSERT_TRUE(file.valid());
-    file.reset();
-    // Closed: the file can be opened unshared again.
+    { UniqueFile file(CreateFileW(W(folder / u"f"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); }
+    // Closed: the file (made only if the first open worked) can be opened unshared again.
     EXPECT_TRUE(UniqueFile(CreateFileW(W(folder / u"f"), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        0, nullptr)).valid());
 }
