@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -87,13 +88,12 @@ using ExitHook = void(JNICALL*)(jint code);
 struct Vm {
     std::recursive_mutex lock;  // guards the state below
     bool created = false;
-    bool destroyed = false;
+    std::atomic<bool> destroyed = false;  // read by threads that have no lock
     std::map<std::string, std::string> properties;  // -D
     ExitHook exitHook = nullptr;
     std::map<std::string, Object*> classes;
     Object* out = nullptr;  // System.out and System.err: PrintStreams
     Object* err = nullptr;
-    std::map<DWORD, ThreadEnv*> attached;
     std::set<const char*> utfChars;  // handed out by GetStringUTFChars, not yet released
     int threadCounter = 0;
     jboolean isStaticMain = JNI_FALSE;  // LauncherHelper's field, set by checkAndLoadMain
@@ -156,7 +156,7 @@ struct Object {
     Object* cls = nullptr;
     std::wstring text;            // String, char[], a Throwable's message
     std::vector<Object*> items;   // Object[]
-    HANDLE handle = nullptr;      // FileOutputStream
+    HANDLE handle = nullptr;      // FileOutputStream; System.out's and .err's first PrintStreams
     std::string bytes;            // ByteArrayOutputStream
     Object* target = nullptr;     // PrintStream
     jint value = 0;               // the result of a played int method
@@ -265,10 +265,11 @@ Object* Throw(ThreadEnv* env, const char* className, std::wstring message) {
     return nullptr;
 }
 
-// Through PrintStreams to a FileOutputStream or a ByteArrayOutputStream.
+// Through PrintStreams to a handle (a FileOutputStream's or a standard one) or a
+// ByteArrayOutputStream.
 void WriteStream(Object* stream, const std::string& bytes) {
     while (stream->target) stream = stream->target;
-    if (stream->cls->name == "java/io/FileOutputStream")
+    if (stream->handle)
         WriteHandle(stream->handle, bytes);
     else
         stream->bytes += bytes;
@@ -515,19 +516,13 @@ const Method& MemberOf(const void* id, bool field) {
 JNINativeInterface_ MakeJniTable();
 const JNINativeInterface_ jniTable = MakeJniTable();
 
-ThreadEnv* AttachedEnv() {
-    std::lock_guard<std::recursive_mutex> guard(vm.lock);
-    auto found = vm.attached.find(GetCurrentThreadId());
-    return found == vm.attached.end() ? nullptr : found->second;
-}
+// The thread's JNIEnv from its attachment on, while the VM lives.
+thread_local ThreadEnv* attached = nullptr;
+
+ThreadEnv* AttachedEnv() { return vm.destroyed ? nullptr : attached; }
 
 ThreadEnv* Attach(std::string name) {
-    std::lock_guard<std::recursive_mutex> guard(vm.lock);
-    auto* env = new ThreadEnv;
-    env->functions = &jniTable;
-    env->name = std::move(name);
-    vm.attached[GetCurrentThreadId()] = env;
-    return env;
+    return attached = new ThreadEnv{{&jniTable}, std::move(name)};
 }
 
 // Every JNI function starts here: the calling thread must be attached and use its own JNIEnv,
@@ -750,16 +745,14 @@ void JNICALL JniSetCharArrayRegion(JNIEnv* env, jcharArray array, jsize start, j
 // Every other slot of both tables is a trap that ends the process and names the JNI function the
 // thread entered last. A trap never returns, so the x86 stdcall stack cleanup a real entry would
 // owe its caller does not matter.
-using Slot = void(JNICALL*)();
-
 [[noreturn]] void JNICALL Trap() {
     Fatal(std::string("unimplemented JNI function called (after ") + jniFunction + ")");
 }
 
 template <class Table>
 void FillWithTraps(Table& table) {
-    Slot* slots = reinterpret_cast<Slot*>(&table);
-    std::fill(slots, slots + sizeof table / sizeof(Slot), &Trap);
+    auto* slots = reinterpret_cast<void(JNICALL**)()>(&table);
+    std::fill(slots, slots + sizeof table / sizeof *slots, &Trap);
 }
 
 // clang-format off
@@ -795,10 +788,7 @@ jint JNICALL JniDestroyJavaVM(JavaVM*) {
     }
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     jint result = vm.created && !vm.destroyed ? JNI_OK : JNI_ERR;
-    if (result == JNI_OK) {
-        vm.destroyed = true;
-        vm.attached.clear();
-    }
+    if (result == JNI_OK) vm.destroyed = true;
     Record("destroy: " + std::to_string(result));
     return result;
 }
@@ -819,7 +809,7 @@ jint JNICALL JniDetachCurrentThread(JavaVM*) {
         std::lock_guard<std::recursive_mutex> guard(vm.lock);
         if (!vm.utfChars.empty())
             Record("leak: " + std::to_string(vm.utfChars.size()) + " UTF strings");
-        vm.attached.erase(GetCurrentThreadId());
+        attached = nullptr;
     }
     return JNI_OK;
 }
@@ -931,12 +921,8 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
     vm.properties = properties;
     vm.exitHook = exitHook;
     // System.out and System.err start on the process's standard handles of this moment.
-    for (auto [stream, handle] :
-         {std::pair{&vm.out, STD_OUTPUT_HANDLE}, std::pair{&vm.err, STD_ERROR_HANDLE}}) {
-        *stream = Make("java/io/PrintStream");
-        (*stream)->target = Make("java/io/FileOutputStream");
-        (*stream)->target->handle = GetStdHandle(handle);
-    }
+    for (auto [field, which] : {std::pair{&vm.out, STD_OUTPUT_HANDLE}, {&vm.err, STD_ERROR_HANDLE}})
+        (*field = Make("java/io/PrintStream"))->handle = GetStdHandle(which);
     vm.created = true;
     javaVm.functions = &invokeTable;
     *pvm = &javaVm;
