@@ -438,12 +438,11 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
                                 "Caused by: java.lang.ClassNotFoundException: " + dotted + "\r\n");
         ExitVm(1);
     }
-    for (bool isStatic : {true, false}) {
+    for (bool isStatic : {true, false})
         if ((isStatic || javaFeature >= 25) && FindMember(cls, "main", kMainSig, isStatic)) {
             vm.isStaticMain = isStatic;
             return cls;
         }
-    }
     WriteStream(stream, "Error: Main method not found in class " + dotted +
                             ", please define the main method as:\r\n"
                             "   public static void main(String[] args)\r\n"
@@ -488,15 +487,12 @@ const Method kMethods[] = {
 // Methods and fields are inherited (static ones too, as in HotSpot); constructors are not.
 const Method* FindMember(const Object* cls, const char* name, const char* sig, bool isStatic) {
     bool constructor = std::strcmp(name, "<init>") == 0;
-    for (const Object* k = cls; k; k = constructor ? nullptr : k->super) {
-        for (const Method& member : kMethods) {
+    for (const Object* k = cls; k; k = constructor ? nullptr : k->super)
+        for (const Method& member : kMethods)
             if (member.isStatic == isStatic && k->name == member.owner &&
                 std::strcmp(member.name, name) == 0 && std::strcmp(member.sig, sig) == 0 &&
-                (*sig == '(' || javaFeature >= 25)) {
+                (*sig == '(' || javaFeature >= 25))
                 return &member;
-            }
-        }
-    }
     return nullptr;
 }
 
@@ -796,9 +792,8 @@ jint JNICALL JniDestroyJavaVM(JavaVM*) {
 jint JNICALL JniAttachCurrentThread(JavaVM*, void** penv, void*) {
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (!vm.created || vm.destroyed) return JNI_ERR;
-    ThreadEnv* env = AttachedEnv();
-    *penv =
-        static_cast<JNIEnv*>(env ? env : Attach("Thread-" + std::to_string(vm.threadCounter++)));
+    if (!attached) Attach("Thread-" + std::to_string(vm.threadCounter++));
+    *penv = static_cast<JNIEnv*>(attached);
     return JNI_OK;
 }
 
@@ -848,12 +843,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 // The JDK 1.1 block, the only one the launcher hands over, answers with the default Java thread
 // stack size, as HotSpot does; like HotSpot it still reports the version as unsupported.
 extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
-    struct Jdk11InitArgs {
+    struct Jdk11InitArgs {  // as far as the stack size
         jint version;
         char** properties;
-        jint checkSource;
-        jint nativeStackSize;
-        jint javaStackSize;
+        jint checkSource, nativeStackSize, javaStackSize;
     };
     auto* block = static_cast<Jdk11InitArgs*>(args);
     if (!block || block->version != 0x00010001)
@@ -887,10 +880,9 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
         GetCurrentThreadStackLimits(&low, &high);
         Record("stack-reserve: " + std::to_string(high - low));
         for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
-                                    L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
-            std::wstring value = EnvVar(name);
-            if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
-        }
+                                    L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"})
+            if (std::wstring value = EnvVar(name); !value.empty())
+                Record("env: " + Utf8(name) + "=" + Utf8(value));
     }
     // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;

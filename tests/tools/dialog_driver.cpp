@@ -84,10 +84,10 @@ static int Browse(HWND dialog, const wchar_t* folder) {
 
 // The window's pixels as the screen shows them, as a 24-bit BMP file: its headers, then rows from
 // the bottom up, each pixel blue, green, red, each row padded to four bytes.
-static std::vector<BYTE> Bitmap(HWND window, BITMAPINFOHEADER& info) {
+static std::vector<BYTE> Bitmap(HWND window) {
     RECT area{};
     GetWindowRect(window, &area);
-    info = {sizeof info, area.right - area.left, area.bottom - area.top, 1, 24, BI_RGB};
+    BITMAPINFOHEADER info{sizeof info, area.right - area.left, area.bottom - area.top, 1, 24, BI_RGB};
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
     const DWORD bytes = offset + static_cast<DWORD>((info.biWidth * 3 + 3) & ~3) * info.biHeight;
     const BITMAPFILEHEADER header{0x4D42, bytes, 0, 0, offset};
@@ -110,8 +110,8 @@ static int Colour(HWND control) {
     int darkest = 3 * 255;
     COLORREF colour = RGB(255, 255, 255);
     for (int attempt = 0; attempt < 40 && darkest >= 3 * 200; ++attempt, Sleep(100)) {
-        BITMAPINFOHEADER info;
-        const std::vector<BYTE> file = Bitmap(control, info);
+        const std::vector<BYTE> file = Bitmap(control);
+        const auto& info = *reinterpret_cast<const BITMAPINFOHEADER*>(&file[sizeof(BITMAPFILEHEADER)]);
         const LONG stride = (info.biWidth * 3 + 3) & ~3;
         // From the top row (the bitmap's last) down, each from the left.
         for (LONG i = 0; i < info.biWidth * info.biHeight; ++i) {
@@ -142,8 +142,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"browse") return Browse(dialog, argv[3]);
     if (command == L"colour") return Colour(GetDlgItem(dialog, _wtoi(argv[3])));
     if (command != L"capture") return Fail("an unknown command");
-    BITMAPINFOHEADER info;
-    const std::vector<BYTE> file = Bitmap(dialog, info);
+    const std::vector<BYTE> file = Bitmap(dialog);
     std::ofstream out(argv[3], std::ios::binary);
     return out.write(reinterpret_cast<const char*>(file.data()), file.size()) ? 0 : Fail("writing the file");
 }

@@ -68,7 +68,7 @@ TEST(LayeredIniFile, ReadsWhatTheSystemReadsKeyByKey) {
         TempFolder::WriteFile(file, text);
         LayeredIniFile layered(file);
         IniFile plain(file);
-        for (const char16_t* section : sections) {
+        for (const char16_t* section : sections)
             for (const char16_t* key : keys) {
                 WideString expected;
                 plain.GetString(section, key, expected);
@@ -76,6 +76,5 @@ TEST(LayeredIniFile, ReadsWhatTheSystemReadsKeyByKey) {
                 layered.GetUnlayeredString(section, key, value);
                 EXPECT_EQ(value, expected);
             }
-        }
     }
 }

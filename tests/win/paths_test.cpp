@@ -20,8 +20,7 @@ TEST(CreateParentFolders, LongPrefixedPathsAndAFailureThatUndoesOneLevel) {
 
     // "v" and "v\w" are made; the name "bad?" is refused, so the level made just before it
     // ("v\w", empty) is taken away again, and only that one.
-    const uint32_t error = CreateParentFolders(folder / u"v\\w\\bad?\\f.txt");
-    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_NAME));
+    EXPECT_EQ(CreateParentFolders(folder / u"v\\w\\bad?\\f.txt"), static_cast<uint32_t>(ERROR_INVALID_NAME));
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"v"));
     EXPECT_FALSE(TempFolder::IsFolder(folder / u"v\\w"));
 }
