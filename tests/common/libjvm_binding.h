@@ -18,8 +18,7 @@ inline std::string BindLibjvm(Launcher& launcher, const char* path) {
         dlsym(library, "JNI_GetDefaultJavaVMInitArgs"));
     launcher.findClassFromBootLoader = reinterpret_cast<FindClassFromBootLoaderFunction>(
         dlsym(library, "JVM_FindClassFromBootLoader"));
-    if (launcher.createJavaVm && launcher.getDefaultJavaVmInitArgs &&
-        launcher.findClassFromBootLoader)
-        return {};
-    return std::string(path) + " lacks one of the three exports the launcher resolves";
+    const bool bound = launcher.createJavaVm && launcher.getDefaultJavaVmInitArgs &&
+                       launcher.findClassFromBootLoader;
+    return bound ? "" : std::string(path) + " lacks one of the three exports the launcher resolves";
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +46,8 @@ std::string Escape(const std::wstring& text) {
     std::string out;
     for (wchar_t unit : text) {
         char buffer[8];
-        bool plain = unit >= 0x20 && unit <= 0x7E;
-        std::snprintf(buffer, sizeof buffer, plain ? "%c" : "\\u%04X", static_cast<unsigned>(unit));
+        std::snprintf(buffer, sizeof buffer, unit >= 0x20 && unit <= 0x7E ? "%c" : "\\u%04X",
+                      static_cast<unsigned>(unit));
         out += unit == L'\\' ? "\\\\" : buffer;
     }
     return out;
@@ -87,13 +88,12 @@ using ExitHook = void(JNICALL*)(jint code);
 struct Vm {
     std::recursive_mutex lock;  // guards the state below
     bool created = false;
-    bool destroyed = false;
+    std::atomic<bool> destroyed = false;  // read by threads that have no lock
     std::map<std::string, std::string> properties;  // -D
     ExitHook exitHook = nullptr;
     std::map<std::string, Object*> classes;
     Object* out = nullptr;  // System.out and System.err: PrintStreams
     Object* err = nullptr;
-    std::map<DWORD, ThreadEnv*> attached;
     std::set<const char*> utfChars;  // handed out by GetStringUTFChars, not yet released
     int threadCounter = 0;
     jboolean isStaticMain = JNI_FALSE;  // LauncherHelper's field, set by checkAndLoadMain
@@ -156,7 +156,7 @@ struct Object {
     Object* cls = nullptr;
     std::wstring text;            // String, char[], a Throwable's message
     std::vector<Object*> items;   // Object[]
-    HANDLE handle = nullptr;      // FileOutputStream
+    HANDLE handle = nullptr;      // FileOutputStream; System.out's and .err's first PrintStreams
     std::string bytes;            // ByteArrayOutputStream
     Object* target = nullptr;     // PrintStream
     jint value = 0;               // the result of a played int method
@@ -203,9 +203,8 @@ Object* Loaded(const std::string& name) {
 }
 
 bool IsAssignable(const Object* from, const Object* to) {
-    for (const Object* k = from; k; k = k->super) {
+    for (const Object* k = from; k; k = k->super)
         if (k == to) return true;
-    }
     return from->component && to->component && IsAssignable(from->component, to->component);
 }
 
@@ -246,10 +245,9 @@ Object* Deref(jobject handle) { return handle ? RefOf(handle)->object : nullptr;
 // A non-null object of a class (or its subclasses); HotSpot crashes on anything else.
 Object* Need(jobject handle, const std::string& className) {
     Object* object = Deref(handle);
-    if (!object || !IsAssignable(object->cls, Loaded(className))) {
+    if (!object || !IsAssignable(object->cls, Loaded(className)))
         JniFatal("with " + (object ? "an object of " + object->cls->name : "null") + " for a " +
                  className);
-    }
     return object;
 }
 
@@ -267,14 +265,14 @@ Object* Throw(ThreadEnv* env, const char* className, std::wstring message) {
     return nullptr;
 }
 
-// Through PrintStreams to a FileOutputStream or a ByteArrayOutputStream.
+// Through PrintStreams to a handle (a FileOutputStream's or a standard one) or a
+// ByteArrayOutputStream.
 void WriteStream(Object* stream, const std::string& bytes) {
     while (stream->target) stream = stream->target;
-    if (stream->cls->name == "java/io/FileOutputStream") {
+    if (stream->handle)
         WriteHandle(stream->handle, bytes);
-    } else {
+    else
         stream->bytes += bytes;
-    }
 }
 
 std::string TraceText(const Object* throwable) {
@@ -338,9 +336,8 @@ Object* Play(ThreadEnv* env, const Method& method, Object*, const Arg* args) {
     const bool constructor = std::strcmp(method.name, "<init>") == 0;
     const bool hasArgs = StartsWith(method.sig, "([Ljava/lang/String;");
     std::vector<std::wstring> argv;
-    for (Object* item : hasArgs ? args[0].object->items : std::vector<Object*>{}) {
+    for (Object* item : hasArgs ? args[0].object->items : std::vector<Object*>{})
         argv.push_back(item ? item->text : L"null");
-    }
     if (std::strcmp(method.name, "main") == 0) {
         Record("main-args: " + (hasArgs ? std::to_string(argv.size()) : "none"));
         for (const std::wstring& arg : argv) Record("arg: " + Escape(arg));
@@ -393,10 +390,9 @@ Object* NewFileOutputStream(ThreadEnv* env, const Method&, Object*, const Arg* a
     HANDLE file = CreateFileW(name.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (file == INVALID_HANDLE_VALUE)
         return Throw(env, "java/io/FileNotFoundException",
                      name + L" (error " + std::to_wstring(GetLastError()) + L")");
-    }
     Object* stream = Make("java/io/FileOutputStream");
     stream->handle = file;
     return stream;
@@ -442,12 +438,11 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
                                 "Caused by: java.lang.ClassNotFoundException: " + dotted + "\r\n");
         ExitVm(1);
     }
-    for (bool isStatic : {true, false}) {
+    for (bool isStatic : {true, false})
         if ((isStatic || javaFeature >= 25) && FindMember(cls, "main", kMainSig, isStatic)) {
             vm.isStaticMain = isStatic;
             return cls;
         }
-    }
     WriteStream(stream, "Error: Main method not found in class " + dotted +
                             ", please define the main method as:\r\n"
                             "   public static void main(String[] args)\r\n"
@@ -492,15 +487,12 @@ const Method kMethods[] = {
 // Methods and fields are inherited (static ones too, as in HotSpot); constructors are not.
 const Method* FindMember(const Object* cls, const char* name, const char* sig, bool isStatic) {
     bool constructor = std::strcmp(name, "<init>") == 0;
-    for (const Object* k = cls; k; k = constructor ? nullptr : k->super) {
-        for (const Method& member : kMethods) {
+    for (const Object* k = cls; k; k = constructor ? nullptr : k->super)
+        for (const Method& member : kMethods)
             if (member.isStatic == isStatic && k->name == member.owner &&
                 std::strcmp(member.name, name) == 0 && std::strcmp(member.sig, sig) == 0 &&
-                (*sig == '(' || javaFeature >= 25)) {
+                (*sig == '(' || javaFeature >= 25))
                 return &member;
-            }
-        }
-    }
     return nullptr;
 }
 
@@ -520,19 +512,13 @@ const Method& MemberOf(const void* id, bool field) {
 JNINativeInterface_ MakeJniTable();
 const JNINativeInterface_ jniTable = MakeJniTable();
 
-ThreadEnv* AttachedEnv() {
-    std::lock_guard<std::recursive_mutex> guard(vm.lock);
-    auto found = vm.attached.find(GetCurrentThreadId());
-    return found == vm.attached.end() ? nullptr : found->second;
-}
+// The thread's JNIEnv from its attachment on, while the VM lives.
+thread_local ThreadEnv* attached = nullptr;
+
+ThreadEnv* AttachedEnv() { return vm.destroyed ? nullptr : attached; }
 
 ThreadEnv* Attach(std::string name) {
-    std::lock_guard<std::recursive_mutex> guard(vm.lock);
-    auto* env = new ThreadEnv;
-    env->functions = &jniTable;
-    env->name = std::move(name);
-    vm.attached[GetCurrentThreadId()] = env;
-    return env;
+    return attached = new ThreadEnv{{&jniTable}, std::move(name)};
 }
 
 // Every JNI function starts here: the calling thread must be attached and use its own JNIEnv,
@@ -557,18 +543,15 @@ jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsValue
     Object* owner = Loaded(method.owner);
     bool constructor = std::strcmp(method.name, "<init>") == 0;
     if (method.isStatic != (kind == CallKind::Static) ||
-        constructor != (kind == CallKind::Constructor)) {
+        constructor != (kind == CallKind::Constructor))
         JniFatal(std::string("with the method ID of ") + (method.isStatic ? "static " : "") +
                  method.owner + "." + method.name);
-    }
-    if (!constructor && (std::strchr(method.sig, ')')[1] != 'V') != wantsValue) {
+    if (!constructor && (std::strchr(method.sig, ')')[1] != 'V') != wantsValue)
         JniFatal(std::string("for a method returning ") + (wantsValue ? "void" : "a value"));
-    }
     Object* self = kind == CallKind::Virtual ? Need(target, method.owner) : nullptr;
     Object* cls = kind == CallKind::Virtual ? owner : Need(target, "java/lang/Class");
-    if (constructor ? cls != owner : !IsAssignable(cls, owner)) {
+    if (constructor ? cls != owner : !IsAssignable(cls, owner))
         JniFatal("with class " + cls->name + " for a method of " + owner->name);
-    }
     std::vector<Arg> args;
     for (const char* p = method.sig + 1; *p != ')'; ++p) {
         const char* start = p;
@@ -576,13 +559,12 @@ jobject Invoke(JNIEnv* jni, const char* function, CallKind kind, bool wantsValue
         if (*p == 'L') p = std::strchr(p, ';');
         bool object = *start == 'L' || *start == '[';
         Arg arg{};
-        if (values) {
+        if (values)
             arg.value = values[args.size()];
-        } else if (object) {
+        else if (object)
             arg.value.l = va_arg(va, jobject);
-        } else {  // promoted to int in varargs; a jboolean is its low byte
+        else  // promoted to int in varargs; a jboolean is its low byte
             arg.value.i = va_arg(va, int);
-        }
         // A played method has no use for a null object: Java's would throw.
         if (object)
             arg.object = Need(
@@ -618,9 +600,8 @@ void JNICALL JniCallStaticVoidMethodA(JNIEnv* env, jclass cls, jmethodID id, con
 // JNI functions
 
 bool IsJdkName(const std::string& name) {
-    for (const char* prefix : {"java/", "javax/", "jdk/", "sun/", "["}) {
+    for (const char* prefix : {"java/", "javax/", "jdk/", "sun/", "["})
         if (StartsWith(name, prefix)) return true;
-    }
     return false;
 }
 
@@ -685,9 +666,8 @@ jboolean JNICALL JniGetStaticBooleanField(JNIEnv* jni, jclass clazz, jfieldID id
     Enter(jni, "GetStaticBooleanField");
     Object* cls = Need(clazz, "java/lang/Class");
     const Method& field = MemberOf(id, true);
-    if (!IsAssignable(cls, Loaded(field.owner))) {
+    if (!IsAssignable(cls, Loaded(field.owner)))
         JniFatal(std::string("with the field ID of ") + field.name + " for class " + cls->name);
-    }
     return std::strcmp(field.name, "isStaticMain") == 0 ? vm.isStaticMain : JNI_FALSE;
 }
 
@@ -719,9 +699,8 @@ void JNICALL JniReleaseStringUTFChars(JNIEnv* env, jstring string, const char* c
 // Array misuse is the launcher's own fault: a negative length, an index outside the array or an
 // element of another class ends the process instead of throwing.
 void CheckElement(bool inBounds, Object* element, Object* cls) {
-    if (!inBounds || (element && !IsAssignable(element->cls, cls))) {
+    if (!inBounds || (element && !IsAssignable(element->cls, cls)))
         JniFatal("with a length or index outside the array or an element of another class");
-    }
 }
 
 jobjectArray JNICALL JniNewObjectArray(JNIEnv* env, jsize length, jclass element, jobject init) {
@@ -759,28 +738,23 @@ void JNICALL JniSetCharArrayRegion(JNIEnv* env, jcharArray array, jsize start, j
                 static_cast<size_t>(length) * sizeof(jchar));
 }
 
-// Every other slot of both tables is a trap that ends the process and names its index (in jni.h's
-// JNINativeInterface_ the four reserved slots first). A trap never returns, so the x86 stdcall
-// stack cleanup a real entry would owe its caller does not matter.
-using Slot = void(JNICALL*)();
-
-template <bool Invocation, size_t N>
+// Every other slot of both tables is a trap that ends the process and names the JNI function the
+// thread entered last. A trap never returns, so the x86 stdcall stack cleanup a real entry would
+// owe its caller does not matter.
 [[noreturn]] void JNICALL Trap() {
-    Fatal("unimplemented JNI function in slot " + std::to_string(N) + " of the " +
-          (Invocation ? "invocation interface" : "function table"));
+    Fatal(std::string("unimplemented JNI function called (after ") + jniFunction + ")");
 }
 
-template <bool Invocation, class Table, size_t... N>
-void FillWithTraps(Table& table, std::index_sequence<N...>) {
-    const Slot slots[] = {&Trap<Invocation, N>...};
-    static_assert(sizeof slots == sizeof table, "one slot per pointer of the table");
-    std::memcpy(&table, slots, sizeof table);
+template <class Table>
+void FillWithTraps(Table& table) {
+    auto* slots = reinterpret_cast<void(JNICALL**)()>(&table);
+    std::fill(slots, slots + sizeof table / sizeof *slots, &Trap);
 }
 
 // clang-format off
 JNINativeInterface_ MakeJniTable() {
     JNINativeInterface_ table;
-    FillWithTraps<false>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
+    FillWithTraps(table);
 #define QZ_SET(Name) table.Name = &Jni##Name;
     QZ_SET(FindClass) QZ_SET(Throw) QZ_SET(ExceptionOccurred) QZ_SET(ExceptionDescribe)
     QZ_SET(ExceptionClear) QZ_SET(ExceptionCheck) QZ_SET(DeleteLocalRef) QZ_SET(GetObjectClass)
@@ -810,10 +784,7 @@ jint JNICALL JniDestroyJavaVM(JavaVM*) {
     }
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     jint result = vm.created && !vm.destroyed ? JNI_OK : JNI_ERR;
-    if (result == JNI_OK) {
-        vm.destroyed = true;
-        vm.attached.clear();
-    }
+    if (result == JNI_OK) vm.destroyed = true;
     Record("destroy: " + std::to_string(result));
     return result;
 }
@@ -821,9 +792,8 @@ jint JNICALL JniDestroyJavaVM(JavaVM*) {
 jint JNICALL JniAttachCurrentThread(JavaVM*, void** penv, void*) {
     std::lock_guard<std::recursive_mutex> guard(vm.lock);
     if (!vm.created || vm.destroyed) return JNI_ERR;
-    ThreadEnv* env = AttachedEnv();
-    *penv =
-        static_cast<JNIEnv*>(env ? env : Attach("Thread-" + std::to_string(vm.threadCounter++)));
+    if (!attached) Attach("Thread-" + std::to_string(vm.threadCounter++));
+    *penv = static_cast<JNIEnv*>(attached);
     return JNI_OK;
 }
 
@@ -832,10 +802,9 @@ jint JNICALL JniDetachCurrentThread(JavaVM*) {
     if (ThreadEnv* env = AttachedEnv()) {
         DescribeAndClear(env);
         std::lock_guard<std::recursive_mutex> guard(vm.lock);
-        if (!vm.utfChars.empty()) {
+        if (!vm.utfChars.empty())
             Record("leak: " + std::to_string(vm.utfChars.size()) + " UTF strings");
-        }
-        vm.attached.erase(GetCurrentThreadId());
+        attached = nullptr;
     }
     return JNI_OK;
 }
@@ -843,7 +812,7 @@ jint JNICALL JniDetachCurrentThread(JavaVM*) {
 // clang-format off
 JNIInvokeInterface_ MakeInvokeTable() {
     JNIInvokeInterface_ table;
-    FillWithTraps<true>(table, std::make_index_sequence<sizeof table / sizeof(Slot)>());
+    FillWithTraps(table);
     QZ_SET(DestroyJavaVM) QZ_SET(AttachCurrentThread) QZ_SET(DetachCurrentThread)
     return table;
 }
@@ -874,17 +843,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 // The JDK 1.1 block, the only one the launcher hands over, answers with the default Java thread
 // stack size, as HotSpot does; like HotSpot it still reports the version as unsupported.
 extern "C" JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
-    struct Jdk11InitArgs {
+    struct Jdk11InitArgs {  // as far as the stack size
         jint version;
         char** properties;
-        jint checkSource;
-        jint nativeStackSize;
-        jint javaStackSize;
+        jint checkSource, nativeStackSize, javaStackSize;
     };
     auto* block = static_cast<Jdk11InitArgs*>(args);
-    if (!block || block->version != 0x00010001) {
+    if (!block || block->version != 0x00010001)
         Fatal("JNI_GetDefaultJavaVMInitArgs called without a JDK 1.1 block");
-    }
     block->javaStackSize = static_cast<jint>(EnvNumber(L"QZ_TEST_STACK_SIZE", 1048576));
     block->version = 0x00010002;
     return JNI_ERR;
@@ -914,10 +880,9 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
         GetCurrentThreadStackLimits(&low, &high);
         Record("stack-reserve: " + std::to_string(high - low));
         for (const wchar_t* name : {L"QZ_JVM_PATH", L"QZ_JVM_HOME", L"QZ_EXE_DIR", L"QZ_EXE_PATH",
-                                    L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"}) {
-            std::wstring value = EnvVar(name);
-            if (!value.empty()) Record("env: " + Utf8(name) + "=" + Utf8(value));
-        }
+                                    L"QZ_EXE_NAME", L"QZ_PAIR_HANDOVER", L"Path"})
+            if (std::wstring value = EnvVar(name); !value.empty())
+                Record("env: " + Utf8(name) + "=" + Utf8(value));
     }
     // The -D properties: QZ_TEST_CREATE_DELAY_MS, QZ_TEST_JAVA_OPTIONS's, then the launcher's.
     std::map<std::string, std::string> properties;
@@ -928,9 +893,8 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
     };
     define("-Dtest.create.delay.ms=" + Utf8(EnvVar(L"QZ_TEST_CREATE_DELAY_MS")));
     std::istringstream words(Utf8(EnvVar(L"QZ_TEST_JAVA_OPTIONS")));
-    for (std::string word; words >> word;) {
+    for (std::string word; words >> word;)
         if (StartsWith(word, "-D")) define(word);
-    }
     ExitHook exitHook = nullptr;
     for (jint i = 0; i < init->nOptions; ++i) {
         const JavaVMOption& option = init->options[i];
@@ -944,18 +908,13 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, vo
     if (vm.created) return vm.destroyed ? JNI_ERR : JNI_EEXIST;  // HotSpot makes no second VM
     static const jint kVersions[] = {0x00010002, 0x00010004, 0x00010006, 0x00010008, 0x00090000,
                                      0x000a0000, 0x00130000, 0x00140000, 0x00150000};
-    if (std::count(std::begin(kVersions), std::end(kVersions), init->version) == 0) {
+    if (std::count(std::begin(kVersions), std::end(kVersions), init->version) == 0)
         return JNI_EVERSION;
-    }
     vm.properties = properties;
     vm.exitHook = exitHook;
     // System.out and System.err start on the process's standard handles of this moment.
-    for (auto [stream, handle] :
-         {std::pair{&vm.out, STD_OUTPUT_HANDLE}, std::pair{&vm.err, STD_ERROR_HANDLE}}) {
-        *stream = Make("java/io/PrintStream");
-        (*stream)->target = Make("java/io/FileOutputStream");
-        (*stream)->target->handle = GetStdHandle(handle);
-    }
+    for (auto [field, which] : {std::pair{&vm.out, STD_OUTPUT_HANDLE}, {&vm.err, STD_ERROR_HANDLE}})
+        (*field = Make("java/io/PrintStream"))->handle = GetStdHandle(which);
     vm.created = true;
     javaVm.functions = &invokeTable;
     *pvm = &javaVm;

@@ -28,16 +28,6 @@ static std::vector<BYTE> Node(const std::wstring& key, const void* value, size_t
     return out;
 }
 
-static std::vector<BYTE> VersionBlock(const VS_FIXEDFILEINFO& fixed, const std::map<std::wstring, std::wstring>& strings) {
-    std::vector<std::vector<BYTE>> table;
-    for (const auto& [name, value] : strings)
-        table.push_back(Node(name, value.c_str(), (value.size() + 1) * sizeof(wchar_t), true));
-    const WORD translation[2] = {0x0409, 1200};
-    return Node(L"VS_VERSION_INFO", &fixed, sizeof fixed, false,
-                {Node(L"StringFileInfo", nullptr, 0, true, {Node(L"040904B0", nullptr, 0, true, table)}),
-                 Node(L"VarFileInfo", nullptr, 0, true, {Node(L"Translation", translation, sizeof translation, false)})});
-}
-
 int wmain(int argc, wchar_t** argv) {
     const std::vector<BYTE> ico = argc >= 3 ? ReadFileBytes(argv[2]) : std::vector<BYTE>();
     const WORD count = ico.size() >= 6 ? *reinterpret_cast<const WORD*>(&ico[4]) : 0;
@@ -51,6 +41,14 @@ int wmain(int argc, wchar_t** argv) {
         if (const wchar_t* value = VersionString(current, L"040904B0", name)) strings[name] = value;
     for (int i = 3; i < argc; ++i)
         if (wchar_t* equals = std::wcschr(argv[i], L'=')) strings[std::wstring(argv[i], equals)] = equals + 1;
+    std::vector<std::vector<BYTE>> table;
+    for (const auto& [name, value] : strings)
+        table.push_back(Node(name, value.c_str(), (value.size() + 1) * sizeof(wchar_t), true));
+    const WORD translation[2] = {0x0409, 1200};
+    std::vector<BYTE> version = Node(
+        L"VS_VERSION_INFO", fixed, sizeof *fixed, false,
+        {Node(L"StringFileInfo", nullptr, 0, true, {Node(L"040904B0", nullptr, 0, true, table)}),
+         Node(L"VarFileInfo", nullptr, 0, true, {Node(L"Translation", translation, sizeof translation, false)})});
 
     HANDLE update = BeginUpdateResourceW(argv[1], FALSE);
     if (!update) return Fail("BeginUpdateResource");
@@ -66,7 +64,6 @@ int wmain(int argc, wchar_t** argv) {
             return Fail("an icon image");
         Append(group, &entry, sizeof entry);
     }
-    std::vector<BYTE> version = VersionBlock(*fixed, strings);
     if (!UpdateResourceW(update, RT_GROUP_ICON, MAKEINTRESOURCEW(1), kLanguage, group.data(), DWORD(group.size())) ||
         !UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), kLanguage, version.data(),
                          DWORD(version.size())) ||

@@ -30,7 +30,7 @@ static std::wstring TextOf(HWND window) {
     return buffer;
 }
 
-static void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+static int Click(HWND button) { return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : Fail("clicking"); }
 
 static int Show(HWND dialog) {
     for (const auto& [name, id] : {std::pair{"message", 203}, {"link", 205}, {"path", 201}})
@@ -82,21 +82,26 @@ static int Browse(HWND dialog, const wchar_t* folder) {
     return Show(dialog);
 }
 
-// The window's pixels as the screen shows them, as a 24-bit BMP file holds them: rows from the
-// bottom up, each pixel blue, green, red, each row padded to four bytes.
-static std::vector<BYTE> Pixels(HWND window, BITMAPINFOHEADER& info) {
+// The window's pixels as the screen shows them, as a 24-bit BMP file: its headers, then rows from
+// the bottom up, each pixel blue, green, red, each row padded to four bytes.
+static std::vector<BYTE> Bitmap(HWND window) {
     RECT area{};
     GetWindowRect(window, &area);
-    info = {sizeof info, area.right - area.left, area.bottom - area.top, 1, 24, BI_RGB};
-    std::vector<BYTE> rows(static_cast<size_t>((info.biWidth * 3 + 3) & ~3) * info.biHeight);
+    BITMAPINFOHEADER info{sizeof info, area.right - area.left, area.bottom - area.top, 1, 24, BI_RGB};
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const DWORD bytes = offset + static_cast<DWORD>((info.biWidth * 3 + 3) & ~3) * info.biHeight;
+    const BITMAPFILEHEADER header{0x4D42, bytes, 0, 0, offset};
+    std::vector<BYTE> file(bytes);
+    std::memcpy(file.data(), &header, sizeof header);
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, info.biWidth, info.biHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, old);  // GetDIBits wants the bitmap in no device context
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(info.biHeight), rows.data(), reinterpret_cast<BITMAPINFO*>(&info),
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(info.biHeight), &file[offset], reinterpret_cast<BITMAPINFO*>(&info),
               DIB_RGB_COLORS);
-    return rows;
+    std::memcpy(&file[sizeof header], &info, sizeof info);
+    return file;
 }
 
 // Of the darkest pixels, the first from the top, once the control has been painted: until then it
@@ -105,38 +110,18 @@ static int Colour(HWND control) {
     int darkest = 3 * 255;
     COLORREF colour = RGB(255, 255, 255);
     for (int attempt = 0; attempt < 40 && darkest >= 3 * 200; ++attempt, Sleep(100)) {
-        BITMAPINFOHEADER info;
-        const std::vector<BYTE> rows = Pixels(control, info);
+        const std::vector<BYTE> file = Bitmap(control);
+        const auto& info = *reinterpret_cast<const BITMAPINFOHEADER*>(&file[sizeof(BITMAPFILEHEADER)]);
         const LONG stride = (info.biWidth * 3 + 3) & ~3;
         // From the top row (the bitmap's last) down, each from the left.
         for (LONG i = 0; i < info.biWidth * info.biHeight; ++i) {
-            const BYTE* pixel = &rows[(info.biHeight - 1 - i / info.biWidth) * stride + 3 * (i % info.biWidth)];
+            const BYTE* pixel = &file[file.size() - (i / info.biWidth + 1) * stride + 3 * (i % info.biWidth)];
             if (pixel[0] + pixel[1] + pixel[2] >= darkest) continue;
             darkest = pixel[0] + pixel[1] + pixel[2];
             colour = RGB(pixel[2], pixel[1], pixel[0]);
         }
     }
     std::printf("colour: %d,%d,%d\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    return 0;
-}
-
-static int Capture(HWND dialog, const wchar_t* file) {
-    BITMAPINFOHEADER info;
-    const std::vector<BYTE> rows = Pixels(dialog, info);
-    FILE* out = _wfopen(file, L"wb");
-    if (!out) return Fail("opening the file");
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
-    const BITMAPFILEHEADER header{0x4D42, offset + static_cast<DWORD>(rows.size()), 0, 0, offset};
-    std::fwrite(&header, sizeof header, 1, out);
-    std::fwrite(&info, sizeof info, 1, out);
-    std::fwrite(rows.data(), 1, rows.size(), out);
-    return std::fclose(out);
-}
-
-// A message box: its texts on one line, whether it shows an icon, then OK.
-static int Box(HWND box) {
-    std::printf("icon: %s\n", PrintStaticTexts("texts", box) ? "yes" : "no");
-    Click(GetDlgItem(box, IDOK));
     return 0;
 }
 
@@ -148,11 +133,16 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"show") return Show(dialog);
     if (command == L"close") return PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : Fail("closing");
     if (command == L"browse-cancel") return Browse(dialog, nullptr);
-    if (command == L"box") return Box(dialog);
+    if (command == L"box") {  // a message box: its texts on one line, whether it shows an icon, then OK
+        std::printf("icon: %s\n", PrintStaticTexts("texts", dialog) ? "yes" : "no");
+        return Click(GetDlgItem(dialog, IDOK));
+    }
     if (argc != 4) return Fail("a command with its argument");
-    if (command == L"click") Click(GetDlgItem(dialog, _wtoi(argv[3])));
+    if (command == L"click") return Click(GetDlgItem(dialog, _wtoi(argv[3])));
     if (command == L"browse") return Browse(dialog, argv[3]);
     if (command == L"colour") return Colour(GetDlgItem(dialog, _wtoi(argv[3])));
-    if (command == L"capture") return Capture(dialog, argv[3]);
-    return command == L"click" ? 0 : Fail("an unknown command");
+    if (command != L"capture") return Fail("an unknown command");
+    const std::vector<BYTE> file = Bitmap(dialog);
+    std::ofstream out(argv[3], std::ios::binary);
+    return out.write(reinterpret_cast<const char*>(file.data()), file.size()) ? 0 : Fail("writing the file");
 }

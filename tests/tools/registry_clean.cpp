@@ -4,8 +4,8 @@
 #include "tool.h"
 
 int wmain(int argc, wchar_t** argv) {
-    for (int i = 1; i < argc; ++i) {
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (int i = 1; i < argc; ++i)
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
             for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
                 HKEY key = nullptr;
                 if (RegOpenKeyExW(root, argv[i], 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) continue;
@@ -13,7 +13,5 @@ int wmain(int argc, wchar_t** argv) {
                 RegCloseKey(key);
                 RegDeleteKeyExW(root, argv[i], view, 0);
             }
-        }
-    }
     return 0;
 }

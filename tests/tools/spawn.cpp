@@ -11,14 +11,13 @@
 #include <sddl.h>
 
 int wmain(int argc, wchar_t** argv) {
-    wchar_t file[MAX_PATH], instance[MAX_PATH];
-    if (argc != 2 || !GetEnvironmentVariableW(L"QZ_SPAWN_COMMAND_FILE", file, MAX_PATH))
-        return Fail("usage: spawn PROGRAM, with QZ_SPAWN_COMMAND_FILE set");
+    const wchar_t* file = _wgetenv(L"QZ_SPAWN_COMMAND_FILE");
+    if (argc != 2 || !file) return Fail("usage: spawn PROGRAM, with QZ_SPAWN_COMMAND_FILE set");
     const std::vector<BYTE> bytes = ReadFileBytes(file);
     std::wstring commandLine(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION first{}, process{};
-    if (GetEnvironmentVariableW(L"QZ_SPAWN_LOCKED_INSTANCE", instance, MAX_PATH)) {
+    if (const wchar_t* instance = _wgetenv(L"QZ_SPAWN_LOCKED_INSTANCE")) {
         // The first instance: a process that nobody may open (an empty access list), as one that
         // runs with higher rights looks to an ordinary launch.
         PSECURITY_DESCRIPTOR descriptor = nullptr;  // "D:": an empty access list
@@ -34,7 +33,7 @@ int wmain(int argc, wchar_t** argv) {
         fields[1] = first.dwProcessId;
         fields[2] = 0xC123;
     }
-    if (GetEnvironmentVariableW(L"QZ_SPAWN_NO_STANDARD_HANDLES", nullptr, 0)) startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
+    if (_wgetenv(L"QZ_SPAWN_NO_STANDARD_HANDLES")) startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
     if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
         return Fail("CreateProcess");
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -42,7 +41,7 @@ int wmain(int argc, wchar_t** argv) {
     GetExitCodeProcess(process.hProcess, &exitCode);
     // Written as it is: the C runtime would make "\n" "\r\n".
     char line[32];
-    if (GetEnvironmentVariableW(L"QZ_SPAWN_PRINT_EXIT_CODE", nullptr, 0))
+    if (_wgetenv(L"QZ_SPAWN_PRINT_EXIT_CODE"))
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, wsprintfA(line, "exit code: %lu\n", exitCode), &written, nullptr);
     if (first.hProcess) TerminateProcess(first.hProcess, 0);
     return static_cast<int>(exitCode);

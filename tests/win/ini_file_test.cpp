@@ -13,8 +13,7 @@ TEST(LayeredIniFile, PlusSectionFillsEmptyKeysOnly) {
     TempFolder folder;
     const WideString file = folder / u"app.ini";
     std::string text = "[Java Runtime Environment]\r\nMain Class=com.example.App\r\n"
-                       "Library Path=\r\n"
-                       "[Java Runtime Environment+]\r\nMain Class=ignored\r\nLibrary Path=lib\r\n"
+                       "[Java Runtime Environment+]\r\nMain Class=ignored\r\n"
                        // The system drops outer blanks and one pair of quotes.
                        "System Path=  \" sys\"  \r\n"
                        "[application]\r\nCmd=\r\n[APPLICATION+]\r\nCmd=--x\r\n";
@@ -69,7 +68,7 @@ TEST(LayeredIniFile, ReadsWhatTheSystemReadsKeyByKey) {
         TempFolder::WriteFile(file, text);
         LayeredIniFile layered(file);
         IniFile plain(file);
-        for (const char16_t* section : sections) {
+        for (const char16_t* section : sections)
             for (const char16_t* key : keys) {
                 WideString expected;
                 plain.GetString(section, key, expected);
@@ -77,6 +76,5 @@ TEST(LayeredIniFile, ReadsWhatTheSystemReadsKeyByKey) {
                 layered.GetUnlayeredString(section, key, value);
                 EXPECT_EQ(value, expected);
             }
-        }
     }
 }

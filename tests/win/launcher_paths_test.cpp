@@ -14,8 +14,8 @@ TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
     const WideString tail = u"\\My App\\{1234}" + own.Mid(own.FindLastUnit(u'\\'));
     for (int32_t length : {259, 260}) {
         SCOPED_TRACE(length);
-        const int32_t fill = length - folder.Path().Length() - 1 - tail.Length();
-        const WideString appData = folder.Path() + u"\\" + WideString(u'a', fill);
+        const int32_t fill = length - folder.path.Length() - 1 - tail.Length();
+        const WideString appData = folder.path + u"\\" + WideString(u'a', fill);
         CreateDirectoryW(W(WideString(u"\\\\?\\") + appData), nullptr);
         ScopedVariable variable(u"APPDATA", appData);
         Launcher launcher;
@@ -32,7 +32,7 @@ TEST(LauncherPaths, PerUserFileOnlyWhereTheProfileFunctionsReachIt) {
 // own where the settings are read), under a full APPDATA path only.
 TEST(LauncherPaths, PairFilesAndPerUserFoldersUnderAFullAppDataPath) {
     TempFolder folder;
-    ScopedVariable variable(u"APPDATA", folder.Path());
+    ScopedVariable variable(u"APPDATA", folder.path);
     Launcher launcher;
     launcher.productName = u"Prod";
     launcher.productCode = u"Code";

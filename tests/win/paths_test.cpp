@@ -10,18 +10,17 @@
 // Plain nested folders are made end to end (output files in new folders).
 TEST(CreateParentFolders, LongPrefixedPathsAndAFailureThatUndoesOneLevel) {
     TempFolder folder;
-    const WideString prefixed = WideString(u"\\\\?\\") + folder.Path() + u"\\x\\y\\f.txt";
+    const WideString prefixed = WideString(u"\\\\?\\") + folder.path + u"\\x\\y\\f.txt";
     EXPECT_EQ(CreateParentFolders(prefixed), 0u);
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"x\\y"));
 
     // Forward slashes separate nothing: the whole text is one name below the root.
-    CreateParentFolders(folder.Path() + u"/fs/f.txt");
+    CreateParentFolders(folder.path + u"/fs/f.txt");
     EXPECT_FALSE(TempFolder::IsFolder(folder / u"fs"));
 
     // "v" and "v\w" are made; the name "bad?" is refused, so the level made just before it
     // ("v\w", empty) is taken away again, and only that one.
-    const uint32_t error = CreateParentFolders(folder / u"v\\w\\bad?\\f.txt");
-    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_NAME));
+    EXPECT_EQ(CreateParentFolders(folder / u"v\\w\\bad?\\f.txt"), static_cast<uint32_t>(ERROR_INVALID_NAME));
     EXPECT_TRUE(TempFolder::IsFolder(folder / u"v"));
     EXPECT_FALSE(TempFolder::IsFolder(folder / u"v\\w"));
 }
@@ -31,7 +30,7 @@ TEST(FileFinder, LongPatternsGetThePrefix) {
     TempFolder folder;
     for (int32_t length : {259, 260}) {
         // "<folder>\aaa...\*" exactly `length` units long.
-        const WideString deep = folder.Path() + u"\\" + WideString(u'a', length - folder.Path().Length() - 3);
+        const WideString deep = folder.path + u"\\" + WideString(u'a', length - folder.path.Length() - 3);
         CreateDirectoryW(W(WideString(u"\\\\?\\") + deep), nullptr);
         FileFinder finder;
         ASSERT_TRUE(finder.FindFirst(deep + u"\\*")) << length;

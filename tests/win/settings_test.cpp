@@ -18,7 +18,7 @@ const char* kSettings =
 // and what a service reads differently.
 TEST(ReadSettings, PairAndServiceKeys) {
     TempFolder appData;
-    ScopedVariable variable(u"APPDATA", appData.Path());
+    ScopedVariable variable(u"APPDATA", appData.path);
     Launcher probe;
     probe.productName = u"Test: Product";
     probe.productCode = u"code";

@@ -13,8 +13,7 @@
 // A fresh folder under the temporary folder, removed with everything in it at the end (paths
 // inside may exceed MAX_PATH: Wine, which runs these tests, removes those without the long-path
 // prefix, which the standard library's removal cannot take).
-class TempFolder {
-public:
+struct TempFolder {
     TempFolder() {
         wchar_t base[MAX_PATH];
         const int32_t length = static_cast<int32_t>(GetTempPathW(MAX_PATH, base));
@@ -30,7 +29,6 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const WideString& Path() const { return path; }
     WideString operator/(std::u16string_view name) const { return path + u"\\" + name; }
 
     static void WriteFile(const WideString& file, const std::string& bytes) {
@@ -42,20 +40,17 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-private:
     WideString path;
 };
 
 // Sets an environment variable (empty: unsets it) and restores it (unset when it was empty) when
 // the test ends.
-class ScopedVariable {
-public:
+struct ScopedVariable {
     ScopedVariable(const char16_t* variableName, const WideString& value)
         : name(variableName), old(ReadEnvironmentVariable(variableName)) {
         SetEnvironmentVariableW(W(name), value.IsEmpty() ? nullptr : W(value));
     }
     ~ScopedVariable() { SetEnvironmentVariableW(W(name), old.IsEmpty() ? nullptr : W(old)); }
 
-private:
     WideString name, old;
 };
