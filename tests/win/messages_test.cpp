@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "common/wide_printer.h"
+#include <cwctype>
 
+#include "common/wide_printer.h"
 #include "launch/launcher.h"
 #include "launch/messages.h"
 #include "support/handles_win.h"
+#include "support/text.h"
 #include "temp_folder.h"
 
 // A service's window station shows nothing: instead of a dialog nobody could answer, the
@@ -49,4 +51,12 @@ TEST(Handles, OwnersCloseTheirKernelObjectsOnce) {
     // Closed: the file (made only if the first open worked) can be opened unshared again.
     EXPECT_TRUE(UniqueFile(CreateFileW(W(folder / u"f"), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        0, nullptr)).valid());
+}
+
+// The command line's trims follow the C runtime that the program itself runs with: every UTF-16
+// unit is white space to the launcher exactly when iswspace says so.
+TEST(WhiteSpace, AgreesWithTheCRuntimeOnEveryUnit) {
+    for (uint32_t unit = 0; unit <= 0xFFFF; ++unit)
+        ASSERT_EQ(IsWhiteSpace(static_cast<char16_t>(unit)), std::iswspace(static_cast<wint_t>(unit)) != 0)
+            << "U+" << std::hex << unit;
 }

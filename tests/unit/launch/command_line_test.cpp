@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "launch/command_line.h"
+#include "launch/messages.h"
+#include "launch/string_table.h"
 
 TEST(ParseCommandLine, WhatReachesMain) {
     struct Case {
@@ -27,4 +29,17 @@ TEST(ParseCommandLine, WhatReachesMain) {
         ParseCommandLineText(c.commandLine, list);
         EXPECT_EQ(Items(list), c.arguments) << c.name;
     }
+}
+
+// The string blocks themselves, whole and cut, are read by the fuzz target; error lines with their
+// texts are written end to end.
+TEST(Messages, AMissingStringPrintsAsNothing) {
+    testing::internal::CaptureStdout();
+    PrintError(LoadMessage(231));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error:  \r\n");
+}
+
+TEST(MessagesDeathTest, FormattingAMissingStringIsFatal) {
+    WideString out;
+    EXPECT_DEATH(FormatResourceMessage(out, 999, {}), "");
 }
