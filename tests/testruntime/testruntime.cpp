@@ -438,11 +438,12 @@ Object* CheckAndLoadMain(ThreadEnv*, const Method&, Object*, const Arg* args) {
                                 "Caused by: java.lang.ClassNotFoundException: " + dotted + "\r\n");
         ExitVm(1);
     }
-    for (bool isStatic : {true, false})
+    for (bool isStatic : {true, false}) {
         if ((isStatic || javaFeature >= 25) && FindMember(cls, "main", kMainSig, isStatic)) {
             vm.isStaticMain = isStatic;
             return cls;
         }
+    }
     WriteStream(stream, "Error: Main method not found in class " + dotted +
                             ", please define the main method as:\r\n"
                             "   public static void main(String[] args)\r\n"
@@ -487,12 +488,15 @@ const Method kMethods[] = {
 // Methods and fields are inherited (static ones too, as in HotSpot); constructors are not.
 const Method* FindMember(const Object* cls, const char* name, const char* sig, bool isStatic) {
     bool constructor = std::strcmp(name, "<init>") == 0;
-    for (const Object* k = cls; k; k = constructor ? nullptr : k->super)
-        for (const Method& member : kMethods)
+    for (const Object* k = cls; k; k = constructor ? nullptr : k->super) {
+        for (const Method& member : kMethods) {
             if (member.isStatic == isStatic && k->name == member.owner &&
                 std::strcmp(member.name, name) == 0 && std::strcmp(member.sig, sig) == 0 &&
-                (*sig == '(' || javaFeature >= 25))
+                (*sig == '(' || javaFeature >= 25)) {
                 return &member;
+            }
+        }
+    }
     return nullptr;
 }
 
