@@ -108,8 +108,9 @@ public:
     // Class path, VM parameters, redirection targets and "Cmd" from the configuration. false
     // (message 209 for an empty class path) does not stop the run.
     bool AssembleLaunchConfiguration();
-    // Appends what a relative or wildcard class-path entry finds, each name followed by ";".
-    void AddClassPathMatches(const WideString& entry, WideString& classPath);
+    // Appends what a relative or wildcard class-path entry finds, each name followed by ";",
+    // and notes each in jars when class data sharing wants them.
+    void AddClassPathMatches(const WideString& entry, WideString& classPath, ClassPathJars* jars);
     // One option per token of "Virtual Machine Parameters", quotes removed and memory sizes
     // expanded; the last "-Xss" sets runThreadStackSize.
     void AddVmParameters(const WideString& text, StringList& options);
@@ -120,10 +121,11 @@ public:
     // a form the ANSI code page can spell.
     void AddVmParameterOptions(const WideString& text, const WideString& folderForVm,
                                const WideString& pathForVm);
-    // "Class Data Sharing=auto": after the class path and the VM parameters,
-    // looks for the archive of this user, executable and runtime, and hands it to the VM;
-    // anything in the way gives a trace line and a start as without it.
-    void PlanClassDataSharing(const WideString& classPath);
+    // "Class Data Sharing=auto": after the class path (whose jars were noted while it was
+    // assembled) and the VM parameters, looks for the archive of this user, executable and
+    // runtime, and hands it to the VM; anything in the way gives a trace line and a start as
+    // without it.
+    void PlanClassDataSharing(const ClassPathJars& jars);
     // The options for the archive at `archive` (a path the VM can read): HotSpot of Java 19 and
     // later makes and renews it itself; Java 13 to 18 makes it at exit when it is missing and maps
     // it otherwise; older runtimes, and VM parameters with sharing options of their own, get none.

@@ -3,6 +3,11 @@
 #include "support/handles_win.h"
 #include "support/wide_string.h"
 
+// A file time as one number, in 100 ns units since 1601, as find data and file queries give it.
+inline uint64_t FileTimeTicks(const FILETIME& time) {
+    return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
 // One find-first search at a time. Patterns of 260 units or more are searched in their long-path
 // form (SearchablePath).
 class FileFinder {

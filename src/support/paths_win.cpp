@@ -16,8 +16,7 @@ uint32_t QueryFileInfo(const WideString& path, uint64_t& lastWriteTime, uint32_t
     WIN32_FIND_DATAW data;
     UniqueFind search(FindFirstFileW(W(path), &data));
     if (!search) return GetLastError();
-    lastWriteTime = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                    data.ftLastWriteTime.dwLowDateTime;
+    lastWriteTime = FileTimeTicks(data.ftLastWriteTime);
     sizeLow = data.nFileSizeLow;
     return 0;
 }

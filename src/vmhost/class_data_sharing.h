@@ -26,6 +26,14 @@ int32_t FeatureRelease(const JavaVersion& version);
 // case) and version, so that two runtimes, or one runtime updated, never share an archive.
 WideString ClassDataArchiveName(const WideString& vmLibraryPath, const JavaVersion& version);
 
+// What the archive needs to know of the class path, gathered while the class path is assembled:
+// the latest write time among its jars, and the first entry that is a folder (the VM archives
+// jars only, and ends the process when it meets a folder while it writes the archive).
+struct ClassPathJars {
+    uint64_t newestJar = 0;
+    WideString folder;
+};
+
 // Removes an archive file, read-only as the VM leaves it; failures are left to the VM to report.
 // (class_data_sharing_win.cpp / _native.cpp)
 void RemoveArchiveFile(const WideString& path);

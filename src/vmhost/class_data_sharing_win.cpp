@@ -5,37 +5,14 @@
 #include "runtime/registry_search.h"
 #include "runtime/runtime_paths.h"
 #include "support/environment.h"
+#include "support/file_finder_win.h"
 #include "support/handles_win.h"
 #include "support/paths.h"
-#include "support/string_list.h"
 #include "support/trace.h"
 #include "support/wide_win.h"
 #include "vmhost/class_data_sharing.h"
 
 namespace {
-uint64_t Ticks(const FILETIME& time) {
-    return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
-}
-
-// Every entry of the class path a jar (or missing), and the latest write time among them; false,
-// with the folder, when one is a folder: the VM refuses to archive from one and ends the process.
-bool JarsOnly(const WideString& classPath, uint64_t& newest, WideString& folder) {
-    StringList entries;
-    SplitList(classPath, u";", entries);
-    for (const WideString& entry : entries) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (entry.IsEmpty() ||
-            !GetFileAttributesExW(W(SearchablePath(entry)), GetFileExInfoStandard, &data))
-            continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            folder = entry;
-            return false;
-        }
-        if (Ticks(data.ftLastWriteTime) > newest) newest = Ticks(data.ftLastWriteTime);
-    }
-    return true;
-}
-
 // Older than a jar of the class path, the VM would refuse the archive: it counts as missing.
 ArchiveState InspectArchive(const WideString& path, uint64_t newestJar) {
     UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -47,7 +24,7 @@ ArchiveState InspectArchive(const WideString& path, uint64_t newestJar) {
                    : ArchiveState::Broken;
     }
     FILETIME written;
-    if (GetFileTime(file.get(), nullptr, nullptr, &written) && Ticks(written) < newestJar)
+    if (GetFileTime(file.get(), nullptr, nullptr, &written) && FileTimeTicks(written) < newestJar)
         return ArchiveState::Missing;
     unsigned char header[4] = {};
     DWORD read = 0;
@@ -61,13 +38,11 @@ void RemoveArchiveFile(const WideString& path) {
     DeleteFileW(W(path));
 }
 
-void Launcher::PlanClassDataSharing(const WideString& classPath) {
-    uint64_t newestJar = 0;
-    WideString folderEntry;
-    if (!JarsOnly(classPath, newestJar, folderEntry)) {
+void Launcher::PlanClassDataSharing(const ClassPathJars& jars) {
+    if (!jars.folder.IsEmpty()) {
         Trace(
             u"class data sharing: off, class path entry %s is a folder (the VM archives jars only)",
-            {folderEntry});
+            {jars.folder});
         return;
     }
     // HotSpot keeps its own archive of the runtime's classes beside the VM library; without it
@@ -114,5 +89,5 @@ void Launcher::PlanClassDataSharing(const WideString& classPath) {
         }
     }
     AddClassDataSharingOptions(NarrowSafePath(folder) + u"\\" + name,
-                               InspectArchive(archive, newestJar), mayWrite);
+                               InspectArchive(archive, jars.newestJar), mayWrite);
 }

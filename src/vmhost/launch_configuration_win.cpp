@@ -6,6 +6,7 @@
 #include "launch/messages.h"
 #include "runtime/runtime_paths.h"
 #include "support/environment.h"
+#include "support/file_finder_win.h"
 #include "support/handles_win.h"
 #include "support/paths.h"
 #include "support/text.h"
@@ -27,6 +28,26 @@ WideString NarrowSafePathList(const WideString& list) {
         safe.Append(NarrowSafePath(folder));
     }
     return safe;
+}
+
+// A file of the class path, as class data sharing needs it: its write time, or that it is a
+// folder (path and name spell it).
+void NoteJar(ClassPathJars* jars, DWORD attributes, const FILETIME& written,
+             std::u16string_view path, std::u16string_view name = {}) {
+    if (!jars || !jars->folder.IsEmpty()) return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        jars->folder = WideString(path).Append(name);
+    } else if (FileTimeTicks(written) > jars->newestJar) {
+        jars->newestJar = FileTimeTicks(written);
+    }
+}
+
+// The same for an entry the class path names without a search: one query, and only for sharing.
+void NoteJar(ClassPathJars* jars, const WideString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (jars && !path.IsEmpty() &&
+        GetFileAttributesExW(W(SearchablePath(path)), GetFileExInfoStandard, &data))
+        NoteJar(jars, data.dwFileAttributes, data.ftLastWriteTime, path);
 }
 }  // namespace
 
@@ -65,7 +86,8 @@ void Launcher::PrepareRuntimeEnvironment() {
               {static_cast<int32_t>(GetLastError())});
 }
 
-void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPath) {
+void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPath,
+                                   ClassPathJars* jars) {
     WideString programFolder;
     if (GetProgramFolder(programFolder)) programFolder = programFolder.Left(programFolder.Length() - 1);
     const ClassPathSearch search = ClassPathSearchFor(entry, programFolder);
@@ -83,6 +105,7 @@ void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPat
         if (IsDotFolderName(name)) continue;
         if (plainPrefix && IsPlainClassPathName(name)) {
             classPath.Append(search.prefix).Append(name).Append(u';');
+            NoteJar(jars, found.dwFileAttributes, found.ftLastWriteTime, search.prefix, name);
             continue;
         }
         // A name the VM cannot read as it is goes in its 8.3 form, which the search has found
@@ -97,6 +120,7 @@ void Launcher::AddClassPathMatches(const WideString& entry, WideString& classPat
             continue;
         }
         classPath.Append(path).Append(u';');
+        NoteJar(jars, found.dwFileAttributes, found.ftLastWriteTime, path);
     } while (FindNextFileW(find.get(), &found));
 }
 
@@ -106,6 +130,10 @@ bool Launcher::AssembleLaunchConfiguration() {
     LayeredIniFile ini(configurationFile, configurationListings);
     WideString value;
 
+    // Class data sharing needs the class path's jars: they are noted while it is assembled.
+    ini.GetString(kJavaRuntimeEnvironment, u"Class Data Sharing", value);
+    ClassPathJars noted;
+    ClassPathJars* const jars = EqualsNoCase(value, u"auto") ? &noted : nullptr;
     ini.GetString(u"Class Path", u"Class Path", value);
     StringList entries;
     SplitList(value, u";", entries);
@@ -123,16 +151,20 @@ bool Launcher::AssembleLaunchConfiguration() {
             continue;
         }
         if (ClassPathEntryNeedsSearch(entry)) {
-            AddClassPathMatches(entry, classPath);
+            AddClassPathMatches(entry, classPath, jars);
         } else {
-            classPath.Append(NarrowSafePath(entry)).Append(u';');
+            const WideString path = NarrowSafePath(entry);
+            classPath.Append(path).Append(u';');
+            NoteJar(jars, path);
         }
     }
     ini.GetString(kApplication, u"Embedded Jar", value);
     if (IsYes(value)) {
         WideString modulePath;
         GetModulePath(modulePath);
-        classPath = NarrowSafePath(modulePath) + u";" + classPath;
+        const WideString path = NarrowSafePath(modulePath);
+        classPath = path + u";" + classPath;
+        NoteJar(jars, path);
     }
     if (classPath.IsEmpty()) {
         PrintError(LoadMessage(kMsgClassPathMissing));
@@ -155,8 +187,7 @@ bool Launcher::AssembleLaunchConfiguration() {
     // no file-system query for an image that is not shown.
     if (!splashImage.IsEmpty() && !headless && !serviceMode)
         splashImage = NarrowSafePath(splashImage);
-    ini.GetString(kJavaRuntimeEnvironment, u"Class Data Sharing", value);
-    if (EqualsNoCase(value, u"auto")) PlanClassDataSharing(classPath);
+    if (jars) PlanClassDataSharing(*jars);
 
     ini.GetString(kApplication, u"Output File", outputFile);
     if (!outputFile.IsEmpty()) ExpandEnvironment(outputFile);

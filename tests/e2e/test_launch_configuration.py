@@ -270,6 +270,8 @@ SHARING = {
     "Java 17 maps the one there": ("17.0.9", {}, b"\xa8\xab\x0b\xf0archive",
                                    ["-XX:SharedArchiveFile={archive}", "-Xlog:cds*=off"]),
     "a broken one is made anew": ("17.0.9", {}, b"torn", AT_EXIT),
+    # Older than a jar of the class path ("old:", its time set to 1970), the VM would refuse it.
+    "one older than a jar is made anew": ("17.0.9", {}, b"old:\xa8\xab\x0b\xf0archive", AT_EXIT),
     "an -Xlog of cds keeps its output": ("17.0.9", {"Virtual_Machine_Parameters": "-Xlog:cds"}, None,
                                          ["-Xlog:cds", "-XX:ArchiveClassesAtExit={archive}"]),
     "Java 11 has none": ("11.0.2", {}, None, []),
@@ -296,7 +298,8 @@ def test_class_data_sharing(app, case):
     sharing(app, version, **settings)
     for again in range(1 if before is None else 2):
         if again:  # as the VM would have left it after the first start
-            local.write_bytes(before)
+            local.write_bytes(before.removeprefix(b"old:"))
+            os.utime(local, (0, 0) if before.startswith(b"old:") else None)
         app.record_file.unlink(missing_ok=True)
         result = app.run()
         assert (result.returncode, result.stderr) == (0, ECHO)
